@@ -1,0 +1,700 @@
+#include "store/Project.h"
+#include "core/TextCodec.h"
+#include "core/UserInterface.h"
+#include "store/Relations.h"
+#include "store/Session.h"
+#include "store/Terms.h"
+#include "store/UnitFields.h"
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QStringDecoder>
+#include <map>
+#include <set>
+
+namespace belvanto {
+
+namespace {
+
+const QString kUnitSuffix = QStringLiteral("_unit");
+const QString kRelSuffix = QStringLiteral("_rel");
+const QString kUnitEntry = QStringLiteral("UnitEntry");
+const QString kRelEntry = QStringLiteral("RelEntry");
+const QString kUnitLayoutSuffix = QStringLiteral("_UnitLayout");
+const QString kRelLayoutSuffix = QStringLiteral("_RelLayout");
+const QString kLayoutCtrlSuffix = QStringLiteral("_LayoutCtrl.bin");
+const QString kTermPlaceholder = QStringLiteral("*.db");
+const QString kProjectPlaceholder = QStringLiteral("*.bvp");
+
+QString cut(const QString& s)
+{
+    return s.left(kMaxStateValueLength);
+}
+
+void resetState(Session& session)
+{
+    session.project() = ProjectState{};
+}
+
+void reportEngineError(UserInterface& ui, const EngineError& e)
+{
+    ui.message(MessageKind::Error, e.text(), Buttons::Ok);
+}
+
+// Project files are single-byte Windows text; a value that code page cannot
+// hold (a path, usually) makes the whole file UTF-8 so that nothing is lost.
+QByteArray encodeProjectText(const QString& text)
+{
+    if (auto bytes = encodeCp1252(text)) return *bytes;
+    return text.toUtf8();
+}
+
+QString decodeProjectText(const QByteArray& bytes)
+{
+    bool ascii = true;
+    for (char c : bytes)
+        if (static_cast<unsigned char>(c) >= 0x80) { ascii = false; break; }
+    if (!ascii) {
+        QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+        QString text = utf8(bytes);
+        if (!utf8.hasError()) return text;
+    }
+    return decodeCp1252(bytes);
+}
+
+bool writeTextAtomically(const QString& path, const QStringList& lines)
+{
+    QString text;
+    for (const QString& line : lines) text += line + QStringLiteral("\r\n");
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) return false;
+    file.write(encodeProjectText(text));
+    return file.commit();
+}
+
+bool sameUpper(const QString& a, const QString& b)
+{
+    return a.toUpper() == b.toUpper();
+}
+
+QString directoryOf(const QString& absolutePath)
+{
+    return QFileInfo(absolutePath).absolutePath();
+}
+
+QString baseNameOf(const QString& path)
+{
+    const QString name = QFileInfo(path).fileName();
+    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
+    return dot < 0 ? name : name.left(dot);
+}
+
+// Asks before a command replaces a table of another project.
+bool confirmReplaceTable(UserInterface& ui, const QString& dir, const QString& table)
+{
+    if (!Table::exists(dir, table)) return true;
+    return ui.message(MessageKind::Confirmation,
+                      QStringLiteral("Database file %1 already exists\r\nDo you really want to overwrite this file?")
+                          .arg(table),
+                      Buttons::YesNo) == Answer::Yes;
+}
+
+void closeProjectTables(Session& session)
+{
+    for (Table* t : {&session.units(), &session.relations(), &session.unitEntry(), &session.relEntry(),
+                     &session.terms()})
+        if (t->isOpen()) t->close();
+}
+
+void removeTemporaryTables(const QString& dir)
+{
+    for (const QString& name : {kRelEntry, kUnitEntry}) {
+        try {
+            if (Table::exists(dir, name)) Table::remove(dir, name);
+        } catch (const EngineError&) {
+            // Another project of this directory may still use them; they are
+            // recreated at every open anyway.
+        }
+    }
+}
+
+} // namespace
+
+QString MakeAbsolute(const QString& path)
+{
+    if (path.isEmpty()) return path;
+    return QDir::cleanPath(QDir::current().absoluteFilePath(path));
+}
+
+QString NativePath(const QString& path)
+{
+    return QDir::toNativeSeparators(path);
+}
+
+bool IsLegalFileName(const QString& fileName)
+{
+    if (fileName.isEmpty() || fileName == kProjectPlaceholder) return false;
+    for (QChar c : fileName) {
+        if (c.unicode() < 32 || c.unicode() == 127) return false;
+        if (QStringLiteral("*?\"<>|\\:/").contains(c)) return false;
+    }
+    return true;
+}
+
+bool HasProjectExtension(const QString& path)
+{
+    return QFileInfo(path).fileName().toUpper().endsWith(QStringLiteral(".BVP"));
+}
+
+bool WriteProjectFile(Session& session, const QString& path, const QString& projectName,
+                      const QString& excavation, bool diagramPresent, bool singleExcavation)
+{
+    const ProjectState& p = session.project();
+    const auto options = session.catalogue().FieldConfigurationStrings();
+    QStringList lines{QStringLiteral("Project=") + projectName,
+                      QStringLiteral("TermFile=") + p.TermFilePath,
+                      QStringLiteral("Excavation=") + excavation,
+                      QStringLiteral("SingleExcavation=") + (singleExcavation ? QStringLiteral("True") : QStringLiteral("False")),
+                      QStringLiteral("TabView=") + options.TabView,
+                      QStringLiteral("EditView=") + options.EditView,
+                      QStringLiteral("ClosedTerms=") + options.ClosedTerms};
+    if (diagramPresent) lines << QStringLiteral("DiagramPresent=True");
+    if (!p.PhotoPath.isEmpty()) {
+        lines << QStringLiteral("Photopath=") + p.PhotoPath;
+        if (!p.PhotoPrefix.isEmpty()) lines << QStringLiteral("Photoprefix=") + p.PhotoPrefix;
+    }
+    if (!p.DrawingPath.isEmpty()) {
+        lines << QStringLiteral("Drawingpath=") + p.DrawingPath;
+        if (!p.DrawingPrefix.isEmpty()) lines << QStringLiteral("Drawingprefix=") + p.DrawingPrefix;
+    }
+    if (!p.Separator.isEmpty() && (!p.PhotoPath.isEmpty() || !p.DrawingPath.isEmpty()))
+        lines << QStringLiteral("Separator=") + p.Separator;
+    if (writeTextAtomically(path, lines)) return true;
+    session.ui().message(MessageKind::Error, QStringLiteral("Project file %1: I/O-Error").arg(NativePath(path)),
+                         Buttons::Ok, HelpTopic(84));
+    return false;
+}
+
+bool TestProjectFile(UserInterface& ui, const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        ui.message(MessageKind::Error, QStringLiteral("Project file %1: I/O-Error").arg(NativePath(path)), Buttons::Ok,
+                   HelpTopic(84));
+        return false;
+    }
+    const qint64 size = file.size();
+    if (size == 0) {
+        ui.message(MessageKind::Error, QStringLiteral("Project file %1 is empty").arg(NativePath(path)), Buttons::Ok,
+                   HelpTopic(84));
+        return false;
+    }
+    if (size > kMaxProjectFileSize) {
+        ui.message(MessageKind::Error, QStringLiteral("File %1 is too big").arg(NativePath(path)), Buttons::Ok,
+                   HelpTopic(84));
+        return false;
+    }
+    return true;
+}
+
+namespace {
+
+// Keys compare without regard to case and are never trimmed; the first
+// occurrence counts; optional keys on the first line are ignored.
+std::map<QString, QString> parseProjectLines(const QString& text)
+{
+    static const std::set<QString> optionalKeys{
+        QStringLiteral("TABVIEW"), QStringLiteral("EDITVIEW"), QStringLiteral("CLOSEDTERMS"),
+        QStringLiteral("DIAGRAMPRESENT"), QStringLiteral("PHOTOPATH"), QStringLiteral("PHOTOPREFIX"),
+        QStringLiteral("DRAWINGPATH"), QStringLiteral("DRAWINGPREFIX"), QStringLiteral("SEPARATOR")};
+    std::map<QString, QString> values;
+    QStringList lines = text.split(QLatin1Char('\n'));
+    for (int i = 0; i < lines.size(); ++i) {
+        QString line = lines[i];
+        if (line.endsWith(QLatin1Char('\r'))) line.chop(1);
+        const qsizetype eq = line.indexOf(QLatin1Char('='));
+        if (eq < 0) continue;
+        const QString key = line.left(eq).toUpper();
+        if (i == 0 && optionalKeys.count(key)) continue;
+        values.emplace(key, line.mid(eq + 1));
+    }
+    return values;
+}
+
+bool legalProjectName(const QString& name)
+{
+    return !name.contains(QLatin1Char('/')) && !name.contains(QLatin1Char('\\')) && !name.contains(QStringLiteral(".."));
+}
+
+} // namespace
+
+bool ReadProjectFile(Session& session, const QString& path, bool formatOnly)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        session.ui().message(MessageKind::Error, QStringLiteral("Project file %1: I/O-Error").arg(NativePath(path)),
+                             Buttons::Ok, HelpTopic(84));
+        return false;
+    }
+    const auto values = parseProjectLines(decodeProjectText(file.readAll()));
+    auto value = [&](const char* key) -> std::optional<QString> {
+        auto it = values.find(QString::fromLatin1(key));
+        if (it == values.end()) return std::nullopt;
+        return cut(it->second);
+    };
+    const auto project = value("PROJECT");
+    const auto term = value("TERMFILE");
+    const auto excavation = value("EXCAVATION");
+    const auto single = value("SINGLEEXCAVATION");
+    // A project name with a path in it would put the tables somewhere else.
+    if (!project || !term || !excavation || !single || !legalProjectName(*project)) {
+        session.ui().message(MessageKind::Error,
+                             QStringLiteral("File %1 has no project file format").arg(NativePath(path)), Buttons::Ok,
+                             HelpTopic(84));
+        return false;
+    }
+    if (formatOnly) return true;
+
+    ProjectState state;
+    state.ProjectFilePath = MakeAbsolute(path);
+    state.ProjectDirectory = directoryOf(state.ProjectFilePath);
+    state.ProjectName = *project;
+    state.TermFilePath = *term;
+    state.CurrentExcavation = *excavation;
+    state.SingleExcavation = single->toUpper() == QStringLiteral("TRUE");
+    state.DiagramPresent = values.count(QStringLiteral("DIAGRAMPRESENT")) > 0;
+    state.PhotoPath = value("PHOTOPATH").value_or(QString());
+    state.PhotoPrefix = value("PHOTOPREFIX").value_or(QString());
+    state.DrawingPath = value("DRAWINGPATH").value_or(QString());
+    state.DrawingPrefix = value("DRAWINGPREFIX").value_or(QString());
+    state.Separator = value("SEPARATOR").value_or(QString());
+    session.project() = state;
+    session.catalogue().ResetFieldCatalogue(value("TABVIEW").value_or(QString()),
+                                            value("EDITVIEW").value_or(QString()),
+                                            value("CLOSEDTERMS").value_or(QString()));
+    return true;
+}
+
+bool OpenProjectTables(Session& session)
+{
+    ProjectState& p = session.project();
+    UserInterface& ui = session.ui();
+    for (const QString& suffix : {kUnitSuffix, kRelSuffix}) {
+        const QString path = p.tablePath(suffix);
+        if (!QFileInfo::exists(path)) {
+            ui.message(MessageKind::Error,
+                       QStringLiteral("Error: File %1 not found.\r\nProject cannot be opened.").arg(NativePath(path)),
+                       Buttons::Ok, HelpTopic(84));
+            resetState(session);
+            return false;
+        }
+    }
+    try {
+        session.units().open(p.ProjectDirectory, p.ProjectName + kUnitSuffix, true);
+        session.relations().open(p.ProjectDirectory, p.ProjectName + kRelSuffix, true);
+        removeTemporaryTables(p.ProjectDirectory);
+        CreateUnitTable(p.ProjectDirectory, kUnitEntry);
+        CreateRelationTable(p.ProjectDirectory, kRelEntry);
+        session.unitEntry().open(p.ProjectDirectory, kUnitEntry);
+        session.relEntry().open(p.ProjectDirectory, kRelEntry);
+    } catch (const EngineError& e) {
+        reportEngineError(ui, e);
+        closeProjectTables(session);
+        resetState(session);
+        return false;
+    }
+    if (!p.TermFilePath.isEmpty()) CheckTermFileOnOpen(session);
+    if (p.SingleExcavation) {
+        const auto first = session.units().query(QString(), {}, QStringLiteral("Excavation, Unitname LIMIT 1"));
+        if (!first.empty()) p.CurrentExcavation = valueToString(first.front().values[uf::Excavation]);
+    }
+    session.units().first();
+    session.relations().first();
+    ui.status(QStringLiteral("%1 units loaded").arg(session.units().count()));
+    session.notifyStateChanged();
+    return true;
+}
+
+bool BeginNewProject(Session& session)
+{
+    if (session.project().isOpen()) {
+        session.ui().message(MessageKind::Warning, QStringLiteral("Another project is still open, close project first."),
+                             Buttons::Ok, HelpTopic(92));
+        return false;
+    }
+    // Nothing of a project closed earlier may leak into the new one.
+    resetState(session);
+    session.catalogue().ResetFieldCatalogue(QString(), QString(), QString());
+    return true;
+}
+
+std::optional<QString> SearchProjectFile(Session& session)
+{
+    FileChoice choice{QStringLiteral("Name of Project File"), kProjectFileFilter, QDir::currentPath(), QString(),
+                      QStringLiteral("bvp")};
+    for (;;) {
+        const auto path = session.ui().saveFile(choice);
+        if (!path) return std::nullopt;
+        if (HasProjectExtension(*path)) return *path;
+        session.ui().message(MessageKind::Error,
+                             QStringLiteral("Project file name %1 has no bvp extension - try again.").arg(NativePath(*path)),
+                             Buttons::Ok);
+    }
+}
+
+QString SearchTermFile(Session& session)
+{
+    FileChoice choice{QStringLiteral("Enter name of Term File"), QStringLiteral("Paradox data base file (*.db)"),
+                      QDir::currentPath(), QString(), QStringLiteral("db")};
+    const auto path = session.ui().saveFile(choice);
+    if (!path) return kTermPlaceholder;
+    if (QFileInfo::exists(*path)) return *path;
+    const QFileInfo info(MakeAbsolute(*path));
+    if (!IsLegalFileName(info.fileName()) || !QFileInfo(info.absolutePath()).isWritable()) {
+        session.ui().message(MessageKind::Error, QStringLiteral("Illegal filename %1").arg(NativePath(*path)),
+                             Buttons::Ok);
+        return kTermPlaceholder;
+    }
+    const Answer a = session.ui().message(
+        MessageKind::Confirmation,
+        QStringLiteral("Term file %1 does not exist.\r\nCreate file?").arg(NativePath(*path)), Buttons::YesNo,
+        HelpTopic(43));
+    return a == Answer::Yes ? *path : kTermPlaceholder;
+}
+
+NewProjectFocus ValidateNewProjectRequest(Session& session, const NewProjectRequest& request)
+{
+    UserInterface& ui = session.ui();
+    if (!request.acceptedBySearch) {
+        // Tested without touching the file system: an existing project file
+        // must survive until the new project really exists.
+        const QFileInfo info(MakeAbsolute(request.projectFile));
+        bool ok = IsLegalFileName(info.fileName()) && QFileInfo(info.absolutePath()).isDir()
+                  && QFileInfo(info.absolutePath()).isWritable() && !info.isDir();
+        if (ok && info.exists()) {
+            ok = ui.message(MessageKind::Confirmation,
+                            QStringLiteral("File %1 already exists. Do you want to overwrite file?")
+                                .arg(NativePath(info.absoluteFilePath())),
+                            Buttons::YesNo) == Answer::Yes;
+            if (!ok) return NewProjectFocus::ProjectFile;
+        }
+        if (!ok) {
+            ui.message(MessageKind::Error, QStringLiteral("Illegal project file name - try again"), Buttons::Ok);
+            return NewProjectFocus::ProjectFile;
+        }
+    }
+    if (!CheckExcavationName(ui, request.excavation)) return NewProjectFocus::Excavation;
+    return NewProjectFocus::None;
+}
+
+bool CreateProjectFiles(Session& session, const QString& projectFile, const QString& excavation,
+                        const QString& termFile, bool singleExcavation)
+{
+    UserInterface& ui = session.ui();
+    ProjectState& p = session.project();
+    const QString path = MakeAbsolute(projectFile);
+    p.ProjectFilePath.clear();
+    p.ProjectDirectory = directoryOf(path);
+    p.ProjectName = baseNameOf(path);
+    p.TermFilePath = MakeAbsolute(termFile);
+    p.CurrentExcavation = excavation;
+    p.SingleExcavation = singleExcavation;
+    p.DiagramPresent = false;
+
+    auto fail = [&] { resetState(session); return false; };
+    if (!confirmReplaceTable(ui, p.ProjectDirectory, p.ProjectName + kUnitSuffix)) return fail();
+    if (!confirmReplaceTable(ui, p.ProjectDirectory, p.ProjectName + kRelSuffix)) return fail();
+    try {
+        if (!p.TermFilePath.isEmpty()) {
+            if (QFileInfo::exists(p.TermFilePath)) ValidateTermFile(session, p.TermFilePath);
+            else CreateTermTableFile(p.TermFilePath);
+        }
+        CreateUnitTable(p.ProjectDirectory, p.ProjectName + kUnitSuffix);
+        CreateRelationTable(p.ProjectDirectory, p.ProjectName + kRelSuffix);
+    } catch (const EngineError& e) {
+        reportEngineError(ui, e);
+        return fail();
+    }
+    p.ProjectFilePath = path;
+    if (!OpenProjectTables(session)) return fail();
+    if (!WriteProjectFile(session, path, p.ProjectName, p.CurrentExcavation, false, p.SingleExcavation)) {
+        closeProjectTables(session);
+        return fail();
+    }
+    session.recent().moveToTop(path);
+    return true;
+}
+
+bool NewProject(Session& session, const NewProjectRequest& request)
+{
+    QString term = request.termFile;
+    if (term == kTermPlaceholder) term.clear();
+    const bool single = session.project().SingleExcavation;
+    return CreateProjectFiles(session, request.projectFile, request.excavation, term, single);
+}
+
+bool OpenProject(Session& session, std::optional<QString> path, bool fromRecentList)
+{
+    UserInterface& ui = session.ui();
+    if (session.project().isOpen()) {
+        ui.message(MessageKind::Warning,
+                   QStringLiteral("Another project is still open, \r\nclose project %1 first.")
+                       .arg(NativePath(session.project().ProjectFilePath)),
+                   Buttons::Ok, HelpTopic(92));
+        return false;
+    }
+    if (!path) {
+        path = ui.openFile({QStringLiteral("Name of Belvanto project file"), kProjectFileFilter, QDir::currentPath(),
+                            QString(), QStringLiteral("bvp")});
+        if (!path) return false;
+    }
+    const QString file = MakeAbsolute(*path);
+    const bool opened = TestProjectFile(ui, file) && ReadProjectFile(session, file, false) && OpenProjectTables(session);
+    if (!opened) {
+        resetState(session);
+        if (fromRecentList) session.recent().remove(*path);
+    }
+    return opened;
+}
+
+void CloseProject(Session& session, bool menuCommand)
+{
+    ProjectState& p = session.project();
+    if (!p.isOpen()) return;
+    if (WriteProjectFile(session, p.ProjectFilePath, p.ProjectName, p.CurrentExcavation, p.DiagramPresent,
+                         p.SingleExcavation))
+        session.recent().moveToTop(p.ProjectFilePath);
+    if (session.units().isOpen() && session.units().filtered()) {
+        session.units().setFiltered(false);
+        session.ui().status(QString());
+    }
+    if (session.relations().isOpen() && session.relations().filtered()) session.relations().setFiltered(false);
+    const QString dir = p.ProjectDirectory;
+    closeProjectTables(session);
+    resetState(session);
+    if (menuCommand) removeTemporaryTables(dir);
+    session.notifyStateChanged();
+}
+
+bool DeleteProject(Session& session)
+{
+    ProjectState& p = session.project();
+    if (!p.isOpen()) return false;
+    int units = 0;
+    {
+        FilterOff unfiltered(session.units());
+        units = session.units().count();
+    }
+    const Answer a = session.ui().message(
+        MessageKind::Confirmation,
+        QStringLiteral("Project %1 consists of %2 units.\r\nDo you really want to delete the project and all its data files?")
+            .arg(p.ProjectName)
+            .arg(units),
+        Buttons::YesNo, HelpTopic(150));
+    if (a != Answer::Yes) return false;
+    session.recent().remove(p.ProjectFilePath);
+    const ProjectState old = p;
+    closeProjectTables(session);
+    try {
+        for (const QString& suffix : {kUnitSuffix, kRelSuffix, kUnitLayoutSuffix, kRelLayoutSuffix})
+            if (Table::exists(old.ProjectDirectory, old.ProjectName + suffix))
+                Table::remove(old.ProjectDirectory, old.ProjectName + suffix);
+    } catch (const EngineError& e) {
+        reportEngineError(session.ui(), e);
+    }
+    // The file that was opened, which need not be named after the project.
+    QFile::remove(old.ProjectFilePath);
+    QFile::remove(QDir(old.ProjectDirectory).filePath(old.ProjectName + kLayoutCtrlSuffix));
+    removeTemporaryTables(old.ProjectDirectory);
+    resetState(session);
+    session.notifyStateChanged();
+    return true;
+}
+
+bool SaveProjectCopy(Session& session)
+{
+    UserInterface& ui = session.ui();
+    ProjectState& p = session.project();
+    if (!p.isOpen()) return false;
+    QString path;
+    for (;;) {
+        const auto chosen = ui.saveFile({QStringLiteral("Save project copy as"), kProjectFileFilter, p.ProjectDirectory,
+                                         QString(), QStringLiteral("bvp")});
+        if (!chosen) return false;
+        path = MakeAbsolute(*chosen);
+        const QFileInfo info(path);
+        if (sameUpper(info.absolutePath(), p.ProjectDirectory) && sameUpper(info.fileName(), p.ProjectName + QStringLiteral(".BVP"))) {
+            ui.message(MessageKind::Error,
+                       QStringLiteral("Project file name %1 already in use - try again.").arg(NativePath(path)),
+                       Buttons::Ok, HelpTopic(91));
+            continue;
+        }
+        if (!HasProjectExtension(path)) {
+            ui.message(MessageKind::Error,
+                       QStringLiteral("Project file name %1 has no bvp extension - try again.").arg(NativePath(path)),
+                       Buttons::Ok, HelpTopic(91));
+            continue;
+        }
+        break;
+    }
+    const QFileInfo info(path);
+    const QString dir = info.absolutePath();
+    const QString copy = info.fileName().chopped(4);
+    // Another project's tables in the target directory are not replaced
+    // without asking, and an open table is never replaced at all.
+    if (!confirmReplaceTable(ui, dir, copy + kUnitSuffix) || !confirmReplaceTable(ui, dir, copy + kRelSuffix))
+        return false;
+    BusyCursor busy(ui);
+    try {
+        FilterOff unitsAll(session.units());
+        LinkOff unitsUnlinked(session.units());
+        FilterOff relsAll(session.relations());
+        LinkOff relsUnlinked(session.relations());
+        CreateUnitTable(dir, copy + kUnitSuffix);
+        CreateRelationTable(dir, copy + kRelSuffix);
+        Table units, rels;
+        units.open(dir, copy + kUnitSuffix);
+        rels.open(dir, copy + kRelSuffix);
+        BulkScope bulk;
+        units.appendFrom(session.units());
+        rels.appendFrom(session.relations());
+    } catch (const EngineError& e) {
+        reportEngineError(ui, e);
+        return false;
+    }
+    if (!WriteProjectFile(session, path, copy, p.CurrentExcavation, false, p.SingleExcavation)) return false;
+    session.recent().moveToTop(path);
+    return true;
+}
+
+void PackTables(Session& session)
+{
+    BusyCursor busy(session.ui());
+    try {
+        session.units().pack();
+        session.relations().pack();
+    } catch (const EngineError& e) {
+        reportEngineError(session.ui(), e);
+    }
+}
+
+void RefreshProject(Session& session)
+{
+    for (Table* t : {&session.units(), &session.relations()})
+        if (t->isOpen()) t->resetDisplay();
+}
+
+namespace {
+
+UnitKey keyOf(const Table::Row& row, int excavationCol, int unitCol)
+{
+    return {valueToString(row.values[excavationCol]), valueToString(row.values[unitCol])};
+}
+
+// Every pair of units that a duplicate unit links by "=" (or "-") gets its
+// rows, so that the classes stay closed after the merge.
+void completeClasses(Table& rels, const std::vector<UnitKey>& duplicates)
+{
+    for (const UnitKey& d : duplicates) {
+        for (QChar code : {QLatin1Char('='), QLatin1Char('-')}) {
+            const auto members = RelatedUnits(rels, d, code);
+            for (size_t i = 0; i < members.size(); ++i)
+                for (size_t j = 0; j < members.size(); ++j)
+                    if (i != j && !FindRelationRow(rels, members[i], members[j]))
+                        InsertRelationRow(rels, members[i], members[j], code, QString(), status::Completed);
+        }
+    }
+}
+
+} // namespace
+
+bool AddProject(Session& session)
+{
+    UserInterface& ui = session.ui();
+    ProjectState& p = session.project();
+    if (!p.isOpen()) return false;
+    const Answer backup = ui.message(MessageKind::Confirmation,
+                                     QStringLiteral("Do you want to backup current project before adding another project?"),
+                                     Buttons::YesNoCancel, HelpTopic(89));
+    if (backup == Answer::Cancel) return false;
+    // A merge the user wanted a backup for must not run without one.
+    if (backup == Answer::Yes && !SaveProjectCopy(session)) return false;
+
+    const auto chosen = ui.openFile({QStringLiteral("Name of Belvanto project file for adding"), kProjectFileFilter,
+                                     p.ProjectDirectory, QString(), QStringLiteral("bvp")});
+    if (!chosen) return false;
+    const QString other = MakeAbsolute(*chosen);
+    if (!TestProjectFile(ui, other) || !ReadProjectFile(session, other, true)) return false;
+    const QFileInfo info(other);
+    const QString otherDir = info.absolutePath();
+    const QString otherName = baseNameOf(other);
+    if (sameUpper(otherDir, p.ProjectDirectory) && sameUpper(otherName, p.ProjectName)) {
+        ui.message(MessageKind::Error,
+                   QStringLiteral("Project file with name %1 already open.\r\nA project cannot be added to itself.")
+                       .arg(NativePath(other)),
+                   Buttons::Ok, HelpTopic(89));
+        return false;
+    }
+    for (const QString& suffix : {kUnitSuffix, kRelSuffix}) {
+        const QString path = Table::pathOf(otherDir, otherName + suffix);
+        if (!QFileInfo::exists(path)) {
+            ui.message(MessageKind::Error,
+                       QStringLiteral("Error: File %1 not found.\r\nProject cannot be added.").arg(NativePath(path)),
+                       Buttons::Ok, HelpTopic(84));
+            return false;
+        }
+    }
+
+    BusyCursor busy(ui);
+    Table& units = session.units();
+    Table& rels = session.relations();
+    FilterOff unitsAll(units);
+    LinkOff unitsUnlinked(units);
+    FilterOff relsAll(rels);
+    LinkOff relsUnlinked(rels);
+    DisplaySuspended unitsQuiet(units);
+    DisplaySuspended relsQuiet(rels);
+    BookmarkRestore unitsPosition(units);
+    BookmarkRestore relsPosition(rels);
+    try {
+        Table otherUnits, otherRels;
+        otherUnits.open(otherDir, otherName + kUnitSuffix);
+        otherRels.open(otherDir, otherName + kRelSuffix);
+
+        const int exc = uf::Excavation, name = uf::Unitname;
+        std::set<UnitKey> incoming;
+        for (const auto& row : otherUnits.query(QString(), {})) incoming.insert(keyOf(row, exc, name));
+        std::vector<UnitKey> duplicates;
+        QStringList listed;
+        for (const auto& row : units.query(QString(), {}, QStringLiteral("Excavation, Unitname"))) {
+            UnitKey key = keyOf(row, exc, name);
+            if (incoming.count(key)) {
+                listed << key.text();
+                duplicates.push_back(std::move(key));
+            }
+        }
+        if (!duplicates.empty()
+            && !ui.showList(QStringLiteral("Units defined in both projects"),
+                            QStringLiteral("Press OK to supersede unit definitions\r\nin current project"), listed,
+                            HelpTopic("Projects__add")))
+            return false;
+
+        BulkScope bulk;
+        units.appendOrUpdateFrom(otherUnits);
+        rels.appendOrUpdateFrom(otherRels);
+        completeClasses(rels, duplicates);
+    } catch (const EngineError& e) {
+        reportEngineError(ui, e);
+        return false;
+    }
+    if (p.SingleExcavation && ExcavationList(units).size() > 1) {
+        p.SingleExcavation = false;
+        session.notifyStateChanged();
+    }
+    units.refresh();
+    rels.refresh();
+    return true;
+}
+
+} // namespace belvanto

@@ -1,0 +1,67 @@
+#pragma once
+// The project file and the lifecycle commands of the File menu. Every routine
+// reports through the session's user interface and leaves the session either
+// with a fully open project or with none.
+#include <QString>
+#include <optional>
+
+namespace belvanto {
+
+class Session;
+class UserInterface;
+
+inline constexpr qint64 kMaxProjectFileSize = 2000;
+inline constexpr int kMaxStateValueLength = 255;
+inline const QString kProjectFileFilter = QStringLiteral("Belvanto project file (*.bvp);;All files (*)");
+
+QString MakeAbsolute(const QString& path);
+QString NativePath(const QString& path);
+// Names the old platform refused, which would make unusable projects here.
+bool IsLegalFileName(const QString& fileName);
+bool HasProjectExtension(const QString& path);
+
+// Writes the project file from the session's state and catalogue; replaces
+// an existing file atomically. Shows an error and returns false on failure.
+bool WriteProjectFile(Session& session, const QString& path, const QString& projectName,
+                      const QString& excavation, bool diagramPresent, bool singleExcavation);
+bool TestProjectFile(UserInterface& ui, const QString& path);
+// With formatOnly only the four required keys are tested. Otherwise the
+// values are taken into the project state and the catalogue is reset from
+// the option strings.
+bool ReadProjectFile(Session& session, const QString& path, bool formatOnly);
+bool OpenProjectTables(Session& session);
+
+// What the "New Project Control" dialog hands over.
+struct NewProjectRequest {
+    QString projectFile;          // as typed or chosen
+    bool acceptedBySearch = false; // the search button's save dialog already asked about overwriting
+    QString termFile;             // "*.db" or "" means none
+    QString excavation;
+};
+enum class NewProjectFocus { None, ProjectFile, Excavation };
+
+// Steps before the dialog: refuses while a project is open, resets the
+// catalogue and the single-excavation flag.
+bool BeginNewProject(Session& session);
+// The dialog's OK tests; the focus tells which edit gets the focus back.
+NewProjectFocus ValidateNewProjectRequest(Session& session, const NewProjectRequest& request);
+// The dialog's search buttons: the accepted name, or none.
+std::optional<QString> SearchProjectFile(Session& session);
+QString SearchTermFile(Session& session);   // the accepted path, or "*.db"
+// Creates and opens the project of a validated request.
+bool NewProject(Session& session, const NewProjectRequest& request);
+// Creates a project's tables and file without a dialog (components, imports,
+// simulation) and leaves it open. Asks before replacing existing tables.
+bool CreateProjectFiles(Session& session, const QString& projectFile, const QString& excavation,
+                        const QString& termFile, bool singleExcavation);
+
+bool OpenProject(Session& session, std::optional<QString> path = std::nullopt, bool fromRecentList = false);
+// menuCommand: also deletes the edit form's temporary tables.
+void CloseProject(Session& session, bool menuCommand);
+bool DeleteProject(Session& session);
+bool SaveProjectCopy(Session& session);
+void PackTables(Session& session);
+void RefreshProject(Session& session);
+bool AddProject(Session& session);
+
+} // namespace belvanto

@@ -1,0 +1,259 @@
+#pragma once
+// The table engine. Every stored table of a project lives in one SQLite file
+// "<directory>/<name>.db" holding one inner table named "data" (kInnerTable),
+// so that outside readers (the sqlite3 shell, Python) can read it directly.
+//
+// Choices fixed once for every table:
+//  - declared column types: VARCHAR(n) for strings, INTEGER (32-bit range
+//    checked on write), DOUBLE, DATE (ISO text "yyyy-MM-dd");
+//  - the empty string is stored as NULL and read back as empty; empty sorts
+//    lowest, in index order and in filters;
+//  - text compares by code point (SQLite's built-in BINARY collation on
+//    UTF-8); no custom collation, so every reader can use the indexes;
+//  - journal_mode=DELETE and synchronous=FULL: every post is on disk, in the
+//    .db file alone, when it returns; a BulkScope groups a command's posts
+//    into one transaction;
+//  - the ordering index sorts by its fields, NULL first, then by the primary
+//    key fields as tie-break;
+//  - a table that this process has open is never replaced or removed: that
+//    throws EngineError("Table is busy: <path>").
+//
+// Failures throw EngineError with a readable text; the command boundary shows
+// it as an error box and the program keeps running.
+#include <QDate>
+#include <QString>
+#include <QStringList>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <stdexcept>
+#include <variant>
+#include <vector>
+
+namespace belvanto {
+
+inline constexpr const char* kInnerTable = "data";
+
+struct EngineError : std::runtime_error {
+    explicit EngineError(const QString& text) : std::runtime_error(text.toStdString()) {}
+    QString text() const { return QString::fromUtf8(what()); }
+};
+
+enum class FieldType { String, Integer, Float, Date };
+
+struct FieldDef {
+    QString name;
+    FieldType type = FieldType::String;
+    int size = 0;          // characters, strings only
+    bool required = false; // NOT NULL
+};
+
+struct IndexDef {
+    QString name;          // "" for the primary index
+    QStringList fields;
+};
+
+// monostate is the empty (null) value. An empty QString is normalised to
+// monostate on write and never returned by get().
+using Value = std::variant<std::monostate, QString, qint32, double, QDate>;
+
+bool valueIsEmpty(const Value& v);
+QString valueToString(const Value& v); // "" for empty; numbers locale-free; dates ISO
+
+enum class CompareOp { Eq, Ne, Lt, Gt, Le, Ge };
+
+// Filter expression tree. Code that builds a filter may build the tree
+// directly; user text goes through parseFilter().
+struct FilterExpr {
+    enum class Kind { Compare, And, Or };
+    Kind kind = Kind::Compare;
+    QString field;           // Compare: field name, any letter case
+    CompareOp op = CompareOp::Eq;
+    Value value;             // Compare: text, number or NULL (monostate)
+    std::vector<FilterExpr> children; // And / Or
+
+    static FilterExpr compare(QString field, CompareOp op, Value value);
+    static FilterExpr both(FilterExpr a, FilterExpr b);   // a and b
+    static FilterExpr either(FilterExpr a, FilterExpr b); // a or b
+};
+
+// Parses "Period <= '' and (Unitclass = 'context' or X > 3)". Throws
+// EngineError with a message naming the fault and its position.
+FilterExpr parseFilter(const QString& text);
+
+struct Bookmark {
+    qint64 rowid = 0;
+    bool valid = false;
+};
+
+class Table {
+public:
+    Table();
+    ~Table();
+    Table(const Table&) = delete;
+    Table& operator=(const Table&) = delete;
+
+    // --- files ---------------------------------------------------------
+    static QString pathOf(const QString& dir, const QString& name); // dir/name.db
+    // Replaces an existing table; throws "busy" if this process has it open.
+    static void create(const QString& dir, const QString& name, const std::vector<FieldDef>& fields,
+                       const IndexDef& primary, const std::vector<IndexDef>& secondary = {});
+    static void createFile(const QString& path, const std::vector<FieldDef>& fields,
+                           const IndexDef& primary, const std::vector<IndexDef>& secondary = {});
+    static void remove(const QString& dir, const QString& name);   // throws busy if open
+    static void removeFile(const QString& path);
+    static bool exists(const QString& dir, const QString& name);
+    static bool isOpenAnywhere(const QString& path);   // in this process
+
+    void open(const QString& dir, const QString& name, bool exclusive = false);
+    void openFile(const QString& path, bool exclusive = false);
+    void close();
+    bool isOpen() const;
+    bool isExclusive() const;
+    QString path() const;
+    void empty();   // deletes every record (ignores filter and link)
+    // Throws "Table must be opened to pack" / "Table must be opened exclusively to pack".
+    void pack();
+
+    // --- structure -----------------------------------------------------
+    const std::vector<FieldDef>& fields() const;
+    int fieldIndex(QStringView name) const;       // any letter case; -1 if none
+    int fieldIndexOrThrow(QStringView name) const;
+    IndexDef primaryIndex() const;
+    void addIndex(const IndexDef& index);
+    void dropIndex(const QString& name);          // no error when absent
+    void setActiveIndex(const QString& name);     // "" = primary
+    QString activeIndex() const;
+    // Orders by the given fields (then the primary key) without a stored index.
+    void setOrderFields(const QStringList& fields);
+
+    // --- cursor --------------------------------------------------------
+    void first();
+    void next();
+    void prior();
+    void last();
+    bool eof() const;   // true after moving past the last record, or on an empty view
+    bool bof() const;
+    int count() const;  // records visible through filter and link
+    int recNo() const;  // 1-based position in the current order; 0 when none
+    bool hasRecord() const;
+    // Exact match on "Field1;Field2"; respects filter and link; moves there.
+    bool locate(const QString& fields, const std::vector<Value>& values);
+    bool locate(const QStringList& fields, const std::vector<Value>& values);
+    Bookmark bookmark() const;
+    void gotoBookmark(const Bookmark& b);   // throws if the record is gone
+    bool bookmarkValid(const Bookmark& b) const;
+    void refresh();     // re-reads the view after outside changes
+
+    // --- filter and link -------------------------------------------------
+    void setFilter(const QString& text);    // parses; "" = no filter
+    void setFilter(const FilterExpr& expr, const QString& text = QString());
+    QString filterText() const;
+    void setFiltered(bool on);
+    bool filtered() const;
+    // Master-detail: only records whose fields equal the values are visible.
+    // The owner updates the values when the master moves.
+    void setLink(const QStringList& detailFields, const std::vector<Value>& masterValues);
+    void clearLink();
+    void removeLink();   // switches the link off, keeping it
+    void restoreLink();  // switches it on again
+    bool linkActive() const;
+
+    // --- values and editing ---------------------------------------------
+    Value get(int field) const;
+    Value get(QStringView name) const;
+    QString str(int field) const;
+    QString str(QStringView name) const;
+    bool isEmpty(int field) const;
+    bool isEmpty(QStringView name) const;
+    std::optional<qint32> intValue(QStringView name) const;
+    std::optional<double> floatValue(QStringView name) const;
+
+    void edit();
+    void insert();  // new empty record in the edit buffer
+    void append();  // same as insert
+    // Strings longer than the field's size are cut to the size.
+    void set(int field, const Value& v);
+    void set(QStringView name, const Value& v);
+    void post();    // throws on key violation; the record stays in edit state
+    void cancel();
+    void del();     // cursor then stands on the following record
+    bool editing() const;
+    bool inserting() const;
+
+    // --- batch ------------------------------------------------------------
+    // Appends every record of src that passes src's filter and link; columns
+    // by name; fields missing on either side are skipped. Returns the count.
+    int appendFrom(const Table& src);
+    int appendOrUpdateFrom(const Table& src);
+    // Direct SQL for keyed look-ups of the domain stores; parameters bound.
+    // Column names of the inner table are the field names.
+    struct Row { qint64 rowid; std::vector<Value> values; };
+    std::vector<Row> query(const QString& whereSql, const std::vector<Value>& params,
+                           const QString& orderSql = QString()) const;
+    // Record to the row (by rowid); cursor then stands there if visible.
+    bool gotoRowid(qint64 rowid);
+    qint64 rowid() const;
+
+    // --- display suspension ---------------------------------------------
+    void suspendDisplay();
+    void resumeDisplay();
+    void resetDisplay();     // forces the counter to zero and notifies
+    bool displaySuspended() const;
+    int addDisplayObserver(std::function<void()> onResume);
+    void removeDisplayObserver(int id);
+
+    // Observers of any change of the view (post, delete, filter, order).
+    int addChangeObserver(std::function<void()> onChange);
+    void removeChangeObserver(int id);
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> d;
+};
+
+// Groups every post of a command, on every table, into one transaction per
+// file, committed when the outermost scope ends. Nests.
+class BulkScope {
+public:
+    BulkScope();
+    ~BulkScope();
+    BulkScope(const BulkScope&) = delete;
+    BulkScope& operator=(const BulkScope&) = delete;
+    static bool active();
+};
+
+// RAII guards.
+class FilterOff {
+public:
+    explicit FilterOff(Table& t) : t_(t), was_(t.filtered()) { if (was_) t_.setFiltered(false); }
+    ~FilterOff() { if (was_) t_.setFiltered(true); }
+private:
+    Table& t_; bool was_;
+};
+
+class LinkOff {
+public:
+    explicit LinkOff(Table& t) : t_(t), was_(t.linkActive()) { if (was_) t_.removeLink(); }
+    ~LinkOff() { if (was_) t_.restoreLink(); }
+private:
+    Table& t_; bool was_;
+};
+
+class DisplaySuspended {
+public:
+    explicit DisplaySuspended(Table& t) : t_(t) { t_.suspendDisplay(); }
+    ~DisplaySuspended() { t_.resumeDisplay(); }
+private:
+    Table& t_;
+};
+
+class BookmarkRestore {
+public:
+    explicit BookmarkRestore(Table& t) : t_(t), b_(t.bookmark()) {}
+    ~BookmarkRestore() { if (b_.valid && t_.bookmarkValid(b_)) t_.gotoBookmark(b_); }
+private:
+    Table& t_; Bookmark b_;
+};
+
+} // namespace belvanto

@@ -1,0 +1,305 @@
+#include "store/UnitFields.h"
+#include "core/UserInterface.h"
+#include <QDate>
+#include <algorithm>
+#include <map>
+#include <set>
+
+namespace belvanto {
+
+namespace {
+
+struct DefaultField {
+    const char* name;
+    const char* label;
+    FieldType type;
+    int size;
+    bool listView;
+    bool tableReport;
+};
+
+constexpr FieldType S = FieldType::String, I = FieldType::Integer, F = FieldType::Float, D = FieldType::Date;
+
+// The catalogue in its fixed order; fields 35 to 43 are internal.
+constexpr DefaultField kDefaults[kUnitFieldCount] = {
+    {"Excavation", "Excavation", S, 12, true, false},
+    {"Unitname", "Unit name", S, 8, true, true},
+    {"Unitclass", "Unit class", S, 9, true, false},
+    {"XMinCoord", "Minimum X-Coordinate", F, 0, false, false},
+    {"YMinCoord", "Minimum Y-Coordinate", F, 0, false, false},
+    {"ZMinCoord", "Minimum Z-Coordinate", F, 0, false, false},
+    {"XMaxCoord", "Maximum X-Coordinate", F, 0, false, false},
+    {"YMaxCoord", "Maximum Y-Coordinate", F, 0, false, false},
+    {"ZMaxCoord", "Maximum Z-Coordinate", F, 0, false, false},
+    {"XAvgCoord", "X-Coordinate of center", F, 0, false, false},
+    {"YAvgCoord", "Y-Coordinate of center", F, 0, false, false},
+    {"ZAvgCoord", "Z-Coordinate of center", F, 0, false, false},
+    {"Location", "Location", S, 20, true, false},
+    {"Unittype", "Unit type", S, 25, true, true},
+    {"Colour", "Colour", S, 20, true, false},
+    {"Description", "Description", S, 255, true, true},
+    {"Inclusions", "Inclusions", S, 100, true, false},
+    {"Visibility", "Visibility of boundaries", S, 20, false, false},
+    {"ExcavationMethod", "Excavation method", S, 20, false, false},
+    {"Conditions", "Conditions", S, 20, false, false},
+    {"Formation", "Formation process", S, 30, false, false},
+    {"Drawings", "Drawings", S, 40, false, false},
+    {"Photos", "Photos", S, 40, false, false},
+    {"Samples", "Samples", S, 40, false, false},
+    {"Interpretation", "Interpretation", S, 255, true, false},
+    {"MinYear", "First year", I, 0, false, false},
+    {"MaxYear", "Last year", I, 0, false, false},
+    {"AvgYear", "Center year", I, 0, true, false},
+    {"Period", "Period", S, 8, true, true},
+    {"DateSource", "Source of dating", S, 25, false, false},
+    {"Phase", "Phase", S, 8, true, false},
+    {"ExcavationDate", "Excavation date", D, 0, true, false},
+    {"Excavator", "Excavator", S, 25, true, false},
+    {"FindCat", "Find Category", S, 25, true, false},
+    {"X", "", I, 0, false, false},
+    {"Y", "", I, 0, false, false},
+    {"Group", "", I, 0, false, false},
+    {"DisplayColour", "", I, 0, false, false},
+    {"DispStyle", "", I, 0, false, false},
+    {"Show", "", S, 1, false, false},
+    {"Selected", "", S, 1, false, false},
+    {"ThematicColour", "", I, 0, false, false},
+    {"ThematicStyle", "", I, 0, false, false},
+};
+
+void applyOption(std::array<UnitFieldSpec, kUnitFieldCount>& fields, const QString& option,
+                 bool UnitFieldSpec::*flag)
+{
+    const int n = std::min<int>(option.size(), kUnitFieldCount);
+    for (int i = 0; i < n; ++i)
+        fields[i].*flag = option[i] == QLatin1Char('*');
+}
+
+QString optionString(const std::array<UnitFieldSpec, kUnitFieldCount>& fields, bool UnitFieldSpec::*flag)
+{
+    QString s;
+    for (int i = 0; i < kOptionFieldCount; ++i)
+        s += fields[i].*flag ? QLatin1Char('*') : QLatin1Char(' ');
+    return s;
+}
+
+} // namespace
+
+UnitFieldCatalogue::UnitFieldCatalogue()
+{
+    ResetFieldCatalogue(QString(), QString(), QString());
+}
+
+void UnitFieldCatalogue::ResetFieldCatalogue(const QString& tabView, const QString& editView,
+                                             const QString& closedTerms)
+{
+    for (int i = 0; i < kUnitFieldCount; ++i) {
+        const DefaultField& d = kDefaults[i];
+        UnitFieldSpec f;
+        f.Name = QString::fromLatin1(d.name);
+        f.Label = QString::fromLatin1(d.label);
+        f.Type = d.type;
+        f.Size = d.size;
+        f.Internal = i >= kOptionFieldCount;
+        f.TabView = d.listView;
+        f.TableReport = d.tableReport;
+        fields_[i] = f;
+    }
+    applyOption(fields_, tabView, &UnitFieldSpec::TabView);
+    applyOption(fields_, editView, &UnitFieldSpec::EditView);
+    applyOption(fields_, closedTerms, &UnitFieldSpec::ClosedTerms);
+}
+
+UnitFieldCatalogue::OptionStrings UnitFieldCatalogue::FieldConfigurationStrings() const
+{
+    return {optionString(fields_, &UnitFieldSpec::TabView), optionString(fields_, &UnitFieldSpec::EditView),
+            optionString(fields_, &UnitFieldSpec::ClosedTerms)};
+}
+
+std::optional<int> UnitFieldCatalogue::FindField(const QString& name) const
+{
+    for (int i = 0; i < kUnitFieldCount; ++i)
+        if (fields_[i].Name == name) return i + 1;
+    return std::nullopt;
+}
+
+std::vector<FieldDef> UnitFieldCatalogue::tableFields() const
+{
+    std::vector<FieldDef> defs;
+    for (const auto& f : fields_) defs.push_back({f.Name, f.Type, f.Size, false});
+    return defs;
+}
+
+QStringList UnitClassList()
+{
+    return {kContext, kGroup, kWorkArea};
+}
+
+void CreateUnitTable(const QString& directory, const QString& tableName)
+{
+    // The names, types and sizes never change with a project's options.
+    static const UnitFieldCatalogue defaults;
+    Table::create(directory, tableName, defaults.tableFields(),
+                  IndexDef{QString(), {QStringLiteral("Excavation"), QStringLiteral("Unitname")}});
+}
+
+QString ExcavationNameProblem(const QString& name)
+{
+    // Each failing test replaces the message of an earlier one.
+    QString message;
+    if (name.contains(QLatin1Char(':'))) message = QStringLiteral("The excavation name must not contain a colon.");
+    if (name.isEmpty()) message = QStringLiteral("The excavation name must not be blank");
+    const int size = kDefaults[uf::Excavation].size;
+    if (name.size() > size)
+        message = QStringLiteral("The excavation name must not exceed maximum length of ") + QString::number(size);
+    return message;
+}
+
+bool CheckExcavationName(UserInterface& ui, const QString& name)
+{
+    const QString message = ExcavationNameProblem(name);
+    if (message.isEmpty()) return true;
+    ui.message(MessageKind::Error, message, Buttons::Ok, HelpTopic(14));
+    return false;
+}
+
+QString CheckUnitName(const QString& name)
+{
+    static const std::pair<QChar, const char*> kRefused[] = {
+        {QLatin1Char(':'), "a colon."}, {QLatin1Char(' '), "a blank."},
+        {QLatin1Char('='), "an equal sign."}, {QLatin1Char(','), "a comma."}};
+    QString message;
+    for (const auto& [c, reason] : kRefused) {
+        if (name.contains(c)) {
+            message = QStringLiteral("The unit name must not contain ") + QString::fromLatin1(reason);
+            break;
+        }
+    }
+    if (name.isEmpty()) message = QStringLiteral("The unit name must not be blank");
+    const int size = kDefaults[uf::Unitname].size;
+    if (name.size() > size)
+        message = QStringLiteral("The unit name must not exceed maximum length of ") + QString::number(size);
+    return message;
+}
+
+std::optional<QString> CheckMinMaxCenter(std::optional<double> min, std::optional<double> max,
+                                         std::optional<double> center, const QString& subject)
+{
+    if (int(min.has_value()) + int(max.has_value()) + int(center.has_value()) < 2) return std::nullopt;
+    if (min && max && *max < *min) return QStringLiteral("Min. of %1 is greater than Max.").arg(subject);
+    if (min && center && *center < *min) return QStringLiteral("Min. of %1 is greater than Center").arg(subject);
+    if (center && max && *max < *center) return QStringLiteral("Center of %1 is greater than Max.").arg(subject);
+    return std::nullopt;
+}
+
+QString UnitLabel(const QString& excavation, const QString& unitname, bool singleExcavation)
+{
+    return singleExcavation ? unitname : excavation + QLatin1Char(':') + unitname;
+}
+
+QString UnitLabel(const Table& table, bool singleExcavation)
+{
+    if (!table.hasRecord()) return QString();
+    return UnitLabel(table.str(u"Excavation"), table.str(u"Unitname"), singleExcavation);
+}
+
+QStringList ExcavationList(Table& unitTable)
+{
+    // Key order, whatever index orders the table's view; keyed SQL does not
+    // move the cursor or touch the filter.
+    QStringList list;
+    const auto rows = unitTable.query(QString(), {}, QStringLiteral("Excavation, Unitname"));
+    const int col = unitTable.fieldIndexOrThrow(u"Excavation");
+    for (const auto& row : rows) {
+        const QString name = valueToString(row.values[col]);
+        if (list.isEmpty() || list.last() != name) list.append(name);
+    }
+    return list;
+}
+
+namespace {
+
+// Orders values as the field's type orders them, so that "10" follows "9".
+struct TypedLess {
+    FieldType type;
+    bool operator()(const Value& a, const Value& b) const
+    {
+        switch (type) {
+        case FieldType::Integer: return std::get<qint32>(a) < std::get<qint32>(b);
+        case FieldType::Float: return std::get<double>(a) < std::get<double>(b);
+        case FieldType::Date: return std::get<QDate>(a) < std::get<QDate>(b);
+        case FieldType::String: break;
+        }
+        return QString::compare(std::get<QString>(a), std::get<QString>(b), Qt::CaseSensitive) < 0;
+    }
+};
+
+} // namespace
+
+DistinctValues DistinctFieldValues(Table& unitTable, int fieldNumber, bool workAreasOnly)
+{
+    const int pos = fieldNumber - 1;
+    const FieldDef& def = unitTable.fields().at(pos);
+    std::set<Value, TypedLess> seen{TypedLess{def.type}};
+    DistinctValues result;
+    const QString where = workAreasOnly ? QStringLiteral("Unitclass = ?") : QString();
+    std::vector<Value> params;
+    if (workAreasOnly) params.push_back(kWorkArea);
+    for (const auto& row : unitTable.query(where, params)) {
+        const Value& v = row.values[pos];
+        if (valueIsEmpty(v)) result.hasEmpty = true;
+        else seen.insert(v);
+    }
+    for (const Value& v : seen) result.values.append(valueToString(v));
+    return result;
+}
+
+void ClearSelectedMarks(Table& unitTable)
+{
+    const int col = unitTable.fieldIndexOrThrow(u"Selected");
+    const bool suspend = !unitTable.displaySuspended();
+    if (suspend) unitTable.suspendDisplay();
+    struct Resume {
+        Table& t; bool on;
+        ~Resume() { if (on) t.resumeDisplay(); }
+    } resume{unitTable, suspend};
+    BulkScope bulk;
+    FilterOff unfiltered(unitTable);
+    LinkOff unlinked(unitTable);
+    BookmarkRestore position(unitTable);
+    for (const auto& row : unitTable.query(QStringLiteral("Selected IS NOT NULL"), {})) {
+        if (!unitTable.gotoRowid(row.rowid)) continue;
+        unitTable.edit();
+        unitTable.set(col, Value());
+        unitTable.post();
+    }
+}
+
+std::optional<ValueRange> FieldValueRange(UserInterface& ui, const UnitFieldCatalogue& catalogue,
+                                          Table& unitTable, int fieldNumber)
+{
+    BusyCursor busy(ui);
+    DisplaySuspended suspended(unitTable);
+    const int pos = fieldNumber - 1;
+    const TypedLess less{unitTable.fields().at(pos).type};
+    std::optional<ValueRange> range;
+    bool hasEmpty = false;
+    for (const auto& row : unitTable.query(QString(), {})) {
+        const Value& v = row.values[pos];
+        if (valueIsEmpty(v)) { hasEmpty = true; continue; }
+        if (!range) range = ValueRange{v, v, false};
+        else {
+            if (less(v, range->min)) range->min = v;
+            if (less(range->max, v)) range->max = v;
+        }
+    }
+    if (!range) {
+        ui.message(MessageKind::Warning,
+                   QStringLiteral("Field %1 does not contain any entries").arg(catalogue[pos].Label), Buttons::Ok);
+        return std::nullopt;
+    }
+    range->hasEmpty = hasEmpty;
+    return range;
+}
+
+} // namespace belvanto
