@@ -14,6 +14,7 @@
 #include <QFileInfo>
 #include <functional>
 #include <map>
+#include <set>
 
 namespace belvanto {
 
@@ -252,13 +253,19 @@ int cmdUnitAdd(CliContext& c)
         keys.push_back(key);
     }
     Table& units = s.units();
-    FilterOff unfiltered(units);
-    BulkScope bulk;
+    // Every name is checked before the first is stored: a refused command
+    // leaves the project as it was.
+    std::set<UnitKey> seen;
     for (const UnitKey& key : keys) {
-        if (units.locate(QStringLiteral("Excavation;Unitname"), {key.excavation, key.unitname})) {
+        const bool stored = !units.query(QStringLiteral("Excavation IS ? AND Unitname IS ?"),
+                                         {key.excavation, key.unitname}).empty();
+        if (stored || !seen.insert(key).second) {
             ui.error(QStringLiteral("Unit %1 already exists").arg(key.text()));
             return Failed;
         }
+    }
+    BulkScope bulk;
+    for (const UnitKey& key : keys) {
         units.insert();
         units.set(uf::Excavation, key.excavation);
         units.set(uf::Unitname, key.unitname);

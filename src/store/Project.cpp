@@ -406,10 +406,8 @@ bool CreateProjectFiles(Session& session, const QString& projectFile, const QStr
     if (!confirmReplaceTable(ui, p.ProjectDirectory, p.ProjectName + kUnitSuffix)) return fail();
     if (!confirmReplaceTable(ui, p.ProjectDirectory, p.ProjectName + kRelSuffix)) return fail();
     try {
-        if (!p.TermFilePath.isEmpty()) {
-            if (QFileInfo::exists(p.TermFilePath)) ValidateTermFile(session, p.TermFilePath);
-            else CreateTermTableFile(p.TermFilePath);
-        }
+        // A term file that cannot be used leaves the project without one.
+        if (!p.TermFilePath.isEmpty()) PrepareNewProjectTermFile(session);
         CreateUnitTable(p.ProjectDirectory, p.ProjectName + kUnitSuffix);
         CreateRelationTable(p.ProjectDirectory, p.ProjectName + kRelSuffix);
     } catch (const EngineError& e) {

@@ -1,0 +1,133 @@
+#include "CliRunner.h"
+#include <QDir>
+#include <QFile>
+#include <gtest/gtest.h>
+
+using namespace belvanto;
+using belvanto::testing::runCliCaptured;
+
+namespace {
+
+class ProjectCommands : public ::testing::Test {
+protected:
+    QTemporaryDir dir;
+    QString path(const QString& name) const { return dir.filePath(name); }
+    QString project() const { return path(QStringLiteral("P.bvp")); }
+};
+
+TEST_F(ProjectCommands, AProjectMadeByOneCallOpensInTheNext)
+{
+    auto r = runCliCaptured({"new", project(), "--excavation", "Site 1"});
+    ASSERT_EQ(r.code, 0) << r.err.toStdString();
+    EXPECT_EQ(r.err, QString());
+
+    r = runCliCaptured({"unit", "add", project(), "10", "11", "B:7", "--set", "Period=Roman", "--set", "AvgYear=120"});
+    ASSERT_EQ(r.code, 0) << r.err.toStdString();
+    r = runCliCaptured({"unit", "add", project(), "G1", "--class", "group"});
+    ASSERT_EQ(r.code, 0) << r.err.toStdString();
+
+    r = runCliCaptured({"info", project()});
+    ASSERT_EQ(r.code, 0) << r.err.toStdString();
+    EXPECT_TRUE(r.out.contains(QStringLiteral("Project: P\n")));
+    EXPECT_TRUE(r.out.contains(QStringLiteral("Excavation: Site 1\n")));
+    EXPECT_TRUE(r.out.contains(QStringLiteral("Units: 4\n")));
+    EXPECT_TRUE(r.out.contains(QStringLiteral("Relationships: 0\n")));
+
+    r = runCliCaptured({"dump", project(), "units"});
+    ASSERT_EQ(r.code, 0) << r.err.toStdString();
+    const QStringList lines = r.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), 5);
+    EXPECT_TRUE(lines[0].startsWith(QStringLiteral("Excavation,Unitname,Unitclass,XMinCoord,")));
+    // Key order: code points, so "B" before "Site 1", and "10" before "G1".
+    EXPECT_TRUE(lines[1].startsWith(QStringLiteral("B,7,context,")));
+    EXPECT_TRUE(lines[1].contains(QStringLiteral(",120,Roman,")));
+    EXPECT_TRUE(lines[2].startsWith(QStringLiteral("Site 1,10,context,")));
+    EXPECT_TRUE(lines[4].startsWith(QStringLiteral("Site 1,G1,group,")));
+
+    // The same table dumped directly from its file.
+    auto direct = runCliCaptured({"dump", path(QStringLiteral("P_unit.db"))});
+    EXPECT_EQ(direct.out, r.out);
+}
+
+struct RefusalCase {
+    const char* title;
+    QStringList args;   // after "unit add P.bvp"
+    const char* message;
+};
+
+class UnitAddRefusals : public ProjectCommands, public ::testing::WithParamInterface<RefusalCase> {};
+
+TEST_P(UnitAddRefusals, StoreNothingAndSayWhy)
+{
+    ASSERT_EQ(runCliCaptured({"new", project(), "--excavation", "A"}).code, 0);
+    ASSERT_EQ(runCliCaptured({"unit", "add", project(), "1"}).code, 0);
+    QStringList args{"unit", "add", project(), "2"};
+    args += GetParam().args;
+    const auto r = runCliCaptured(args);
+    EXPECT_NE(r.code, 0);
+    EXPECT_EQ(r.err, QString::fromUtf8(GetParam().message));
+    const auto info = runCliCaptured({"info", project()});
+    EXPECT_TRUE(info.out.contains(QStringLiteral("Units: 1\n"))) << info.out.toStdString();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, UnitAddRefusals,
+    ::testing::Values(
+        RefusalCase{"existingUnit", {"1"}, "error: Unit A:1 already exists\n"},
+        RefusalCase{"blankInName", {"a b"}, "error: The unit name must not contain a blank.\n"},
+        RefusalCase{"longExcavation", {"ABCDEFGHIJKLM:1"},
+                    "error: The excavation name must not exceed maximum length of 12\n"},
+        RefusalCase{"notAnInteger", {"--set", "AvgYear=12.5"},
+                    "error: Center year cannot be converted to an integer number.\n"},
+        RefusalCase{"tooLong", {"--set", "Period=123456789"}, "error: Period must not exceed maximum length of 8\n"},
+        RefusalCase{"cannotBeStored", {"--set", QString::fromUtf8("Location=Łódź")},
+                    "error: Location contains characters that cannot be stored\n"},
+        RefusalCase{"internalField", {"--set", "X=3"}, "error: Field X cannot be set here\n"}),
+    [](const auto& info) { return std::string(info.param.title); });
+
+TEST_F(ProjectCommands, QuestionsTakeTheSafeAnswerUnlessOneIsGiven)
+{
+    ASSERT_EQ(runCliCaptured({"new", project(), "--excavation", "A"}).code, 0);
+    ASSERT_EQ(runCliCaptured({"unit", "add", project(), "1"}).code, 0);
+    auto r = runCliCaptured({"delete", project()});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_EQ(r.err, QStringLiteral("confirmation: Project P consists of 1 units.\n"
+                                    "  Do you really want to delete the project and all its data files? [answer: No]\n"));
+    EXPECT_TRUE(QFile::exists(project()));
+    r = runCliCaptured({"--yes", "delete", project()});
+    EXPECT_EQ(r.code, 0) << r.err.toStdString();
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList());
+}
+
+TEST_F(ProjectCommands, CopyAndMerge)
+{
+    ASSERT_EQ(runCliCaptured({"new", project(), "--excavation", "A"}).code, 0);
+    ASSERT_EQ(runCliCaptured({"unit", "add", project(), "1", "2"}).code, 0);
+    const QString other = path(QStringLiteral("Q.bvp"));
+    auto r = runCliCaptured({"copy", project(), other});
+    ASSERT_EQ(r.code, 0) << r.err.toStdString();
+    ASSERT_EQ(runCliCaptured({"unit", "add", other, "3"}).code, 0);
+
+    // Shared units need a Yes to the list as well as a No to the backup question.
+    r = runCliCaptured({"merge", project(), other});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_TRUE(r.err.startsWith(QStringLiteral("confirmation: Do you want to backup current project")));
+    r = runCliCaptured({"--yes", "merge", project(), other});
+    EXPECT_EQ(r.code, 1) << "--yes asks for a backup file, which the command line does not name";
+    EXPECT_TRUE(runCliCaptured({"info", project()}).out.contains(QStringLiteral("Units: 2\n")));
+}
+
+TEST_F(ProjectCommands, UsageErrorsAndHelp)
+{
+    EXPECT_EQ(runCliCaptured({"frobnicate"}).code, 2);
+    EXPECT_EQ(runCliCaptured({"new", project()}).code, 2);
+    const auto help = runCliCaptured({"--help"});
+    EXPECT_EQ(help.code, 0);
+    EXPECT_TRUE(help.out.contains(QStringLiteral("  dump TABLE.db")));
+    EXPECT_EQ(runCliCaptured({"--version"}).out, QStringLiteral("belvanto-cli 1.5\n"));
+    const auto missing = runCliCaptured({"info", path(QStringLiteral("none.bvp"))});
+    EXPECT_EQ(missing.code, 1);
+    EXPECT_EQ(missing.err, QStringLiteral("error: Project file %1: I/O-Error\n").arg(path(QStringLiteral("none.bvp"))));
+}
+
+} // namespace
