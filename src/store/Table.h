@@ -84,6 +84,7 @@ FilterExpr parseFilter(const QString& text);
 struct Bookmark {
     qint64 rowid = 0;
     bool valid = false;
+    std::vector<Value> key;   // primary key values: a reused record id is not the same record
 };
 
 class Table {
@@ -146,6 +147,14 @@ public:
     void refresh();     // re-reads the view after outside changes
 
     // --- filter and link -------------------------------------------------
+    // A filter compares the empty value (NULL, or '' in a string field) as
+    // lower than every other value and equal only to itself, for every field
+    // type: "X < 3" includes empty X, "X > ''" means "X not empty".
+    // Setting a non-empty filter switches filtering on; "" removes the
+    // filter and switches it off. A malformed expression or an unknown field
+    // throws EngineError("Filter: ...") and leaves the old filter in force.
+    // Changing the filter or the link puts the cursor on the first record;
+    // changing the order keeps the current record.
     void setFilter(const QString& text);    // parses; "" = no filter
     void setFilter(const FilterExpr& expr, const QString& text = QString());
     QString filterText() const;
@@ -196,6 +205,8 @@ public:
     qint64 rowid() const;
 
     // --- display suspension ---------------------------------------------
+    // While suspended, change observers are not called; display observers
+    // are called when the count returns to zero (the lists re-read all).
     void suspendDisplay();
     void resumeDisplay();
     void resetDisplay();     // forces the counter to zero and notifies
@@ -209,18 +220,25 @@ public:
 
 private:
     struct Impl;
+    int appendRecords(const Table& src, bool upsert);
     std::unique_ptr<Impl> d;
 };
 
 // Groups every post of a command, on every table, into one transaction per
 // file, committed when the outermost scope ends. Nests.
+// A process killed inside the scope leaves none of the scope's records; a
+// scope left by an exception commits what was posted, as write-through would
+// have. A failing commit throws from the destructor unless an exception is
+// already on its way.
 class BulkScope {
 public:
     BulkScope();
-    ~BulkScope();
+    ~BulkScope() noexcept(false);
     BulkScope(const BulkScope&) = delete;
     BulkScope& operator=(const BulkScope&) = delete;
     static bool active();
+private:
+    int exceptionsAtStart_;
 };
 
 // RAII guards.

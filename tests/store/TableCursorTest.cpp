@@ -1,0 +1,447 @@
+// Cursor behaviour the program's loops rely on: end and start tests, the
+// delete-else-next idiom, position after post, insert and cancel, record
+// numbers, locate, bookmarks, and two Table objects on one file.
+#include "TableFixture.h"
+
+namespace belvanto::testing {
+namespace {
+
+using CursorTest = TableTest;
+
+const QString A = QStringLiteral("A");
+
+std::vector<Rec> threeUnits()
+{
+    return {{A, "u1", "context", "Roman"}, {A, "u2", "context", "Iron"}, {A, "u3", "group", "Bronze"}};
+}
+
+TEST_F(CursorTest, EndAndStartOfAnEmptyView)
+{
+    Table t;
+    t.open(dir.path(), "units");
+    EXPECT_TRUE(t.eof());
+    EXPECT_TRUE(t.bof());
+    EXPECT_FALSE(t.hasRecord());
+    EXPECT_EQ(t.count(), 0);
+    EXPECT_EQ(t.recNo(), 0);
+    for (auto move : {&Table::first, &Table::last, &Table::next, &Table::prior}) {
+        (t.*move)();
+        EXPECT_TRUE(t.eof());
+        EXPECT_TRUE(t.bof());
+    }
+    EXPECT_TRUE(t.isEmpty(1));
+    EXPECT_THROW(t.del(), EngineError);
+}
+
+TEST_F(CursorTest, EndOnlyAfterMovingPastTheLastRecord)
+{
+    Table t;
+    t.open(dir.path(), "units");
+    fill(t, threeUnits());
+
+    t.first();
+    EXPECT_FALSE(t.eof());
+    EXPECT_FALSE(t.bof());
+    EXPECT_EQ(t.str(1), "u1");
+    t.next();
+    t.next();
+    EXPECT_EQ(t.str(1), "u3");
+    EXPECT_FALSE(t.eof()) << "standing on the last record is not the end";
+    t.next();
+    EXPECT_TRUE(t.eof());
+    EXPECT_EQ(t.str(1), "u3") << "the cursor stays on the last record";
+    t.next();
+    EXPECT_TRUE(t.eof());
+    t.prior();
+    EXPECT_FALSE(t.eof());
+    EXPECT_EQ(t.str(1), "u2");
+
+    t.last();
+    EXPECT_FALSE(t.eof());
+    EXPECT_FALSE(t.bof());
+    EXPECT_EQ(t.str(1), "u3");
+    t.first();
+    t.prior();
+    EXPECT_TRUE(t.bof());
+    EXPECT_EQ(t.str(1), "u1");
+    t.next();
+    EXPECT_FALSE(t.bof());
+    EXPECT_EQ(t.str(1), "u2");
+
+    QStringList backwards;
+    for (t.last(); !t.bof(); t.prior()) backwards << t.str(1);
+    EXPECT_EQ(backwards, QStringList({"u3", "u2", "u1"}));
+}
+
+TEST_F(CursorTest, DeleteElseNextLeavesExactlyTheEqualRows)
+{
+    // Runs of deletions, a kept record between them, deletion of the first
+    // and of the last record.
+    const QString codes = QStringLiteral("<<=>=<<<==>><");
+    Table t;
+    t.open(dir.path(), "units");
+    QStringList kept;
+    for (int i = 0; i < codes.size(); ++i) {
+        const QString name = QStringLiteral("u%1").arg(i, 2, 10, QLatin1Char('0'));
+        addRec(t, {A, name, {}, {}, QString(codes[i])});
+        if (codes[i] == QLatin1Char('=')) kept << name;
+    }
+    int visits = 0;
+    t.first();
+    while (!t.eof()) {
+        ++visits;
+        if (t.str(u"Code") != QLatin1String("=")) t.del();
+        else t.next();
+    }
+    EXPECT_EQ(visits, codes.size()) << "every record is seen exactly once";
+    EXPECT_EQ(walk(t), kept);
+    EXPECT_EQ(t.count(), kept.size());
+    Outside db(file);
+    EXPECT_EQ(db.column("SELECT Unitname FROM data ORDER BY Unitname"), kept);
+}
+
+TEST_F(CursorTest, AfterDeleteTheCursorStandsOnTheFollowingRecord)
+{
+    Table t;
+    t.open(dir.path(), "units");
+    fill(t, threeUnits());
+    t.first();
+    t.next();
+    t.del();
+    EXPECT_EQ(t.str(1), "u3");
+    EXPECT_FALSE(t.eof());
+    EXPECT_EQ(t.recNo(), 2);
+    t.del();   // the last record
+    EXPECT_TRUE(t.eof());
+    EXPECT_EQ(t.count(), 1);
+    t.prior();
+    t.del();   // the only record
+    EXPECT_TRUE(t.eof());
+    EXPECT_TRUE(t.bof());
+    EXPECT_EQ(t.count(), 0);
+}
+
+TEST_F(CursorTest, PostKeepsTheRecordEvenWhenTheOrderMovesIt)
+{
+    Table t;
+    t.open(dir.path(), "units");
+    fill(t, {{A, "u1", {}, "B"}, {A, "u2", {}, "C"}, {A, "u3", {}, "D"}, {A, "u4", {}, "E"}});
+    t.setActiveIndex("ByPeriod");
+    t.first();
+    EXPECT_EQ(t.str(1), "u1");
+    t.edit();
+    t.set(u"Period", "Z");
+    t.post();
+    EXPECT_EQ(t.str(1), "u1");
+    EXPECT_EQ(t.recNo(), 4);
+    t.next();
+    EXPECT_TRUE(t.eof()) << "u1 is now the last record";
+
+    t.locate("Unitname", {"u4"});
+    t.edit();
+    t.set(u"Period", "A");
+    t.post();
+    EXPECT_EQ(t.recNo(), 1);
+    t.next();
+    EXPECT_EQ(t.str(1), "u2");
+}
+
+TEST_F(CursorTest, EditOfOtherFieldsKeepsTheWalkGoing)
+{
+    Table t;
+    t.open(dir.path(), "units");
+    for (int i = 0; i < 50; ++i) addRec(t, {A, QStringLiteral("u%1").arg(i, 2, 10, QLatin1Char('0'))});
+    int n = 0;
+    for (t.first(); !t.eof(); t.next()) {
+        t.edit();
+        t.set(u"Count", n++);
+        t.post();
+    }
+    EXPECT_EQ(n, 50);
+    Outside db(file);
+    EXPECT_EQ(db.one("SELECT group_concat(Count) = group_concat(CAST(substr(Unitname,2) AS INTEGER)) FROM "
+                     "(SELECT * FROM data ORDER BY Unitname)"),
+              "1");
+}
+
+TEST_F(CursorTest, ARecordPostedOutOfTheFilterLeavesTheCursorBeforeTheNextOne)
+{
+    Table t;
+    t.open(dir.path(), "units");
+    for (int i = 0; i < 6; ++i) addRec(t, {A, QStringLiteral("u%1").arg(i), {}, {}, "="});
+    t.setFilter("Code = '='");
+    int visits = 0;
+    for (t.first(); !t.eof(); t.next()) {
+        ++visits;
+        t.edit();
+        t.set(u"Code", "x");
+        t.post();
+    }
+    EXPECT_EQ(visits, 6);
+    EXPECT_EQ(t.count(), 0);
+}
+
+TEST_F(CursorTest, InsertPostStandsOnTheNewRecordInItsPlace)
+{
+    Table t;
+    t.open(dir.path(), "units");
+    fill(t, {{A, "u1"}, {A, "u3"}});
+    t.first();
+    t.insert();
+    EXPECT_TRUE(t.inserting());
+    EXPECT_EQ(t.recNo(), 0);
+    t.set(0, A);
+    t.set(1, "u2");
+    t.post();
+    EXPECT_EQ(t.str(1), "u2");
+    EXPECT_EQ(t.recNo(), 2);
+    EXPECT_EQ(t.count(), 3);
+    t.next();
+    EXPECT_EQ(t.str(1), "u3");
+}
+
+TEST_F(CursorTest, CancelAndEditOnAnEmptyTable)
+{
+    Table t;
+    t.open(dir.path(), "units");
+    fill(t, threeUnits());
+    t.last();
+    t.insert();
+    t.set(0, A);
+    t.set(1, "u9");
+    t.cancel();
+    EXPECT_EQ(t.str(1), "u3");
+    EXPECT_EQ(t.count(), 3);
+
+    t.edit();
+    t.set(u"Period", "changed");
+    t.cancel();
+    EXPECT_EQ(t.str(u"Period"), "Bronze");
+
+    t.empty();
+    EXPECT_EQ(t.count(), 0);
+    t.edit();   // nothing to edit: a new record
+    EXPECT_TRUE(t.inserting());
+    t.set(0, A);
+    t.set(1, "new");
+    t.post();
+    EXPECT_EQ(walk(t), QStringList({"new"}));
+}
+
+TEST_F(CursorTest, NavigationPostsAPendingEdit)
+{
+    Table t;
+    t.open(dir.path(), "units");
+    fill(t, threeUnits());
+    t.first();
+    t.edit();
+    t.set(u"Period", "Medieval");
+    t.next();
+    EXPECT_FALSE(t.editing());
+    Outside db(file);
+    EXPECT_EQ(db.one("SELECT Period FROM data WHERE Unitname = 'u1'"), "Medieval");
+}
+
+TEST_F(CursorTest, RefusedPostsKeepTheEdit)
+{
+    Table t;
+    t.open(dir.path(), "units");
+    fill(t, threeUnits());
+    t.first();
+    t.edit();
+    t.set(1, "u2");
+    try {
+        t.post();
+        FAIL() << "duplicate key posted";
+    } catch (const EngineError& e) {
+        EXPECT_EQ(e.text(), "Key violation");
+    }
+    EXPECT_TRUE(t.editing());
+    t.set(1, "u4");
+    t.post();
+    EXPECT_EQ(walk(t), QStringList({"u2", "u3", "u4"}));
+
+    t.insert();
+    t.set(0, A);
+    try {
+        t.post();
+        FAIL() << "required field left empty";
+    } catch (const EngineError& e) {
+        EXPECT_EQ(e.text(), "Field 'Unitname' must have a value");
+    }
+    EXPECT_TRUE(t.inserting());
+    t.cancel();
+    EXPECT_THROW(t.set(0, A), EngineError) << "set outside edit or insert";
+}
+
+TEST_F(CursorTest, EmptyKeyPartsStayUnique)
+{
+    const QString path = Table::pathOf(dir.path(), "pairs");
+    Table::createFile(path, {{"P1", FieldType::String, 10}, {"P2", FieldType::String, 10}, {"N", FieldType::Integer}},
+                      {QString(), {"P1", "P2"}});
+    Table t;
+    t.openFile(path);
+    t.insert();
+    t.set(0, "a");
+    t.post();
+    t.insert();
+    t.set(0, "a");
+    EXPECT_THROW(t.post(), EngineError);
+    t.cancel();
+    EXPECT_EQ(t.count(), 1);
+}
+
+TEST_F(CursorTest, RecordNumbersFollowTheView)
+{
+    Table t;
+    t.open(dir.path(), "units");
+    for (int i = 0; i < 10; ++i) addRec(t, {A, QStringLiteral("u%1").arg(i), {}, {}, i % 2 ? "o" : "e"});
+    t.setFilter("Code = 'o'");
+    EXPECT_EQ(t.count(), 5);
+    QList<int> numbers;
+    for (t.first(); !t.eof(); t.next()) numbers << t.recNo();
+    EXPECT_EQ(numbers, QList<int>({1, 2, 3, 4, 5}));
+    t.first();
+    t.next();
+    t.del();
+    EXPECT_EQ(t.str(1), "u5");
+    EXPECT_EQ(t.recNo(), 2);
+    EXPECT_EQ(t.count(), 4);
+}
+
+TEST_F(CursorTest, LocateHonoursFilterAndLink)
+{
+    Table t;
+    t.open(dir.path(), "units");
+    fill(t, {{A, "u1", "context"}, {A, "u2", "group"}, {"B", "u1", "context"}, {"B", "u2", "group"}});
+    EXPECT_TRUE(t.locate("excavation; UNITNAME", {"B", "u2"}));
+    EXPECT_EQ(label(t), "B:u2");
+    EXPECT_EQ(t.recNo(), 4);
+
+    t.setFilter("Unitclass = 'context'");
+    t.first();
+    EXPECT_FALSE(t.locate("Excavation;Unitname", {"B", "u2"}));
+    EXPECT_EQ(label(t), "A:u1") << "a failed locate leaves the cursor";
+    EXPECT_TRUE(t.locate("Excavation;Unitname", {"B", "u1"}));
+    EXPECT_EQ(t.recNo(), 2);
+    t.next();
+    EXPECT_TRUE(t.eof());
+
+    t.setLink({"Excavation"}, {"A"});
+    EXPECT_FALSE(t.locate("Unitname", {"u1"}) && t.str(0) == "B");
+    EXPECT_EQ(label(t), "A:u1");
+
+    EXPECT_FALSE(t.locate("Unitname", {"u1-much-too-long"}));
+    EXPECT_THROW(t.locate("Nonsense", {"x"}), EngineError);
+    EXPECT_THROW(t.locate("Excavation;Unitname", {"A"}), EngineError);
+}
+
+TEST_F(CursorTest, LocateAnEmptyValue)
+{
+    Table t;
+    t.open(dir.path(), "units");
+    fill(t, {{A, "u1", "context", "Roman"}, {A, "u2", "context"}});
+    EXPECT_TRUE(t.locate("Period", {QString()}));
+    EXPECT_EQ(t.str(1), "u2");
+    EXPECT_TRUE(t.locate("Period", {Value()}));
+    EXPECT_EQ(t.str(1), "u2");
+}
+
+TEST_F(CursorTest, Bookmarks)
+{
+    Table t;
+    t.open(dir.path(), "units");
+    fill(t, threeUnits());
+    t.first();
+    t.next();
+    const Bookmark b = t.bookmark();
+    ASSERT_TRUE(b.valid);
+    t.last();
+    t.gotoBookmark(b);
+    EXPECT_EQ(t.str(1), "u2");
+    EXPECT_EQ(t.recNo(), 2);
+
+    {
+        BookmarkRestore keep(t);
+        t.first();
+    }
+    EXPECT_EQ(t.str(1), "u2");
+
+    t.setFilter("Unitname <> 'u2'");
+    EXPECT_FALSE(t.bookmarkValid(b));
+    try {
+        t.gotoBookmark(b);
+        FAIL();
+    } catch (const EngineError& e) {
+        EXPECT_EQ(e.text(), "Record not found");
+    }
+    t.setFiltered(false);
+    t.gotoBookmark(b);
+    t.del();
+    EXPECT_FALSE(t.bookmarkValid(b));
+    try {
+        t.gotoBookmark(b);
+        FAIL();
+    } catch (const EngineError& e) {
+        EXPECT_EQ(e.text(), "Record/key deleted");
+    }
+    EXPECT_THROW(t.gotoBookmark(Bookmark{}), EngineError);
+}
+
+TEST_F(CursorTest, ABookmarkDoesNotFollowAReusedRecordId)
+{
+    Table t;
+    t.open(dir.path(), "units");
+    fill(t, threeUnits());
+    t.last();
+    const Bookmark b = t.bookmark();
+    t.del();
+    addRec(t, {A, "u9"});   // SQLite hands out the freed largest id again
+    ASSERT_EQ(t.rowid(), b.rowid);
+    EXPECT_FALSE(t.bookmarkValid(b));
+    EXPECT_THROW(t.gotoBookmark(b), EngineError);
+}
+
+TEST_F(CursorTest, TablesOnOneFileSeeEachOthersWrites)
+{
+    Table a, b;
+    a.open(dir.path(), "units");
+    b.open(dir.path(), "units");
+    fill(a, threeUnits());
+    EXPECT_EQ(b.count(), 3);
+    EXPECT_EQ(walk(b), QStringList({"u1", "u2", "u3"}));
+
+    a.first();
+    b.first();
+    b.edit();
+    b.set(u"Period", "Medieval");
+    b.post();
+    EXPECT_EQ(a.str(u"Period"), "Medieval");
+
+    b.del();   // a's current record
+    a.next();
+    EXPECT_EQ(a.str(1), "u2") << "the record that followed the deleted one";
+    EXPECT_EQ(a.count(), 2);
+
+    BulkScope bulk;
+    addRec(b, {A, "u0"});
+    EXPECT_EQ(walk(a), QStringList({"u0", "u2", "u3"}));
+}
+
+TEST_F(CursorTest, GotoRowidOnlyToVisibleRecords)
+{
+    Table t;
+    t.open(dir.path(), "units");
+    fill(t, threeUnits());
+    const auto rows = t.query("Unitname = ?", {"u3"});
+    ASSERT_EQ(rows.size(), 1u);
+    t.setFilter("Unitclass = 'context'");
+    EXPECT_FALSE(t.gotoRowid(rows[0].rowid));
+    t.setFiltered(false);
+    EXPECT_TRUE(t.gotoRowid(rows[0].rowid));
+    EXPECT_EQ(t.str(1), "u3");
+    EXPECT_EQ(t.recNo(), 3);
+}
+
+} // namespace
+} // namespace belvanto::testing
