@@ -1,5 +1,6 @@
 #include "cli/Cli.h"
 #include "cli/CliContext.h"
+#include "cli/RelCommands.h"
 #include "core/Format.h"
 #include "core/Regional.h"
 #include "core/StreamUi.h"
@@ -303,7 +304,9 @@ int runCli(const QStringList& arguments, FILE* out, FILE* err)
         {QStringLiteral("new"), cmdNew},       {QStringLiteral("info"), cmdInfo},
         {QStringLiteral("copy"), cmdCopy},     {QStringLiteral("merge"), cmdMerge},
         {QStringLiteral("delete"), cmdDelete}, {QStringLiteral("pack"), cmdPack},
-        {QStringLiteral("dump"), cmdDump},     {QStringLiteral("unit add"), cmdUnitAdd}};
+        {QStringLiteral("dump"), cmdDump},     {QStringLiteral("unit add"), cmdUnitAdd},
+        {QStringLiteral("rel"), cmdRel},
+        {QStringLiteral("chain"), cmdChain}};
     QString word = c.args.takeFirst();
     if (word == QStringLiteral("unit") && !c.args.isEmpty()) word += QLatin1Char(' ') + c.args.takeFirst();
     const auto it = commands.find(word);
