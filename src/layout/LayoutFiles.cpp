@@ -1,0 +1,263 @@
+#include "layout/LayoutFiles.h"
+#include "core/Regional.h"
+#include "core/TextCodec.h"
+#include "core/UserInterface.h"
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QtEndian>
+
+namespace belvanto {
+
+namespace {
+
+FieldDef str(const char* name, int size) { return {QString::fromLatin1(name), FieldType::String, size, false}; }
+FieldDef num(const char* name) { return {QString::fromLatin1(name), FieldType::Integer, 0, false}; }
+
+QString parameterFileError(const QString& path)
+{
+    return QStringLiteral("Error: Program is not able to open parameter file\r\n") + QDir::toNativeSeparators(path);
+}
+
+} // namespace
+
+std::vector<FieldDef> UnitLayoutFields()
+{
+    return {str("Excavation", 12), str("Unitname", 8), str("Clevel", 30), str("CXPos", 60), num("XStart"),
+            num("XStop"), num("YLevelStart"), num("YLevelStop"), num("NestCt"), num("SonCt"), num("FatherCt"),
+            num("Colour"), num("BoxStyle"), num("ThemColour"), num("ThemBoxStyle"), str("Unitclass", 1),
+            str("GExcavation", 12), str("GUnitname", 8)};
+}
+
+std::vector<FieldDef> RelLayoutFields()
+{
+    return {str("Excavation1", 12), str("Unitname1", 8), str("Excavation2", 12), str("Unitname2", 8),
+            num("YSubLevel"), num("YLevel1"), num("YLevel2"), num("XPos1"), num("XPos2"), num("NestCt2"),
+            str("RelationCat", 1), num("RelCount"), num("Port1"), num("Port2")};
+}
+
+IndexDef UnitLayoutPrimaryIndex()
+{
+    return {QString(), {QStringLiteral("Excavation"), QStringLiteral("Unitname")}};
+}
+
+IndexDef RelLayoutPrimaryIndex()
+{
+    return {QString(), {QStringLiteral("Excavation1"), QStringLiteral("Unitname1"), QStringLiteral("Excavation2"),
+                        QStringLiteral("Unitname2")}};
+}
+
+IndexDef PositionsIndex()
+{
+    return {QStringLiteral("Positions"), {QStringLiteral("YLevelStart"), QStringLiteral("XStart")}};
+}
+
+IndexDef NestCtIndex()
+{
+    return {QStringLiteral("NestCt"), {QStringLiteral("NestCt"), QStringLiteral("YLevelStart")}};
+}
+
+IndexDef RelationDestIndex()
+{
+    return {QStringLiteral("RelationDest"), {QStringLiteral("Excavation2"), QStringLiteral("Unitname2"),
+                                             QStringLiteral("Excavation1"), QStringLiteral("Unitname1")}};
+}
+
+QString LayoutParameterPath(const QString& directory, const QString& projectName)
+{
+    return QDir(directory).filePath(projectName + kLayoutParameterSuffix);
+}
+
+void CreateLayoutTables(const QString& directory, const QString& projectName)
+{
+    const QString parameters = LayoutParameterPath(directory, projectName);
+    if (QFile::exists(parameters) && !QFile::remove(parameters))
+        throw EngineError(QStringLiteral("Cannot remove %1").arg(QDir::toNativeSeparators(parameters)));
+    Table::create(directory, projectName + kUnitLayoutSuffix, UnitLayoutFields(), UnitLayoutPrimaryIndex());
+    Table::create(directory, projectName + kRelLayoutSuffix, RelLayoutFields(), RelLayoutPrimaryIndex());
+    Table::create(directory, kTempUnitTable, UnitLayoutFields(), UnitLayoutPrimaryIndex());
+    Table::create(directory, kTempRelTable, RelLayoutFields(), RelLayoutPrimaryIndex());
+    Table::create(directory, kProperRelTable, RelLayoutFields(), RelLayoutPrimaryIndex());
+}
+
+void DeleteLayoutTables(const QString& directory, const QString& projectName)
+{
+    for (const QString& suffix : {kUnitLayoutSuffix, kRelLayoutSuffix})
+        if (Table::exists(directory, projectName + suffix)) Table::remove(directory, projectName + suffix);
+}
+
+void DeleteWorkingTables(const QString& directory)
+{
+    for (const QString& name : {kTempUnitTable, kTempRelTable, kProperRelTable})
+        if (Table::exists(directory, name)) Table::remove(directory, name);
+}
+
+// --- parameter file ---------------------------------------------------------------
+
+void LayoutParameters::reset(qint32 k, qint32 l)
+{
+    columns = k;
+    levels = l;
+    LeftFrameLanes.assign(std::size_t(k) + 1, 0);
+    RightFrameLanes.assign(std::size_t(k) + 1, 0);
+    FrameLanesBelow.assign(std::size_t(l) + 1, 0);
+    TrackCount.assign(std::size_t(l) + 1, 0);
+}
+
+QByteArray SerializeLayoutParameters(const LayoutParameters& p)
+{
+    QByteArray bytes;
+    auto put = [&](qint32 v) {
+        char b[4];
+        qToLittleEndian<qint32>(v, b);
+        bytes.append(b, 4);
+    };
+    auto putArray = [&](const std::vector<qint32>& a, qint32 n) {
+        for (qint32 i = 1; i <= n; ++i) put(std::size_t(i) < a.size() ? a[std::size_t(i)] : 0);
+    };
+    put(p.groups ? 1 : 0);
+    put(p.columns);
+    put(p.levels);
+    putArray(p.LeftFrameLanes, p.columns);
+    putArray(p.RightFrameLanes, p.columns);
+    putArray(p.FrameLanesBelow, p.levels);
+    putArray(p.TrackCount, p.levels);
+    put(qint32(p.periods.size()));
+    for (const Period& period : p.periods) {
+        // Names come from unit fields, which hold Windows-1252 text only.
+        QByteArray name = encodeCp1252(period.name).value_or(QByteArray());
+        if (name.isEmpty() && !period.name.isEmpty()) {
+            for (QChar c : period.name) name.append(encodeCp1252(QString(c)).value_or(QByteArray("?")));
+        }
+        put(qint32(name.size()));
+        for (char c : name) put(qint32(quint8(c)));
+        put(period.position);
+    }
+    return bytes;
+}
+
+std::optional<LayoutParameters> ParseLayoutParameters(QByteArrayView bytes)
+{
+    if (bytes.size() % 4 != 0) return std::nullopt;
+    const qsizetype total = bytes.size() / 4;
+    qsizetype at = 0;
+    auto left = [&] { return total - at; };
+    auto get = [&] { return qFromLittleEndian<qint32>(bytes.data() + 4 * at++); };
+
+    LayoutParameters p;
+    if (left() < 3) return std::nullopt;
+    p.groups = get() == 1;
+    const qint32 k = get();
+    const qint32 l = get();
+    // Four arrays and the period count must fit in what is left; checked
+    // before anything is allocated.
+    if (k < 0 || l < 0 || 2 * qint64(k) + 2 * qint64(l) + 1 > left()) return std::nullopt;
+    p.reset(k, l);
+    for (auto* a : {&p.LeftFrameLanes, &p.RightFrameLanes})
+        for (qint32 i = 1; i <= k; ++i) (*a)[std::size_t(i)] = get();
+    for (auto* a : {&p.FrameLanesBelow, &p.TrackCount})
+        for (qint32 i = 1; i <= l; ++i) (*a)[std::size_t(i)] = get();
+    const qint32 count = get();
+    if (count < 0 || count > kMaxPeriods || 2 * qint64(count) > left()) return std::nullopt;
+    for (qint32 i = 0; i < count; ++i) {
+        if (left() < 2) return std::nullopt;
+        const qint32 length = get();
+        if (length < 0 || length > 255 || qint64(length) + 1 > left()) return std::nullopt;
+        QByteArray name;
+        for (qint32 j = 0; j < length; ++j) {
+            const qint32 code = get();
+            if (code < 0 || code > 255) return std::nullopt;
+            name.append(char(code));
+        }
+        Period period;
+        period.name = decodeCp1252(name);
+        period.position = get();
+        p.periods.push_back(period);
+    }
+    if (left() != 0) return std::nullopt;
+    return p;
+}
+
+bool WriteLayoutParameters(UserInterface& ui, const QString& directory, const QString& projectName,
+                           const LayoutParameters& parameters)
+{
+    const QString path = LayoutParameterPath(directory, projectName);
+    QSaveFile file(path);
+    const QByteArray bytes = SerializeLayoutParameters(parameters);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
+        ui.error(QStringLiteral("Error: Program is not able to write parameter file\r\n") + QDir::toNativeSeparators(path));
+        return false;
+    }
+    return true;
+}
+
+QString LayoutDescription(const LayoutParameters& parameters)
+{
+    const bool periods = !parameters.periods.empty();
+    if (parameters.groups)
+        return QStringLiteral("The diagram shows groups") + (periods ? QStringLiteral(" and periods/phases.") : QString());
+    return periods ? QStringLiteral("The diagram displays periods/phases.") : QString();
+}
+
+namespace {
+
+// Highest value of an integer field, 0 for an empty table.
+qint32 highest(const Table& table, const QString& field)
+{
+    const auto rows = table.query(field + QStringLiteral(" IS NOT NULL"), {}, field + QStringLiteral(" DESC LIMIT 1"));
+    if (rows.empty()) return 0;
+    const Value& v = rows.front().values[std::size_t(table.fieldIndexOrThrow(field))];
+    return std::holds_alternative<qint32>(v) ? std::get<qint32>(v) : 0;
+}
+
+} // namespace
+
+std::optional<LayoutParameters> ReadLayoutParameters(UserInterface& ui, const Regional& regional,
+                                                     const QString& directory, const QString& projectName,
+                                                     bool quiet)
+{
+    const QString path = LayoutParameterPath(directory, projectName);
+    auto fail = [&]() -> std::optional<LayoutParameters> {
+        ui.error(parameterFileError(path));
+        return std::nullopt;
+    };
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) return fail();
+    // A parameter file is a few kilobytes; one far beyond what K, L and 255
+    // periods could need is not ours.
+    if (file.size() > qint64(64) * 1024 * 1024) return fail();
+    const QByteArray bytes = file.readAll();
+    file.close();
+    auto parameters = ParseLayoutParameters(bytes);
+    if (!parameters) return fail();
+
+    // Parameters of another layout than the tables' would send the drawing
+    // past its arrays.
+    try {
+        if (!Table::exists(directory, projectName + kUnitLayoutSuffix)) return fail();
+        Table units;
+        units.open(directory, projectName + kUnitLayoutSuffix);
+        if (highest(units, QStringLiteral("XStop")) > parameters->columns
+            || highest(units, QStringLiteral("XStart")) > parameters->columns
+            || highest(units, QStringLiteral("YLevelStop")) > parameters->levels
+            || highest(units, QStringLiteral("YLevelStart")) > parameters->levels)
+            return fail();
+    } catch (const EngineError&) {
+        return fail();
+    }
+
+    if (!quiet) {
+        const QDateTime modified = QFileInfo(path).lastModified();
+        const QString when = regional.formatDate(modified.date()) + QLatin1Char(' ')
+                             + modified.time().toString(QStringLiteral("hh:mm"));
+        const Answer answer = ui.confirm(QStringLiteral("The Harris diagram layout was created on ") + when
+                                             + QStringLiteral("\r\n") + LayoutDescription(*parameters)
+                                             + QStringLiteral("\r\n") + QStringLiteral("Do you want to display this layout?"),
+                                         Buttons::YesNo, QStringLiteral("Contents"));
+        if (answer != Answer::Yes) return std::nullopt;
+    }
+    return parameters;
+}
+
+} // namespace belvanto
