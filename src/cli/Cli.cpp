@@ -1,5 +1,6 @@
 #include "cli/Cli.h"
 #include "cli/CliContext.h"
+#include "cli/LayoutCommands.h"
 #include "cli/RelCommands.h"
 #include "core/Format.h"
 #include "core/Regional.h"
@@ -76,6 +77,7 @@ int cmdDump(CliContext& c)
     }
     if (c.args.size() != 2) return c.usage(QStringLiteral("dump takes TABLE.db, or P.bvp and units, rels or terms"));
     const QString what = c.args[1];
+    if (IsLayoutDump(what)) return DumpLayout(c, [&](Table& t) { dumpTable(c, t); });
     if (what != QStringLiteral("units") && what != QStringLiteral("rels") && what != QStringLiteral("terms"))
         return c.usage(QStringLiteral("unknown table '%1': use units, rels or terms").arg(what));
     OpenedProject p(c, c.args[0]);
@@ -306,7 +308,8 @@ int runCli(const QStringList& arguments, FILE* out, FILE* err)
         {QStringLiteral("delete"), cmdDelete}, {QStringLiteral("pack"), cmdPack},
         {QStringLiteral("dump"), cmdDump},     {QStringLiteral("unit add"), cmdUnitAdd},
         {QStringLiteral("rel"), cmdRel},
-        {QStringLiteral("chain"), cmdChain}};
+        {QStringLiteral("chain"), cmdChain},
+        {QStringLiteral("check"), cmdCheck}};
     QString word = c.args.takeFirst();
     if (word == QStringLiteral("unit") && !c.args.isEmpty()) word += QLatin1Char(' ') + c.args.takeFirst();
     const auto it = commands.find(word);

@@ -1,0 +1,88 @@
+#include "cli/LayoutCommands.h"
+#include "cli/CliContext.h"
+#include "layout/LayoutFiles.h"
+#include "layout/RelationGraph.h"
+#include <QDir>
+
+namespace belvanto {
+
+const char* const kLayoutCommandsUsage =
+    "  check P.bvp --cycles [--summary]\n"
+    "                         check for cycles; print the protocol, store the levels\n"
+    "  dump P.bvp unitlayout|rellayout|layoutparams\n"
+    "                         print the stored layout\n";
+
+int cmdCheck(CliContext& c)
+{
+    const bool cycles = c.flag(QStringLiteral("--cycles"));
+    const bool summary = c.flag(QStringLiteral("--summary"));
+    if (c.args.size() != 1 || !cycles) return c.usage(QStringLiteral("check takes P.bvp --cycles [--summary]"));
+    OpenedProject p(c, c.args[0]);
+    if (!p.ok) return Failed;
+    Session& s = p.session;
+    s.units().setFilter(QString());
+    if (s.units().count() == 0) {
+        s.ui().warning(QStringLiteral("Sorry, checking nothing does not make any sense."));
+        return Failed;
+    }
+    Protocol protocol(summary ? ReportMode::Summary : ReportMode::Detailed);
+    RelationGraph graph;
+    const LevelResult result = RunCycleCheck(s, graph, protocol);
+    s.ui().status(QString());
+    for (const QString& line : protocol.lines()) c.print(c.out, line + QLatin1Char('\n'));
+    return result.ok() ? Ok : Failed;
+}
+
+bool IsLayoutDump(const QString& what)
+{
+    return what == QStringLiteral("unitlayout") || what == QStringLiteral("rellayout")
+           || what == QStringLiteral("layoutparams");
+}
+
+namespace {
+
+QString numbers(const std::vector<qint32>& values)
+{
+    QStringList texts;
+    for (std::size_t i = 1; i < values.size(); ++i) texts << QString::number(values[i]);
+    return texts.join(QLatin1Char(' '));
+}
+
+} // namespace
+
+int DumpLayout(CliContext& c, const std::function<void(Table&)>& dumpTable)
+{
+    const QString what = c.args[1];
+    OpenedProject p(c, c.args[0]);
+    if (!p.ok) return Failed;
+    const ProjectState& state = p.session.project();
+    if (what != QStringLiteral("layoutparams")) {
+        const QString name = state.ProjectName + (what == QStringLiteral("unitlayout") ? kUnitLayoutSuffix : kRelLayoutSuffix);
+        if (!Table::exists(state.ProjectDirectory, name)) {
+            c.ui.error(QStringLiteral("The project has no stored layout: %1 does not exist")
+                           .arg(QDir::toNativeSeparators(Table::pathOf(state.ProjectDirectory, name))));
+            return Failed;
+        }
+        Table table;
+        table.open(state.ProjectDirectory, name);
+        dumpTable(table);
+        return Ok;
+    }
+    const auto parameters = ReadLayoutParameters(c.ui, c.regional, state.ProjectDirectory, state.ProjectName, true);
+    if (!parameters) return Failed;
+    QString text;
+    text += QStringLiteral("Groups: %1\n").arg(parameters->groups ? QStringLiteral("yes") : QStringLiteral("no"));
+    text += QStringLiteral("Columns: %1\n").arg(parameters->columns);
+    text += QStringLiteral("Levels: %1\n").arg(parameters->levels);
+    text += QStringLiteral("LeftFrameLanes: ") + numbers(parameters->LeftFrameLanes) + QLatin1Char('\n');
+    text += QStringLiteral("RightFrameLanes: ") + numbers(parameters->RightFrameLanes) + QLatin1Char('\n');
+    text += QStringLiteral("FrameLanesBelow: ") + numbers(parameters->FrameLanesBelow) + QLatin1Char('\n');
+    text += QStringLiteral("TrackCount: ") + numbers(parameters->TrackCount) + QLatin1Char('\n');
+    text += QStringLiteral("Periods: %1\n").arg(parameters->periods.size());
+    for (const Period& period : parameters->periods)
+        text += QStringLiteral("Period: %1 from level %2\n").arg(period.name).arg(period.position);
+    c.print(c.out, text);
+    return Ok;
+}
+
+} // namespace belvanto
