@@ -21,6 +21,7 @@
 #include <exception>
 #include <map>
 #include <memory>
+#include <unordered_map>
 #ifdef Q_OS_UNIX
 #include <fcntl.h>
 #include <unistd.h>
@@ -37,6 +38,7 @@ using sqlite::StmtUse;
 namespace {
 
 const QString kData = QString::fromLatin1(kInnerTable);
+constexpr int kReadAhead = 64;
 
 [[noreturn]] void busy(const QString& path)
 {
@@ -140,10 +142,10 @@ struct Connection {
     int users = 0;
     bool exclusive = false;
     bool inBulk = false;          // a bulk scope's transaction is open
-    quint64 generation = 1;       // counts writes; row caches compare it
     Schema schema;
     std::vector<ViewListener*> tables;
     Stmt fetch;                   // all columns by rowid
+    Stmt fetchAhead;              // rowid and all columns of kReadAhead rowids
     Stmt insert;                  // all columns
     Stmt remove;                  // by rowid
     Stmt byKey;                   // rowid by primary key (IS), for empty key parts
@@ -155,6 +157,7 @@ struct Connection {
         updates.clear();
         queries.clear();
         fetch = Stmt();
+        fetchAhead = Stmt();
         insert = Stmt();
         remove = Stmt();
         byKey = Stmt();
@@ -175,7 +178,16 @@ struct Connection {
     // After a failed write: some errors roll back the whole transaction.
     void afterFailure()
     {
-        if (inBulk && sqlite3_get_autocommit(db)) leaveBulk();
+        if (inBulk && sqlite3_get_autocommit(db)) {
+            leaveBulk();
+            rolledBack();
+        }
+    }
+
+    // The bulk transaction is gone: every view on the file re-reads.
+    void rolledBack()
+    {
+        for (ViewListener* t : std::vector<ViewListener*>(tables)) t->foreignChange(Change::Reset, 0, nullptr);
     }
 
     void leaveBulk()
@@ -199,12 +211,12 @@ struct Connection {
             }
         }
         leaveBulk();
+        if (!error.isEmpty()) rolledBack();
         return error;
     }
 
     void written(ViewListener* by, Change kind, qint64 rowid = 0, const std::vector<bool>* changed = nullptr)
     {
-        ++generation;
         for (ViewListener* t : std::vector<ViewListener*>(tables))
             if (t != by) t->foreignChange(kind, rowid, changed);
     }
@@ -308,7 +320,7 @@ sqlite3* openDb(const QString& path, int flags)
     try {
         // DELETE, not WAL: the .db file alone is always current for readers.
         sqlite::exec(db, QStringLiteral("PRAGMA journal_mode=DELETE; PRAGMA synchronous=FULL; "
-                                        "PRAGMA cache_size=-16000; PRAGMA temp_store=MEMORY"));
+                                        "PRAGMA cache_size=-16000; PRAGMA mmap_size=1073741824; PRAGMA temp_store=MEMORY"));
     } catch (...) {
         sqlite3_close_v2(db);
         throw;
@@ -425,12 +437,15 @@ struct Table::Impl : ViewListener {
     bool bof = true;
     bool floating = false;  // cur left the view; the cursor sits before the record shown
 
-    // Current record
+    // Current record, and the records a walk will reach next, read in one
+    // statement: each statement outside a transaction takes and drops the
+    // file lock, which costs more than reading the record.
     std::vector<Value> row;
     qint64 rowId = 0;
-    quint64 rowGen = 0;
     bool rowValid = false;
     bool rowFound = false;
+    std::unordered_map<qint64, std::vector<Value>> ahead;
+    int walking = 0;        // +1 / -1 while next() / prior() walk the view
 
     // Edit buffer
     State state = State::Browse;
@@ -628,10 +643,16 @@ struct Table::Impl : ViewListener {
     // deleted behind the cursor's back reads as empty; returns whether it exists.
     bool fetchRow()
     {
-        if (rowValid && rowId == cur && rowGen == conn->generation) return rowFound;
-        const auto& fs = fields();
-        row.assign(fs.size(), Value{});
-        {
+        if (rowValid && rowId == cur) return rowFound;
+        auto it = ahead.find(cur);
+        if (it == ahead.end() && walking != 0 && readAhead()) it = ahead.find(cur);
+        if (it != ahead.end()) {
+            row = std::move(it->second);
+            ahead.erase(it);
+            rowFound = true;
+        } else {
+            const auto& fs = fields();
+            row.assign(fs.size(), Value{});
             StmtUse u(conn->fetch);
             u->bindInt(1, cur);
             rowFound = u->step();
@@ -639,9 +660,39 @@ struct Table::Impl : ViewListener {
                 for (std::size_t i = 0; i < fs.size(); ++i) row[i] = detail::readColumn(*u, int(i), fs[i]);
         }
         rowId = cur;
-        rowGen = conn->generation;
         rowValid = true;
         return rowFound;
+    }
+
+    // Reads the current record and the next ones in walking direction.
+    bool readAhead()
+    {
+        if (dirty || !posKnown) return false;
+        std::vector<qint64> ids{cur};
+        for (int p = pos; int(ids.size()) < kReadAhead;) {
+            p = walking > 0 ? snap.nextLive(p) : snap.priorLive(p);
+            if (p < 0) break;
+            ids.push_back(snap.rowidAt(p));
+        }
+        ahead.clear();
+        const auto& fs = fields();
+        if (!conn->fetchAhead.valid())
+            conn->fetchAhead = Stmt(db(), QStringLiteral("SELECT rowid, %1 FROM %2 WHERE rowid IN (%3)")
+                                              .arg(columnList(fs, allColumns(fs)), kData, placeholders(kReadAhead)));
+        StmtUse u(conn->fetchAhead);
+        for (int i = 0; i < kReadAhead; ++i) u->bindInt(i + 1, ids[std::min(std::size_t(i), ids.size() - 1)]);
+        while (u->step()) {
+            std::vector<Value> values(fs.size());
+            for (std::size_t i = 0; i < fs.size(); ++i) values[i] = detail::readColumn(*u, int(i) + 1, fs[i]);
+            ahead.emplace(u->columnInt(0), std::move(values));
+        }
+        return true;
+    }
+
+    void forgetRows()
+    {
+        rowValid = false;
+        ahead.clear();
     }
 
     bool rowExists(qint64 id)
@@ -676,6 +727,7 @@ struct Table::Impl : ViewListener {
     // Cursor onto a record known to be visible.
     void standOn(qint64 id)
     {
+        walking = 0;
         if (!hasCur || cur != id) posKnown = false;
         hasCur = true;
         cur = id;
@@ -755,8 +807,8 @@ struct Table::Impl : ViewListener {
         conn->written(this, Change::Update, cur, &changedMask);
         row = std::move(buf);
         rowId = cur;
-        rowGen = conn->generation;
         rowValid = true;
+        rowFound = true;
         cancel();
         if (moves) markDirty();
     }
@@ -779,8 +831,8 @@ struct Table::Impl : ViewListener {
         markDirty();
         row = std::move(buf);
         rowId = id;
-        rowGen = conn->generation;
         rowValid = true;
+        rowFound = true;
         cancel();
         hasCur = true;
         cur = id;
@@ -827,7 +879,7 @@ struct Table::Impl : ViewListener {
 
     void foreignChange(Change kind, qint64 rowid, const std::vector<bool>* changed) override
     {
-        rowValid = false;
+        forgetRows();
         bool affects = kind != Change::Update;
         if (!affects && changed)
             for (std::size_t i = 0; i < changed->size() && !affects; ++i) affects = (*changed)[i] && relevant[i];
@@ -864,7 +916,8 @@ struct Table::Impl : ViewListener {
         setEmptyView();
         lastRank = 0;
         row.clear();
-        rowValid = false;
+        forgetRows();
+        walking = 0;
         cancel();
         snapStmt = Stmt();
         snapSql.clear();
@@ -1057,6 +1110,7 @@ void Table::empty()
         throw;
     }
     c.written(d.get(), Change::Reset);
+    d->forgetRows();   // record ids start again from 1
     d->snap.clear();
     d->dirty = false;
     d->setEmptyView();
@@ -1077,7 +1131,7 @@ void Table::pack()
     sqlite::exec(c.db, QStringLiteral("VACUUM"));
     // VACUUM may renumber the records.
     c.written(d.get(), Change::Reset);
-    d->rowValid = false;
+    d->forgetRows();
     d->markDirty();
     const qint64 id = key.empty() ? 0 : c.findKey(key, 0);
     if (id != 0 && d->visible(id)) d->standOn(id);
@@ -1200,6 +1254,7 @@ void Table::first()
     d->requireOpen();
     d->checkBrowse();
     d->goToEnd(false);
+    d->walking = 1;
 }
 
 void Table::last()
@@ -1207,6 +1262,7 @@ void Table::last()
     d->requireOpen();
     d->checkBrowse();
     d->goToEnd(true);
+    d->walking = -1;
 }
 
 void Table::next()
@@ -1214,6 +1270,7 @@ void Table::next()
     d->requireOpen();
     d->checkBrowse();
     d->sync();
+    d->walking = 1;
     if (!d->hasCur) return;
     if (d->floating) {
         d->floating = false;
@@ -1234,6 +1291,7 @@ void Table::prior()
     d->requireOpen();
     d->checkBrowse();
     d->sync();
+    d->walking = -1;
     if (!d->hasCur) return;
     d->floating = false;
     const int p = d->snap.priorLive(d->pos);
@@ -1367,7 +1425,7 @@ void Table::refresh()
 {
     d->requireOpen();
     d->checkBrowse();
-    d->rowValid = false;
+    d->forgetRows();
     d->markDirty();
     d->sync();
     d->notifyChange();
@@ -1543,7 +1601,6 @@ void Table::edit()
         insert();
         return;
     }
-    d->rowValid = false;   // edit what is stored now
     if (!d->fetchRow()) throw EngineError(QStringLiteral("Record/key deleted"));
     d->orig = d->row;
     d->buf = d->row;
@@ -1631,7 +1688,7 @@ void Table::del()
     } else {
         d->sync(true);
     }
-    d->rowValid = false;
+    d->ahead.erase(gone);
     d->notifyChange();
 }
 
@@ -1750,7 +1807,7 @@ int Table::appendRecords(const Table& srcTable, bool upsert)
     }
     txn.commit();
     c.written(d.get(), Change::Reset);
-    d->rowValid = false;
+    d->forgetRows();
     d->markDirty();
     d->notifyChange();
     return n;

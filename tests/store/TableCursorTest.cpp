@@ -418,6 +418,16 @@ TEST_F(CursorTest, TablesOnOneFileSeeEachOthersWrites)
     b.post();
     EXPECT_EQ(a.str(u"Period"), "Medieval");
 
+    b.last();   // a has read u3 already, on its way
+    b.edit();
+    b.set(u"Period", "Late");
+    b.post();
+    EXPECT_EQ(walk(a, false).size(), 3);
+    a.last();
+    EXPECT_EQ(a.str(u"Period"), "Late");
+
+    a.first();
+    b.first();
     b.del();   // a's current record
     a.next();
     EXPECT_EQ(a.str(1), "u2") << "the record that followed the deleted one";
@@ -426,6 +436,22 @@ TEST_F(CursorTest, TablesOnOneFileSeeEachOthersWrites)
     BulkScope bulk;
     addRec(b, {A, "u0"});
     EXPECT_EQ(walk(a), QStringList({"u0", "u2", "u3"}));
+}
+
+TEST_F(CursorTest, ReusedRecordIdsShowTheirNewValues)
+{
+    Table t;
+    t.open(dir.path(), "units");
+    fill(t, threeUnits());
+    t.first();
+    EXPECT_EQ(t.str(1), "u1");   // the walk has read u2 and u3 too
+    t.empty();   // record ids start again from 1
+    fill(t, {{"B", "n1", "context", "Neu"}, {"B", "n2"}, {"B", "n3"}});
+    ASSERT_TRUE(t.locate("Unitname", {"n2"}));
+    EXPECT_EQ(label(t), "B:n2");
+    QStringList seen;
+    for (t.first(); !t.eof(); t.next()) seen << label(t) + "/" + t.str(u"Period");
+    EXPECT_EQ(seen, QStringList({"B:n1/Neu", "B:n2/", "B:n3/"}));
 }
 
 TEST_F(CursorTest, GotoRowidOnlyToVisibleRecords)

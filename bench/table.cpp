@@ -1,0 +1,256 @@
+// The table engine on 100,000 unit-like records: the bulk passes a command
+// makes (insert, walks in two orders, edit-and-post of every record, delete
+// loop), keyed look-ups and filtered counts, and the latency of one
+// write-through post.
+#include "store/Table.h"
+#include <QFile>
+#include <QTemporaryDir>
+#include <benchmark/benchmark.h>
+#include <memory>
+
+using namespace belvanto;
+
+namespace {
+
+constexpr int kRecords = 100000;
+const QStringList kExcavations = {"Area1", "Area2", "Area3", "Area4", "Area5"};
+const QStringList kPeriods = {"", "Neolithic", "Bronze Age", "Iron Age", "Roman", "Migration", "Medieval",
+                              "Early modern", "Modern", "Hallstatt", "Latene", ""};
+
+std::vector<FieldDef> unitFields()
+{
+    std::vector<FieldDef> f = {{"Excavation", FieldType::String, 12, true},
+                               {"Unitname", FieldType::String, 8, true},
+                               {"Unitclass", FieldType::String, 10},
+                               {"Period", FieldType::String, 20},
+                               {"Phase", FieldType::String, 20},
+                               {"Description", FieldType::String, 80},
+                               {"Xmin", FieldType::Float},
+                               {"Xmax", FieldType::Float},
+                               {"Ymin", FieldType::Float},
+                               {"Ymax", FieldType::Float},
+                               {"Zmin", FieldType::Float},
+                               {"Zmax", FieldType::Float},
+                               {"FirstYear", FieldType::Integer},
+                               {"LastYear", FieldType::Integer},
+                               {"AvgYear", FieldType::Integer},
+                               {"X", FieldType::Integer},
+                               {"Y", FieldType::Integer},
+                               {"Group", FieldType::String, 20},
+                               {"Show", FieldType::String, 1},
+                               {"Selected", FieldType::String, 1},
+                               {"Excavated", FieldType::Date}};
+    return f;
+}
+
+const IndexDef kKey{QString(), {"Excavation", "Unitname"}};
+
+struct Lcg {
+    quint32 seed = 932216981;
+    quint32 next(quint32 n) { seed = seed * 134775813u + 1u; return quint32((quint64(seed) * n) >> 32); }
+};
+
+QString unitName(int i)
+{
+    return QStringLiteral("U%1").arg(i / kExcavations.size(), 5, 10, QLatin1Char('0'));
+}
+
+void fillUnits(Table& t)
+{
+    Lcg r;
+    BulkScope bulk;
+    for (int i = 0; i < kRecords; ++i) {
+        t.insert();
+        t.set(0, kExcavations[i % kExcavations.size()]);
+        t.set(1, unitName(i));
+        const quint32 c = r.next(100);
+        t.set(2, QString(c < 90 ? "context" : c < 98 ? "group" : "work area"));
+        t.set(3, kPeriods[int(r.next(quint32(kPeriods.size())))]);
+        t.set(5, QStringLiteral("Layer of brown silt with charcoal, number %1").arg(i));
+        const double x = r.next(10000) / 10.0, y = r.next(10000) / 10.0;
+        t.set(6, x);
+        t.set(7, x + 1.5);
+        t.set(8, y);
+        t.set(9, y + 2.25);
+        t.set(10, -r.next(500) / 100.0);
+        t.set(11, r.next(500) / 100.0);
+        const qint32 year = qint32(r.next(3000)) - 1500;
+        t.set(12, year);
+        t.set(13, year + 50);
+        t.post();
+    }
+}
+
+// One table of 100,000 records, built once and copied for passes that change it.
+struct Data {
+    QTemporaryDir dir;
+    QString master;
+
+    Data()
+    {
+        master = dir.filePath("master.db");
+        Table::createFile(master, unitFields(), kKey, {{"ByPeriod", {"Period"}}});
+        Table t;
+        t.openFile(master);
+        fillUnits(t);
+    }
+
+    QString copy(const QString& name) const
+    {
+        const QString path = dir.filePath(name + ".db");
+        Table::removeFile(path);
+        QFile::copy(master, path);
+        return path;
+    }
+};
+
+Data& data()
+{
+    static Data d;
+    return d;
+}
+
+void BM_BulkInsert(benchmark::State& state)
+{
+    const QString path = data().dir.filePath("insert.db");
+    for (auto _ : state) {
+        state.PauseTiming();
+        Table::createFile(path, unitFields(), kKey, {{"ByPeriod", {"Period"}}});
+        Table t;
+        t.openFile(path);
+        state.ResumeTiming();
+        fillUnits(t);
+    }
+    state.SetItemsProcessed(state.iterations() * kRecords);
+}
+BENCHMARK(BM_BulkInsert)->Unit(benchmark::kMillisecond);
+
+void walk(benchmark::State& state, const QString& index)
+{
+    Table t;
+    t.openFile(data().master);
+    qint64 sum = 0;
+    for (auto _ : state) {
+        t.setActiveIndex(index);   // the pass includes ordering the view
+        for (t.first(); !t.eof(); t.next()) sum += t.str(1).size() + t.str(3).size();
+        t.setActiveIndex(index.isEmpty() ? "ByPeriod" : "");
+    }
+    benchmark::DoNotOptimize(sum);
+    state.SetItemsProcessed(state.iterations() * kRecords);
+}
+
+void BM_IteratePrimary(benchmark::State& state)
+{
+    walk(state, "");
+}
+BENCHMARK(BM_IteratePrimary)->Unit(benchmark::kMillisecond);
+
+void BM_IterateSecondary(benchmark::State& state)
+{
+    walk(state, "ByPeriod");
+}
+BENCHMARK(BM_IterateSecondary)->Unit(benchmark::kMillisecond);
+
+void BM_LocateByKey(benchmark::State& state)
+{
+    Table t;
+    t.openFile(data().master);
+    Lcg r;
+    for (auto _ : state) {
+        const int i = int(r.next(kRecords));
+        if (!t.locate("Excavation;Unitname", {kExcavations[i % kExcavations.size()], unitName(i)}))
+            state.SkipWithError("not found");
+        benchmark::DoNotOptimize(t.recNo());
+    }
+}
+BENCHMARK(BM_LocateByKey)->Unit(benchmark::kMicrosecond);
+
+void BM_QueryByKey(benchmark::State& state)
+{
+    Table t;
+    t.openFile(data().master);
+    Lcg r;
+    for (auto _ : state) {
+        const int i = int(r.next(kRecords));
+        auto rows = t.query("Excavation IS ? AND Unitname IS ?", {kExcavations[i % kExcavations.size()], unitName(i)});
+        benchmark::DoNotOptimize(rows);
+    }
+}
+BENCHMARK(BM_QueryByKey)->Unit(benchmark::kMicrosecond);
+
+void BM_FilteredCount(benchmark::State& state)
+{
+    Table t;
+    t.openFile(data().master);
+    int n = 0;
+    for (auto _ : state) {
+        t.setFilter("Unitclass = 'context' and (Period > 'M' or Period <= '')");
+        n = t.count();
+        t.setFilter("");
+    }
+    state.counters["matching"] = n;
+}
+BENCHMARK(BM_FilteredCount)->Unit(benchmark::kMillisecond);
+
+void BM_EditAndPostAll(benchmark::State& state)
+{
+    const QString path = data().copy("edit");
+    Table t;
+    t.openFile(path);
+    qint32 round = 0;
+    for (auto _ : state) {
+        ++round;
+        BulkScope bulk;
+        qint32 i = 0;
+        for (t.first(); !t.eof(); t.next()) {
+            t.edit();
+            t.set(15, i++);
+            t.set(19, round % 2 ? "X" : "");
+            t.post();
+        }
+    }
+    state.SetItemsProcessed(state.iterations() * kRecords);
+}
+BENCHMARK(BM_EditAndPostAll)->Unit(benchmark::kMillisecond);
+
+void BM_DeleteElseNextHalf(benchmark::State& state)
+{
+    for (auto _ : state) {
+        state.PauseTiming();
+        const QString path = data().copy("delete");
+        auto t = std::make_unique<Table>();
+        t->openFile(path);
+        state.ResumeTiming();
+        {
+            BulkScope bulk;
+            int k = 0;
+            t->first();
+            while (!t->eof()) {
+                if (k++ % 2 == 0) t->del();
+                else t->next();
+            }
+        }
+        state.PauseTiming();
+        t.reset();
+        state.ResumeTiming();
+    }
+    state.SetItemsProcessed(state.iterations() * kRecords);
+}
+BENCHMARK(BM_DeleteElseNextHalf)->Unit(benchmark::kMillisecond);
+
+void BM_WriteThroughPost(benchmark::State& state)
+{
+    const QString path = data().copy("latency");
+    Table t;
+    t.openFile(path);
+    t.first();
+    qint32 i = 0;
+    for (auto _ : state) {
+        t.edit();
+        t.set(16, i++);
+        t.post();   // on disk when it returns
+    }
+}
+BENCHMARK(BM_WriteThroughPost)->Unit(benchmark::kMillisecond);
+
+} // namespace
