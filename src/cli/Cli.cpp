@@ -1,6 +1,7 @@
 #include "cli/Cli.h"
 #include "cli/CliContext.h"
 #include "cli/LayoutCommands.h"
+#include "cli/SimulationCommands.h"
 #include "cli/RelCommands.h"
 #include "core/Format.h"
 #include "core/Regional.h"
@@ -38,6 +39,7 @@ const char* const kUsage =
     "  dump TABLE.db          print a table as CSV\n"
     "  dump P.bvp units|rels|terms\n"
     "                         print a table of a project as CSV\n"
+    "  simulate P.bvp [--contexts N] [--contemporary N] [--grid X,Y] [--cubes N] [--upright N] [--periods N] [--years FIRST,LAST] [--interval N] [--prefix P] [--seeds S1,...,S7] [--excavation E (default: the project name)] [--mean-contemporary N]\n"
     "\n"
     "Messages go to standard error as \"<kind>: <text>\". Questions take the\n"
     "answer given by --yes, --no or --cancel; without one the safe answer\n"
@@ -309,7 +311,8 @@ int runCli(const QStringList& arguments, FILE* out, FILE* err)
         {QStringLiteral("dump"), cmdDump},     {QStringLiteral("unit add"), cmdUnitAdd},
         {QStringLiteral("rel"), cmdRel},
         {QStringLiteral("chain"), cmdChain},
-        {QStringLiteral("check"), cmdCheck}};
+        {QStringLiteral("check"), cmdCheck},
+        {QStringLiteral("simulate"), cmdSimulate}};
     QString word = c.args.takeFirst();
     if (word == QStringLiteral("unit") && !c.args.isEmpty()) word += QLatin1Char(' ') + c.args.takeFirst();
     const auto it = commands.find(word);
