@@ -600,26 +600,25 @@ struct Table::Impl : ViewListener {
         eof = bof = false;
     }
 
-    // cur is not in the view any more: stand on the record that took its
-    // place. A deleted record is gone for good (the cursor is on the
-    // following record, or at the end); a record that only left the view
-    // leaves the cursor in front of the following one, so next() lands there.
-    void placeVanished(bool deleted)
+    // cur is not in the view any more (posted out of the filter, or deleted
+    // through another Table object): stand on the record that took its place,
+    // in front of it, so that next() lands there. At the end of the view the
+    // cursor stands on the last record.
+    void placeVanished()
     {
         const int k = std::max(lastRank, 1);
         if (snap.liveCount() == 0) {
             setEmptyView();
         } else if (k <= snap.liveCount()) {
             moveTo(snap.nth(k));
-            floating = !deleted;
+            floating = true;
         } else {
             moveTo(snap.lastLive());
-            eof = deleted;
         }
     }
 
     // Brings the snapshot up to date and the cursor onto a visible record.
-    void sync(bool deletedCur = false)
+    void sync()
     {
         if (dirty) rebuild();
         if (!hasCur) {
@@ -634,7 +633,7 @@ struct Table::Impl : ViewListener {
             return;
         }
         if (knownPos() >= 0) return;
-        placeVanished(deletedCur);
+        placeVanished();
     }
 
     // --- current record ----------------------------------------------------
@@ -1189,7 +1188,8 @@ void Table::addIndex(const IndexDef& index)
     IndexDef stored{index.name, {}};
     for (int col : resolveFields(c.schema.fields, index.fields)) stored.fields << c.schema.fields[std::size_t(col)].name;
     sec.push_back(stored);
-    // Tables ordered by an index of that name now follow its new fields.
+    // Tables that were ordered by a replaced index of that name go back to
+    // the primary order.
     for (ViewListener* t : std::vector<ViewListener*>(c.tables)) t->indexDropped(index.name);
 }
 
@@ -1650,16 +1650,13 @@ void Table::cancel()
 void Table::del()
 {
     d->requireOpen();
-    if (d->state == Impl::State::Insert) {
-        d->cancel();
-        return;
-    }
+    const bool inserting = d->state == Impl::State::Insert;
     d->cancel();
+    if (inserting) return;
     if (!d->hasCur) throw EngineError(QStringLiteral("Cannot perform this operation on an empty table"));
+    const qint64 gone = d->cur;   // the record the cursor shows
+    d->sync();                    // and its place in the view as it is now
     Connection& c = *d->conn;
-    const int p = d->knownPos();
-    if (p < 0 && !d->dirty) d->markDirty();   // shown but not in the view any more
-    const qint64 gone = d->cur;
     c.beginWrite();
     try {
         StmtUse u(c.remove);
@@ -1670,8 +1667,9 @@ void Table::del()
         throw;
     }
     c.written(d.get(), Change::Delete, gone);
-    if (p >= 0) {
+    if (d->hasCur && d->cur == gone) {
         RowSnapshot& s = d->snap;
+        const int p = d->pos;
         const int nextP = s.nextLive(p);
         const int priorP = s.priorLive(p);
         s.kill(p);
@@ -1685,8 +1683,10 @@ void Table::del()
         }
         if (d->hasCur) d->pos = s.compact(d->pos);
         else s.compact(-1);
-    } else {
-        d->sync(true);
+    } else if (d->hasCur) {
+        // It had left the view; the cursor already stands where it was.
+        if (d->floating) d->floating = false;
+        else d->eof = true;
     }
     d->ahead.erase(gone);
     d->notifyChange();

@@ -146,6 +146,30 @@ TEST_F(CursorTest, PostKeepsTheRecordEvenWhenTheOrderMovesIt)
     EXPECT_EQ(t.str(1), "u2");
 }
 
+TEST_F(CursorTest, DeleteAfterAMoveStandsOnTheRecordFollowingTheNewPlace)
+{
+    Table t;
+    t.open(dir.path(), "units");
+    fill(t, {{A, "u1", {}, "B"}, {A, "u2", {}, "C"}, {A, "u3", {}, "D"}, {A, "u4", {}, "E"}});
+    t.setActiveIndex("ByPeriod");
+    t.first();
+    t.edit();
+    t.set(u"Period", "Z");
+    t.post();
+    t.del();   // now the last record
+    EXPECT_TRUE(t.eof());
+    EXPECT_EQ(walk(t), QStringList({"u2", "u3", "u4"}));
+
+    t.locate("Unitname", {"u4"});
+    t.edit();
+    t.set(u"Period", "A");
+    t.post();
+    t.del();   // now the first record
+    EXPECT_FALSE(t.eof());
+    EXPECT_EQ(t.str(1), "u2");
+    EXPECT_EQ(t.recNo(), 1);
+}
+
 TEST_F(CursorTest, EditOfOtherFieldsKeepsTheWalkGoing)
 {
     Table t;
