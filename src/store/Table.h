@@ -129,6 +129,11 @@ public:
     void setOrderFields(const QStringList& fields);
 
     // --- cursor --------------------------------------------------------
+    // eof() turns true only by next() on the last record (the cursor stays
+    // on it) or on an empty view; bof() likewise by prior() on the first.
+    // Moving while editing posts a modified record first (cancels an
+    // unmodified one). After post() the cursor stays on the record wherever
+    // the order puts it; after del() it stands on the following record.
     void first();
     void next();
     void prior();
@@ -178,7 +183,7 @@ public:
     std::optional<qint32> intValue(QStringView name) const;
     std::optional<double> floatValue(QStringView name) const;
 
-    void edit();
+    void edit();    // on an empty view: insert()
     void insert();  // new empty record in the edit buffer
     void append();  // same as insert
     // Strings longer than the field's size are cut to the size.
@@ -195,7 +200,10 @@ public:
     // by name; fields missing on either side are skipped. Returns the count.
     int appendFrom(const Table& src);
     int appendOrUpdateFrom(const Table& src);
-    // Direct SQL for keyed look-ups of the domain stores; parameters bound.
+    // Copying into dBase and text tables with given columns will join these
+    // when the exchange formats are built.
+    // Direct SQL for keyed look-ups of the domain stores; parameters bound,
+    // an empty value as NULL. Sees every record: filter and link do not apply.
     // Column names of the inner table are the field names.
     struct Row { qint64 rowid; std::vector<Value> values; };
     std::vector<Row> query(const QString& whereSql, const std::vector<Value>& params,
