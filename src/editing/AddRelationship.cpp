@@ -64,7 +64,8 @@ AddResult completeClass(Session& session, Table& relTable, const UnitKey& first,
 }
 
 // first is the part, second the container.
-AddResult addPartOf(Session& session, const Table& unitTable, Table& relTable, const UnitKey& first,
+template <typename ClassOf>
+AddResult addPartOf(Session& session, ClassOf&& classOf, Table& relTable, const UnitKey& first,
                     const QString& partClass, const UnitKey& second, const QString& containerClass,
                     const QString& comment, int lvl)
 {
@@ -78,7 +79,7 @@ AddResult addPartOf(Session& session, const Table& unitTable, Table& relTable, c
                       .arg(first.text(), containerClass);
     } else if (containerClass == kGroup) {
         for (const auto& row : RowsOfFirst(relTable, first)) {
-            if (CategoryOf(row) != kPartOf || UnitClassOf(unitTable, SecondUnitOf(row)) != kGroup) continue;
+            if (CategoryOf(row) != kPartOf || classOf(SecondUnitOf(row)) != kGroup) continue;
             message = QStringLiteral("%1 is already part of another group.\r\nNew relationship is not stored.")
                           .arg(first.text());
             break;
@@ -110,6 +111,31 @@ std::optional<QString> UnitClassOf(const Table& unitTable, const UnitKey& unit)
     return valueToString(rows.front().values[uf::Unitclass]);
 }
 
+UnitClassCache::UnitClassCache(Table& unitTable)
+    : table_(unitTable), observer_(unitTable.addChangeObserver([this] { classes_.clear(); }))
+{
+}
+
+UnitClassCache::~UnitClassCache()
+{
+    table_.removeChangeObserver(observer_);
+}
+
+void UnitClassCache::preload()
+{
+    for (const auto& row : table_.query(QString(), {}))
+        classes_.insert_or_assign(UnitKey{valueToString(row.values[uf::Excavation]), valueToString(row.values[uf::Unitname])},
+                                  valueToString(row.values[uf::Unitclass]));
+}
+
+std::optional<QString> UnitClassCache::classOf(const UnitKey& unit)
+{
+    if (const auto it = classes_.find(unit); it != classes_.end()) return it->second;
+    auto found = UnitClassOf(table_, unit);
+    if (found) classes_.emplace(unit, *found);
+    return found;
+}
+
 void CreateUnit(Table& unitTable, const UnitKey& unit, const QString& unitClass)
 {
     unitTable.insert();
@@ -135,7 +161,8 @@ QString UnitNotFoundMessage(const UnitKey& unit)
 }
 
 AddResult AddRelationship(Session& session, Table& unitTable, Table& relTable, const UnitKey& first,
-                          const UnitKey& second, QChar code, const QString& comment, int lvl)
+                          const UnitKey& second, QChar code, const QString& comment, int lvl,
+                          UnitClassCache* classes)
 {
     UserInterface& ui = session.ui();
     if (first == second) {
@@ -164,9 +191,23 @@ AddResult AddRelationship(Session& session, Table& unitTable, Table& relTable, c
     }
 
     // Keyed look-ups leave the unit table's filter, cursor and display alone.
-    const auto firstClass = UnitClassOf(unitTable, first);
+    auto classOf = [&](const UnitKey& unit) {
+        return classes ? classes->classOf(unit) : UnitClassOf(unitTable, unit);
+    };
+    std::optional<QString> firstClass, secondClass;
+    if (classes) {
+        firstClass = classes->classOf(first);
+        if (firstClass) secondClass = classes->classOf(second);
+    } else {
+        // Both units in one statement: every statement costs a file lock.
+        for (const auto& row : unitTable.query(
+                 QStringLiteral("Excavation IS ? AND Unitname IS ? OR Excavation IS ? AND Unitname IS ?"),
+                 {first.excavation, first.unitname, second.excavation, second.unitname})) {
+            const UnitKey unit{valueToString(row.values[uf::Excavation]), valueToString(row.values[uf::Unitname])};
+            (unit == first ? firstClass : secondClass) = valueToString(row.values[uf::Unitclass]);
+        }
+    }
     if (!firstClass) return refuse(session, lvl, AddResult::UnitMissing, UnitNotFoundMessage(first));
-    const auto secondClass = UnitClassOf(unitTable, second);
     if (!secondClass) return refuse(session, lvl, AddResult::UnitMissing, UnitNotFoundMessage(second));
 
     if (code != kPartOf && (*firstClass != kContext || *secondClass != kContext))
@@ -182,7 +223,7 @@ AddResult AddRelationship(Session& session, Table& unitTable, Table& relTable, c
         return AddResult::Stored;
     }
     if (IsClassCategory(code)) return completeClass(session, relTable, first, second, code, comment, lvl);
-    return addPartOf(session, unitTable, relTable, first, *firstClass, second, *secondClass, comment, lvl);
+    return addPartOf(session, classOf, relTable, first, *firstClass, second, *secondClass, comment, lvl);
 }
 
 AddResult AddRelationship(Session& session, const UnitKey& first, const UnitKey& second, QChar code,

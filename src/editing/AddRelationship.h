@@ -10,6 +10,7 @@
 #include "store/Table.h"
 #include "store/UnitKey.h"
 #include <QString>
+#include <map>
 #include <optional>
 #include <vector>
 
@@ -42,9 +43,37 @@ enum class AddResult {
     UnknownCategory,   // no caller offers one; refused without a message
 };
 
+// Unit classes for a command that stores many relationships: imports,
+// simulation, consecutive numbers. It keeps the classes it has read, so each
+// unit is looked up once per command instead of once per relationship. A unit
+// not found is looked up again next time, so units the command creates are
+// seen. Changes posted to the unit table clear it, except while the table's
+// display is suspended (the table tells nobody then): a command that deletes
+// units or changes their class under suspension calls forget().
+class UnitClassCache {
+public:
+    explicit UnitClassCache(Table& unitTable);
+    ~UnitClassCache();
+    UnitClassCache(const UnitClassCache&) = delete;
+    UnitClassCache& operator=(const UnitClassCache&) = delete;
+
+    // Reads every unit in one pass: worth it when most units will be named.
+    void preload();
+    void forget() { classes_.clear(); }
+    std::optional<QString> classOf(const UnitKey& unit);
+    Table& table() const { return table_; }
+
+private:
+    Table& table_;
+    int observer_;
+    std::map<UnitKey, QString> classes_;
+};
+
 // Stores "first <code> second" with its comment after the rules allow it.
+// classes, when given, must be a cache of unitTable.
 AddResult AddRelationship(Session& session, Table& unitTable, Table& relTable, const UnitKey& first,
-                          const UnitKey& second, QChar code, const QString& comment, int level);
+                          const UnitKey& second, QChar code, const QString& comment, int level,
+                          UnitClassCache* classes = nullptr);
 // The same on the project's unit and relationship tables.
 AddResult AddRelationship(Session& session, const UnitKey& first, const UnitKey& second, QChar code,
                           const QString& comment, int level);

@@ -213,4 +213,25 @@ TEST_F(GateWithTerms, OppositeRowTakesTheOppositeTermOnlyForEarlierAndLater)
                                    "A:C4 > A:C3 [] u", "A:C4 = A:C5 [cuts] u", "A:C5 = A:C4 [cuts] u"}));
 }
 
+TEST_F(Gate, ClassCacheSeesUnitsCreatedAndReclassifiedDuringTheCommand)
+{
+    UnitClassCache classes(session.units());
+    auto add = [&](const char* first, QChar code, const char* second) {
+        return AddRelationship(session, session.units(), session.relations(), u(first), u(second), code, QString(),
+                               level::Silent, &classes);
+    };
+    EXPECT_EQ(add("C1", QLatin1Char('<'), "X9"), AddResult::UnitMissing);
+    CreateUnit(session.units(), u("X9"), kContext);
+    EXPECT_EQ(add("C1", QLatin1Char('<'), "X9"), AddResult::Stored);
+
+    EXPECT_EQ(add("C2", QLatin1Char('p'), "C3"), AddResult::PartOfRule);
+    Table& units = session.units();
+    ASSERT_TRUE(units.locate(QStringLiteral("Excavation;Unitname"), {QStringLiteral("A"), QStringLiteral("C3")}));
+    units.edit();
+    units.set(uf::Unitclass, kGroup);
+    units.post();
+    EXPECT_EQ(add("C2", QLatin1Char('p'), "C3"), AddResult::Stored);
+    EXPECT_EQ(add("C2", QLatin1Char('p'), "G1"), AddResult::PartOfRule);   // C3 is a group now
+}
+
 } // namespace
