@@ -9,21 +9,12 @@
 
 namespace belvanto {
 
-namespace {
-
-QString indexKey(const UnitKey& key)
-{
-    // Neither name may hold a NUL, so the pair is unambiguous.
-    return key.excavation + QChar(0) + key.unitname;
-}
-
-} // namespace
-
 // --- graph ----------------------------------------------------------------------
 
 int RelationGraph::nodeOf(const UnitKey& key) const
 {
-    return index_.value(indexKey(key), -1);
+    const auto it = index_.find(key);
+    return it == index_.end() ? -1 : it->second;
 }
 
 int RelationGraph::addNode(const UnitKey& key, const QString& label, qint64 unitPosition)
@@ -34,7 +25,7 @@ int RelationGraph::addNode(const UnitKey& key, const QString& label, qint64 unit
     node.Label = label;
     node.UnitPosition = unitPosition;
     nodes.push_back(std::move(node));
-    index_.insert(indexKey(key), number);
+    index_.emplace(key, number);
     return number;
 }
 
@@ -106,6 +97,88 @@ QString textAt(const Table::Row& row, int column)
     return valueToString(row.values[std::size_t(column)]);
 }
 
+// What the table form of the build reads: the records that become nodes, in
+// key order, and the rows that can enter the graph ("<", "-", "="; ">" rows
+// mirror "<" rows and "p" rows never enter), in key order.
+struct GraphSource {
+    std::vector<GraphUnit> units;
+    std::vector<GraphRelation> relations;
+};
+
+GraphSource readGraphSource(Table& relationTable, Table& unitTable, const GraphFields& fields)
+{
+    const int exc = unitTable.fieldIndexOrThrow(u"Excavation");
+    const int name = unitTable.fieldIndexOrThrow(u"Unitname");
+    const int e1 = relationTable.fieldIndexOrThrow(u"Excavation1");
+    const int n1 = relationTable.fieldIndexOrThrow(u"Unitname1");
+    const int e2 = relationTable.fieldIndexOrThrow(u"Excavation2");
+    const int n2 = relationTable.fieldIndexOrThrow(u"Unitname2");
+    const int cat = relationTable.fieldIndexOrThrow(fields.categoryField);
+    const QString classColumn = unitTable.fields()[std::size_t(unitTable.fieldIndexOrThrow(fields.classField))].name;
+    const QString categoryColumn = relationTable.fields()[std::size_t(cat)].name;
+
+    GraphSource source;
+    const auto unitRows =
+        fields.mode == GraphMode::Normal
+            ? unitTable.query(classColumn + QStringLiteral(" = ?"), {kContext}, QStringLiteral("Excavation, Unitname"))
+            : unitTable.query(classColumn + QStringLiteral(" IS NOT ?"), {QStringLiteral("E")},
+                              QStringLiteral("Excavation, Unitname"));
+    source.units.reserve(unitRows.size());
+    for (const auto& row : unitRows) source.units.push_back({{textAt(row, exc), textAt(row, name)}, true, row.rowid});
+
+    const auto relRows = relationTable.query(categoryColumn + QStringLiteral(" IN (?, ?, ?)"),
+                                             {QStringLiteral("<"), QStringLiteral("-"), QStringLiteral("=")},
+                                             QStringLiteral("Excavation1, Unitname1, Excavation2, Unitname2"));
+    source.relations.reserve(relRows.size());
+    for (const auto& row : relRows)
+        source.relations.push_back({{textAt(row, e1), textAt(row, n1)}, {textAt(row, e2), textAt(row, n2)},
+                                    textAt(row, cat).front()});
+    return source;
+}
+
+// Walks the table once and hands every record of a graph node to write, in
+// one transaction. Filter and link must be off.
+template <typename Write>
+void writeNodeRecords(Table& table, const RelationGraph& graph, Write write)
+{
+    std::unordered_map<qint64, int> nodeOfRow;
+    nodeOfRow.reserve(graph.nodes.size());
+    for (int i = 0; i < graph.size(); ++i) nodeOfRow.emplace(graph.nodes[std::size_t(i)].UnitPosition, i);
+    BulkScope bulk;
+    for (table.first(); !table.eof(); table.next()) {
+        const auto it = nodeOfRow.find(table.rowid());
+        if (it == nodeOfRow.end()) continue;
+        table.edit();
+        write(table, it->second);
+        table.post();
+    }
+}
+
+void writeNodeNumbers(Table& unitTable, const RelationGraph& graph, int nodeColumn)
+{
+    writeNodeRecords(unitTable, graph, [&](Table& t, int node) { t.set(nodeColumn, qint32(node)); });
+}
+
+// Builds from the tables. The nodes are numbered before any relationship is
+// read, so when a row is refused the numbers are stored all the same; on
+// success they are stored only when asked (the cycle check stores them
+// together with the levels).
+bool buildFromTables(UserInterface& ui, RelationGraph& graph, Table& relationTable, Table& unitTable,
+                     const GraphFields& fields, bool singleExcavation, QString* failure, bool storeNumbers)
+{
+    const int nodeColumn = unitTable.fieldIndexOrThrow(fields.nodeField);
+    const GraphSource source = readGraphSource(relationTable, unitTable, fields);
+    const bool ok = BuildRelationGraph(ui, graph, source.units, source.relations, fields.mode, singleExcavation, failure);
+    if (!ok) {
+        RelationGraph numbered;
+        for (const GraphUnit& u : source.units) numbered.addNode(u.key, QString(), u.rowid);
+        writeNodeNumbers(unitTable, numbered, nodeColumn);
+    } else if (storeNumbers) {
+        writeNodeNumbers(unitTable, graph, nodeColumn);
+    }
+    return ok;
+}
+
 } // namespace
 
 bool BuildRelationGraph(UserInterface& ui, RelationGraph& graph, Table& relationTable, Table& unitTable,
@@ -113,55 +186,9 @@ bool BuildRelationGraph(UserInterface& ui, RelationGraph& graph, Table& relation
 {
     FilterOff unitsUnfiltered(unitTable);
     LinkOff unitsUnlinked(unitTable);
-    const int exc = unitTable.fieldIndexOrThrow(u"Excavation");
-    const int name = unitTable.fieldIndexOrThrow(u"Unitname");
-    const int cls = unitTable.fieldIndexOrThrow(fields.classField);
-    const int nodeColumn = unitTable.fieldIndexOrThrow(fields.nodeField);
-    const int e1 = relationTable.fieldIndexOrThrow(u"Excavation1");
-    const int n1 = relationTable.fieldIndexOrThrow(u"Unitname1");
-    const int e2 = relationTable.fieldIndexOrThrow(u"Excavation2");
-    const int n2 = relationTable.fieldIndexOrThrow(u"Unitname2");
-    const int cat = relationTable.fieldIndexOrThrow(fields.categoryField);
-
-    const auto unitRows = unitTable.query(QString(), {}, QStringLiteral("Excavation, Unitname"));
-    std::vector<GraphUnit> units;
-    units.reserve(unitRows.size());
-    const QString context = kContext;
-    for (const auto& row : unitRows) {
-        const QString unitClass = textAt(row, cls);
-        const bool inGraph = fields.mode == GraphMode::Normal ? unitClass == context : unitClass != QStringLiteral("E");
-        units.push_back({{textAt(row, exc), textAt(row, name)}, inGraph, row.rowid});
-    }
-    std::vector<GraphRelation> relations;
-    {
-        const auto relRows =
-            relationTable.query(QString(), {}, QStringLiteral("Excavation1, Unitname1, Excavation2, Unitname2"));
-        relations.reserve(relRows.size());
-        for (const auto& row : relRows) {
-            const QString c = textAt(row, cat);
-            relations.push_back({{textAt(row, e1), textAt(row, n1)}, {textAt(row, e2), textAt(row, n2)},
-                                 c.isEmpty() ? QChar() : c.front()});
-        }
-    }
-
-    // The node numbers go into the table first, as the nodes are made before
-    // any relationship is read.
-    {
-        BulkScope bulk;
-        qint32 number = 0;
-        for (std::size_t i = 0; i < units.size(); ++i) {
-            if (!units[i].inGraph) continue;
-            const Value& old = unitRows[i].values[std::size_t(nodeColumn)];
-            if (!(std::holds_alternative<qint32>(old) && std::get<qint32>(old) == number)) {
-                unitTable.gotoRowid(units[i].rowid);
-                unitTable.edit();
-                unitTable.set(nodeColumn, number);
-                unitTable.post();
-            }
-            ++number;
-        }
-    }
-    return BuildRelationGraph(ui, graph, units, relations, fields.mode, singleExcavation, failure);
+    FilterOff relationsUnfiltered(relationTable);
+    LinkOff relationsUnlinked(relationTable);
+    return buildFromTables(ui, graph, relationTable, unitTable, fields, singleExcavation, failure, true);
 }
 
 // --- same-level classes -------------------------------------------------------------
@@ -548,6 +575,31 @@ int ListCycles(RelationGraph& graph, Protocol& protocol, const QString& prefix)
 
 // --- table form -------------------------------------------------------------------------
 
+namespace {
+
+// The write-back of a run that placed every node: the level, the key with
+// its padded level when a prefix is given, node number 0.
+void writeLevels(Table& unitTable, const RelationGraph& graph, const LevelFields& fields, bool rewriteKey,
+                 int levelCount)
+{
+    const int levelColumn = unitTable.fieldIndexOrThrow(fields.levelField);
+    const int nodeColumn = unitTable.fieldIndexOrThrow(fields.nodeField);
+    const int keyColumn = rewriteKey ? unitTable.fieldIndexOrThrow(fields.keyField) : -1;
+    const int digits = int(QString::number(levelCount).size());
+    writeNodeRecords(unitTable, graph, [&](Table& t, int n) {
+        const qint32 level = graph.nodes[std::size_t(n)].Level;
+        t.set(levelColumn, level);
+        if (keyColumn >= 0) {
+            const QString old = t.str(keyColumn);
+            const QString padded = QString::number(level).rightJustified(digits, QLatin1Char('0'));
+            t.set(keyColumn, old.isEmpty() ? padded : old + QLatin1Char('*') + padded);
+        }
+        t.set(nodeColumn, qint32(0));
+    });
+}
+
+} // namespace
+
 LevelResult AssignLevels(UserInterface& ui, RelationGraph& graph, Table& unitTable, Protocol& protocol,
                          const LevelFields& fields, const QString& prefix, PeriodList* periods,
                          const QString& datingName)
@@ -556,77 +608,57 @@ LevelResult AssignLevels(UserInterface& ui, RelationGraph& graph, Table& unitTab
     {
         FilterOff unfiltered(unitTable);
         LinkOff unlinked(unitTable);
-        const int levelColumn = unitTable.fieldIndexOrThrow(fields.levelField);
-        const int nodeColumn = unitTable.fieldIndexOrThrow(fields.nodeField);
-        const int keyColumn = prefix.isEmpty() || fields.keyField.isEmpty() ? -1 : unitTable.fieldIndexOrThrow(fields.keyField);
-        const int datingColumn = fields.datingField.isEmpty() ? -1 : unitTable.fieldIndexOrThrow(fields.datingField);
-
-        // One read of the table: the rows of the graph's nodes by row id.
-        const auto rows = unitTable.query(QString(), {}, QString());
-        QHash<qint64, std::size_t> rowOf;
-        rowOf.reserve(qsizetype(rows.size()));
-        for (std::size_t i = 0; i < rows.size(); ++i) rowOf.insert(rows[i].rowid, i);
-        auto rowOfNode = [&](const GraphNode& node) -> const Table::Row* {
-            const auto it = rowOf.constFind(node.UnitPosition);
-            return it == rowOf.constEnd() ? nullptr : &rows[it.value()];
-        };
-
         std::vector<QString> dating;
         LevelOptions options{prefix, nullptr, periods, datingName};
-        if (datingColumn >= 0) {
+        if (!fields.datingField.isEmpty()) {
+            const int datingColumn = unitTable.fieldIndexOrThrow(fields.datingField);
+            std::unordered_map<qint64, QString> valueOfRow;
+            for (const auto& row : unitTable.query(QString(), {}, QString()))
+                valueOfRow.emplace(row.rowid, valueToString(row.values[std::size_t(datingColumn)]));
             dating.reserve(graph.nodes.size());
             for (const GraphNode& node : graph.nodes) {
-                const Table::Row* row = rowOfNode(node);
-                dating.push_back(row ? valueToString(row->values[std::size_t(datingColumn)]) : QString());
+                const auto it = valueOfRow.find(node.UnitPosition);
+                dating.push_back(it == valueOfRow.end() ? QString() : it->second);
             }
             options.dating = &dating;
         }
         result = AssignNodeLevels(ui, graph, protocol, options);
-
-        if (result.ok()) {
-            const int digits = int(QString::number(result.levelCount).size());
-            BulkScope bulk;
-            for (const GraphNode& node : graph.nodes) {
-                const Table::Row* row = rowOfNode(node);
-                if (!row) throw EngineError(QStringLiteral("Record/key deleted"));
-                const Value level(qint32(node.Level));
-                const Value zero(qint32(0));
-                QString key;
-                bool keyChanges = false;
-                if (keyColumn >= 0) {
-                    const QString old = valueToString(row->values[std::size_t(keyColumn)]);
-                    const QString padded = QString::number(node.Level).rightJustified(digits, QLatin1Char('0'));
-                    key = old.isEmpty() ? padded : old + QLatin1Char('*') + padded;
-                    keyChanges = true;
-                }
-                if (!keyChanges && row->values[std::size_t(levelColumn)] == level
-                    && row->values[std::size_t(nodeColumn)] == zero)
-                    continue;
-                unitTable.gotoRowid(node.UnitPosition);
-                unitTable.edit();
-                unitTable.set(levelColumn, level);
-                if (keyChanges) unitTable.set(keyColumn, key);
-                unitTable.set(nodeColumn, zero);
-                unitTable.post();
-            }
-        }
+        if (result.ok()) writeLevels(unitTable, graph, fields, !prefix.isEmpty() && !fields.keyField.isEmpty(), result.levelCount);
     }
     unitTable.first();
     return result;
 }
 
+// Building and levelling store, one after the other, the node numbers and on
+// success the levels with node number 0; the check stores the end state of
+// the two in one pass over the unit table.
 LevelResult RunCycleCheck(Session& session, RelationGraph& graph, Protocol& protocol)
 {
     UserInterface& ui = session.ui();
+    Table& units = session.units();
+    Table& relations = session.relations();
     ui.status(QStringLiteral("Initializing data structures for cycle test"));
     FreeRelationGraph(graph);
-    QString failure;
-    if (!BuildRelationGraph(ui, graph, session.relations(), session.units(), GraphFields{},
-                            session.project().SingleExcavation, &failure)) {
-        protocol.add(failure);
-        return {1, 0};
+    LevelResult result;
+    {
+        FilterOff unitsUnfiltered(units);
+        LinkOff unitsUnlinked(units);
+        FilterOff relationsUnfiltered(relations);
+        LinkOff relationsUnlinked(relations);
+        const GraphFields graphFields;
+        QString failure;
+        if (!buildFromTables(ui, graph, relations, units, graphFields, session.project().SingleExcavation, &failure,
+                             false)) {
+            protocol.add(failure);
+            result = {1, 0};
+        } else {
+            result = AssignNodeLevels(ui, graph, protocol, {});
+            if (result.ok()) writeLevels(units, graph, LevelFields{}, false, result.levelCount);
+            else writeNodeNumbers(units, graph, units.fieldIndexOrThrow(graphFields.nodeField));
+        }
     }
-    return AssignLevels(ui, graph, session.units(), protocol, LevelFields{});
+    units.first();
+    return result;
 }
 
 } // namespace belvanto
