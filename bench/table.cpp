@@ -151,15 +151,20 @@ void BM_IterateSecondary(benchmark::State& state)
 }
 BENCHMARK(BM_IterateSecondary)->Unit(benchmark::kMillisecond);
 
+// Key values of a random stored record.
+std::vector<Value> randomKey(Lcg& r)
+{
+    const int i = int(r.next(kRecords));
+    return {kExcavations[i % kExcavations.size()], unitName(i)};
+}
+
 void BM_LocateByKey(benchmark::State& state)
 {
     Table t;
     t.openFile(data().master);
     Lcg r;
     for (auto _ : state) {
-        const int i = int(r.next(kRecords));
-        if (!t.locate("Excavation;Unitname", {kExcavations[i % kExcavations.size()], unitName(i)}))
-            state.SkipWithError("not found");
+        if (!t.locate("Excavation;Unitname", randomKey(r))) state.SkipWithError("not found");
         benchmark::DoNotOptimize(t.recNo());
     }
 }
@@ -171,8 +176,7 @@ void BM_QueryByKey(benchmark::State& state)
     t.openFile(data().master);
     Lcg r;
     for (auto _ : state) {
-        const int i = int(r.next(kRecords));
-        auto rows = t.query("Excavation IS ? AND Unitname IS ?", {kExcavations[i % kExcavations.size()], unitName(i)});
+        auto rows = t.query("Excavation IS ? AND Unitname IS ?", randomKey(r));
         benchmark::DoNotOptimize(rows);
     }
 }
