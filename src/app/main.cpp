@@ -1,11 +1,42 @@
+#include "store/Session.h"
+#include "store/Settings.h"
 #include "views/forms/TMainForm.h"
+#include "views/qt/Help.h"
+#include "views/qt/QtUserInterface.h"
+#include "views/qt/SingleInstance.h"
+#include "views/qt/SystemRegional.h"
 #include <QApplication>
+#include <QStandardPaths>
 
 int main(int argc, char* argv[])
 {
+    using namespace belvanto;
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Belvanto 1.5"));
-    belvanto::TMainForm window;
+    QApplication::setApplicationName(QStringLiteral("Belvanto"));
+    QApplication::setOrganizationName(QStringLiteral("Belvanto"));
+
+    // Before any window: a second start only brings the first one forward;
+    // its own argument is not passed on.
+    SingleInstance instance;
+    if (!instance.start()) return 0;
+
+    QtUserInterface ui;
+    SystemRegional regional;
+    Session session(ui, regional);
+    BrowserHelp help;
+    setHelpService(&help);
+
+    TMainForm window(session);
+    const QString settingsPath = SettingsFilePath(QApplication::applicationDirPath(),
+                                                  QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation));
+    if (const auto settings = ReadSettings(settingsPath)) window.applySettings(*settings);
+    window.setSettingsPath(settingsPath);
+    QObject::connect(&instance, &SingleInstance::activated, &window, &TMainForm::bringToFront);
     window.show();
-    return app.exec();
+
+    const QStringList arguments = QApplication::arguments();
+    if (arguments.size() > 1) window.openProject(arguments.at(1));
+    const int result = QApplication::exec();
+    setHelpService(nullptr);
+    return result;
 }

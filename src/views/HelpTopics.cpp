@@ -1,0 +1,23 @@
+#include "views/HelpTopics.h"
+#include <map>
+
+namespace belvanto {
+
+QString HelpPageName(const HelpTopic& topic)
+{
+    // Numbers as the dialogs and messages give them.
+    static const std::map<int, const char*> pages{
+        {14, "Unit_names"},          {43, "Term_file"},        {54, "Delete_relation"},
+        {56, "Term_file_details"},   {57, "Term_file_details"}, {59, "Term_file_details"},
+        {84, "Open_project"},        {89, "Projects__add"},     {91, "Save_project_copy"},
+        {92, "Open_project"},        {94, "Count"},             {133, "Relationships"},
+        {135, "Term_file"},          {150, "Delete_project"}};
+    if (const auto* n = std::get_if<int>(&topic.topic)) {
+        const auto it = pages.find(*n);
+        return it == pages.end() ? kHelpContents : QString::fromLatin1(it->second);
+    }
+    if (const auto* name = std::get_if<QString>(&topic.topic); name && !name->isEmpty()) return *name;
+    return kHelpContents;
+}
+
+} // namespace belvanto

@@ -1,0 +1,12 @@
+#pragma once
+#include "core/Regional.h"
+
+namespace belvanto {
+
+// The user's own conventions, as the desktop reports them at start.
+class SystemRegional : public FixedRegional {
+public:
+    SystemRegional();
+};
+
+} // namespace belvanto

@@ -1,0 +1,174 @@
+#include "support/ScriptedUi.h"
+#include "ui/UiSupport.h"
+#include "views/forms/TProtocolForm.h"
+#include <QAction>
+#include <QClipboard>
+#include <QFile>
+#include <QGuiApplication>
+#include <QTemporaryDir>
+#include <QTextBlock>
+#include <QTextDocument>
+#include <QTextEdit>
+#include <gtest/gtest.h>
+
+using namespace belvanto;
+
+namespace {
+
+const QStringList kLines{QStringLiteral("Cycle found:"), QStringLiteral("  A:1 > A:2 > A:1"),
+                         QStringLiteral("Unit A:10 has no relationships"), QStringLiteral("cycle in A:12")};
+
+QByteArray readAll(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+struct Protocol {
+    ScriptedUi ui;
+    TProtocolForm form{ReportCaption(true, QStringLiteral("check"), QStringLiteral("/x/Site")), kLines,
+                       HelpTopic("Report_window"), ui};
+};
+
+} // namespace
+
+TEST(ProtocolForm, CaptionTitleDateAndLines)
+{
+    Protocol p;
+    EXPECT_EQ(p.form.windowTitle(), QStringLiteral("Detailed check report for project /x/Site"));
+    EXPECT_EQ(ReportCaption(false, QStringLiteral("date estimation"), QStringLiteral("/x/Site")),
+              QStringLiteral("Summary date estimation report for project /x/Site"));
+    QTextDocument* doc = p.form.report()->document();
+    ASSERT_EQ(doc->blockCount(), 3 + kLines.size());
+    const QTextBlock title = doc->firstBlock();
+    EXPECT_EQ(title.text(), p.form.windowTitle());
+    EXPECT_EQ(title.blockFormat().alignment() & Qt::AlignHorizontal_Mask, Qt::AlignHCenter);
+    EXPECT_EQ(title.begin().fragment().charFormat().fontWeight(), QFont::Bold);
+    const QTextBlock date = title.next();
+    EXPECT_TRUE(date.text().startsWith(QStringLiteral("created on ")));
+    EXPECT_EQ(date.blockFormat().alignment() & Qt::AlignHorizontal_Mask, Qt::AlignHCenter);
+    EXPECT_EQ(date.next().text(), QString());
+    EXPECT_EQ(date.next().next().text(), kLines[0]);
+    EXPECT_EQ(p.form.report()->textCursor().position(), 0);
+    EXPECT_EQ(p.form.action(QStringLiteral("SaveAs"))->text(), QStringLiteral("&Save as.."));
+    EXPECT_EQ(p.form.action(QStringLiteral("SaveAs"))->statusTip(), QStringLiteral("Save the report as RTF or ANSI file"));
+}
+
+TEST(ProtocolForm, SaveRules)
+{
+    Protocol p;
+    QTemporaryDir dir;
+    ASSERT_TRUE(p.form.saveTo(dir.filePath(QStringLiteral("report"))));
+    EXPECT_TRUE(readAll(dir.filePath(QStringLiteral("report.rtf"))).startsWith("{\\rtf1"));
+    EXPECT_FALSE(QFile::exists(dir.filePath(QStringLiteral("report"))));
+    ASSERT_TRUE(p.form.saveTo(dir.filePath(QStringLiteral("report.txt"))));
+    EXPECT_TRUE(readAll(dir.filePath(QStringLiteral("report.txt"))).startsWith("Detailed check report for project /x/Site\r\n"));
+    ASSERT_TRUE(p.form.saveTo(dir.filePath(QStringLiteral("report.RTF"))));
+    EXPECT_TRUE(readAll(dir.filePath(QStringLiteral("report.RTF"))).startsWith("Detailed check report"));
+    // "report" again: report.rtf exists now, and the dialog did not ask about it.
+    p.ui.expectConfirmation(QStringLiteral("File %1 already exists. Do you want to overwrite file?")
+                                .arg(QDir::toNativeSeparators(dir.filePath(QStringLiteral("report.rtf")))))
+        .answer(Answer::No);
+    EXPECT_FALSE(p.form.saveTo(dir.filePath(QStringLiteral("report"))));
+    // The command asks with the initial name "*.rtf" and no default suffix.
+    p.ui.expectSaveFile().withFileName(QStringLiteral("*.rtf")).answer(dir.filePath(QStringLiteral("second")));
+    p.form.action(QStringLiteral("SaveAs"))->trigger();
+    EXPECT_TRUE(QFile::exists(dir.filePath(QStringLiteral("second.rtf"))));
+}
+
+TEST(ProtocolForm, CopyWithoutSelectionCopiesEverything)
+{
+    Protocol p;
+    QGuiApplication::clipboard()->clear();
+    p.form.action(QStringLiteral("Copy"))->trigger();
+    const QString copied = QGuiApplication::clipboard()->text();
+    EXPECT_TRUE(copied.startsWith(QStringLiteral("Detailed check report for project /x/Site")));
+    EXPECT_TRUE(copied.contains(QStringLiteral("created on ")));
+    EXPECT_TRUE(copied.endsWith(kLines.last()));
+    // With a selection only that.
+    QTextCursor c = p.form.report()->textCursor();
+    c.setPosition(0);
+    c.setPosition(8, QTextCursor::KeepAnchor);
+    p.form.report()->setTextCursor(c);
+    p.form.copyToClipboard();
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("Detailed"));
+}
+
+TEST(ProtocolForm, FindGoesDownwardAndSaysWhenNothingIsLeft)
+{
+    Protocol p;
+    QTextEdit* text = p.form.report();
+    ASSERT_TRUE(p.form.findNext(QStringLiteral("cycle"), false, false));
+    EXPECT_EQ(text->textCursor().block().text(), QStringLiteral("Cycle found:"));
+    // The next press continues after the match; match case skips "Cycle".
+    ASSERT_TRUE(p.form.findNext(QStringLiteral("cycle"), false, true));
+    EXPECT_EQ(text->textCursor().block().text(), QStringLiteral("cycle in A:12"));
+    p.ui.expectWarning(QStringLiteral("Could not find cycle"));
+    EXPECT_FALSE(p.form.findNext(QStringLiteral("cycle"), false, true));
+    EXPECT_EQ(p.ui.beeps(), 1);
+    EXPECT_EQ(text->textCursor().selectedText(), QStringLiteral("cycle"));
+    // Whole words: "A:1" is no word of "A:10" or "A:12".
+    QTextCursor below(text->document()->findBlockByNumber(5));
+    text->setTextCursor(below);
+    p.ui.expectWarning(QStringLiteral("Could not find A:1"));
+    EXPECT_FALSE(p.form.findNext(QStringLiteral("A:1"), true, true));
+    ASSERT_TRUE(p.form.findNext(QStringLiteral("A:1"), false, true));
+    EXPECT_EQ(text->textCursor().block().text(), QStringLiteral("Unit A:10 has no relationships"));
+}
+
+TEST(ProtocolForm, FontChangesTheWholeDocumentAndKeepsTheTitleBold)
+{
+    Protocol p;
+    QFont font(QStringLiteral("DejaVu Sans Mono"));
+    font.setPointSize(14);
+    p.form.applyFont(font);
+    QTextDocument* doc = p.form.report()->document();
+    const QTextCharFormat title = doc->firstBlock().begin().fragment().charFormat();
+    EXPECT_EQ(title.fontWeight(), QFont::Bold);
+    EXPECT_EQ(title.fontPointSize(), 14);
+    EXPECT_EQ(doc->lastBlock().begin().fragment().charFormat().fontPointSize(), 14);
+    EXPECT_EQ(p.form.document().pointSize, 14);
+    EXPECT_EQ(p.form.document().fontFamily, font.family());
+}
+
+TEST(ProtocolForm, LargeProtocolsFillCompletely)
+{
+    QStringList lines;
+    for (int i = 0; i < 50000; ++i) lines << QStringLiteral("Line %1: A:%1 > A:%2").arg(i).arg(i + 1);
+    ScriptedUi ui;
+    TProtocolForm form(QStringLiteral("Big"), lines, HelpTopic("Report_window"), ui);
+    EXPECT_EQ(form.report()->document()->blockCount(), 50003);
+    EXPECT_EQ(form.report()->document()->lastBlock().text(), lines.last());
+}
+
+TEST(ProtocolForm, EmptyReportOpensNoWindow)
+{
+    ScriptedUi ui;
+    // A window would wait in exec() and the test would never end.
+    ShowReport(nullptr, ui, {}, true, QStringLiteral("check"), QStringLiteral("Site"));
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+}
+
+TEST(ProtocolForm, HelpOpensTheCallersTopic)
+{
+    belvanto::testing::RecordingHelp help;
+    Protocol p;
+    p.form.action(QStringLiteral("Help"))->trigger();
+    EXPECT_EQ(help.topics, QStringList{QStringLiteral("Report_window")});
+}
+
+// Not a test: shows the window for tools/screenshot.sh.
+TEST(ProtocolWindowShow, Show)
+{
+    if (qEnvironmentVariableIsEmpty("BELVANTO_SHOT_PROTOCOL")) GTEST_SKIP() << "for tools/screenshot.sh";
+    QStringList lines{QStringLiteral("Check of the relationships:"), QString(),
+                      QStringLiteral("Cycle 1: F004 > F012 > F019 > F004"),
+                      QStringLiteral("Redundant relationship: F003 > F010 (via F005)"),
+                      QStringLiteral("Unit F077 is not related to any other unit."), QString(),
+                      QStringLiteral("3 problems found.")};
+    ScriptedUi ui;
+    TProtocolForm form(ReportCaption(true, QStringLiteral("check"), QStringLiteral("/data/Trench1/Site")), lines,
+                       HelpTopic("Report_window"), ui);
+    QTimer::singleShot(6000, &form, &QDialog::accept);
+    form.exec();
+}

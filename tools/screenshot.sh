@@ -1,0 +1,35 @@
+#!/usr/bin/env bash
+# Screenshots of the desktop program for a look by eye: the main window with a
+# simulated project open, and the protocol window. Writes PNG files into the
+# given folder (default /tmp/belvanto-shots), never into the repository.
+#   bash tools/screenshot.sh [BUILD_DIR] [OUT_DIR]
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=${1:-$root/build/test}
+out=${2:-/tmp/belvanto-shots}
+mkdir -p "$out"
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+cmake --build "$build" --target belvanto belvanto-cli belvanto_help -j2 >/dev/null
+cli="$build/src/cli/belvanto-cli"
+"$cli" simulate "$work/Site.bvp" --contexts 120 --excavation Trench1 >/dev/null
+
+# Each shot runs the program in its own X server; the settings file beside
+# the program is kept out of the way so the shots start from the defaults.
+shot() {
+  local name=$1; shift
+  xvfb-run -a -s "-screen 0 1280x900x24" bash -c '
+    "$@" & pid=$!
+    sleep 4
+    import -window root "'"$out/$name"'.png"
+    kill $pid; wait $pid 2>/dev/null || true' _ "$@"
+  echo "$out/$name.png"
+}
+ini="$build/src/app/Belvanto.ini"
+[ -f "$ini" ] && mv "$ini" "$ini.saved"
+shot main "$build/src/app/belvanto" "$work/Site.bvp"
+if [ -x "$build/tests/tests_ui" ]; then
+  BELVANTO_SHOT_PROTOCOL=1 shot protocol "$build/tests/tests_ui" --gtest_filter='ProtocolWindowShow.*'
+fi
+rm -f "$ini"
+[ -f "$ini.saved" ] && mv "$ini.saved" "$ini"
