@@ -135,6 +135,23 @@ TEST(RouteLines, SlopingLinesShareATrackUnlessTheyOverlap)
     EXPECT_EQ(find(overlap, "B", "C").XPos2, 4);
 }
 
+TEST(RouteLines, EqualPositionsKeepTheTablesKeyOrder)
+{
+    // A spans columns 2 to 4 and so has its centre where B has its own.
+    RoutedBox a = box("A", 2, 2, 0, 1);
+    a.XStop = 4;
+    for (qint32 upper : {3, 1}) {
+        const Routed r = route({box("U", upper, 1, 2), box("B", 3, 2, 0, 1), a}, {line("B", "U"), line("A", "U")});
+        if (upper == 3) {   // both straight down: ranked in key order
+            EXPECT_EQ(find(r, "A", "U").Port1, 0);
+            EXPECT_EQ(find(r, "B", "U").Port1, 2);
+        } else {            // both alike in the track walk
+            EXPECT_EQ(find(r, "A", "U").YSubLevel, 1);
+            EXPECT_EQ(find(r, "B", "U").YSubLevel, 2);
+        }
+    }
+}
+
 TEST(RouteLines, VerticalLinesGetNoTrack)
 {
     const Routed r = route({box("A", 1, 1, 1), box("B", 1, 2, 1, 1), box("C", 1, 3, 0, 1)},
