@@ -156,19 +156,3 @@ TEST(ProtocolForm, HelpOpensTheCallersTopic)
     p.form.action(QStringLiteral("Help"))->trigger();
     EXPECT_EQ(help.topics, QStringList{QStringLiteral("Report_window")});
 }
-
-// Not a test: shows the window for tools/screenshot.sh.
-TEST(ProtocolWindowShow, Show)
-{
-    if (qEnvironmentVariableIsEmpty("BELVANTO_SHOT_PROTOCOL")) GTEST_SKIP() << "for tools/screenshot.sh";
-    QStringList lines{QStringLiteral("Check of the relationships:"), QString(),
-                      QStringLiteral("Cycle 1: F004 > F012 > F019 > F004"),
-                      QStringLiteral("Redundant relationship: F003 > F010 (via F005)"),
-                      QStringLiteral("Unit F077 is not related to any other unit."), QString(),
-                      QStringLiteral("3 problems found.")};
-    ScriptedUi ui;
-    TProtocolForm form(ReportCaption(true, QStringLiteral("check"), QStringLiteral("/data/Trench1/Site")), lines,
-                       HelpTopic("Report_window"), ui);
-    QTimer::singleShot(6000, &form, &QDialog::accept);
-    form.exec();
-}

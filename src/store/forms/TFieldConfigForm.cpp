@@ -5,7 +5,9 @@
 #include <QDialogButtonBox>
 #include <QGroupBox>
 #include <QHeaderView>
+#include <QGuiApplication>
 #include <QKeyEvent>
+#include <QScreen>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
@@ -145,6 +147,11 @@ TFieldConfigForm::TFieldConfigForm(const UnitFieldCatalogue& catalogue, bool ter
     int width = FieldGrid->frameWidth() * 2 + FieldGrid->verticalScrollBar()->sizeHint().width() + 2;
     for (int column = 0; column < ColumnCount; ++column) width += FieldGrid->columnWidth(column);
     FieldGrid->setMinimumWidth(width);
+    // All rows at once where the screen allows it.
+    const int rows = FieldGrid->horizontalHeader()->sizeHint().height() + FieldGrid->frameWidth() * 2
+                     + kRows * FieldGrid->verticalHeader()->defaultSectionSize();
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    FieldGrid->setMinimumHeight(std::min(rows, screen ? screen->availableGeometry().height() * 7 / 10 : 480));
 
     CompositionGroup = new QGroupBox(QStringLiteral(" Project composition "), this);
     CompositionGroup->setObjectName(QStringLiteral("CompositionGroup"));
@@ -167,7 +174,7 @@ TFieldConfigForm::TFieldConfigForm(const UnitFieldCatalogue& catalogue, bool ter
     layout->addWidget(FieldGrid, 1);
     layout->addWidget(CompositionGroup);
     layout->addWidget(buttons.box);
-    resize(width + 24, 620);
+    resize(width + 24, sizeHint().height());
 }
 
 void TFieldConfigForm::applyTo(UnitFieldCatalogue& catalogue) const

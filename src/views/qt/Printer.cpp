@@ -2,14 +2,30 @@
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPrinterInfo>
-#include <memory>
+#include <QCoreApplication>
 
 namespace belvanto {
 
+namespace {
+
+QPrinter* g_printer = nullptr;
+
+// A printer must go before the application object it talks through.
+void deletePrinter()
+{
+    delete g_printer;
+    g_printer = nullptr;
+}
+
+} // namespace
+
 QPrinter& applicationPrinter()
 {
-    static std::unique_ptr<QPrinter> printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
-    return *printer;
+    if (!g_printer) {
+        g_printer = new QPrinter(QPrinter::HighResolution);
+        qAddPostRoutine(deletePrinter);
+    }
+    return *g_printer;
 }
 
 bool setupPrinter(QWidget* parent)
