@@ -6,7 +6,7 @@ packages=(
   cmake g++ ninja-build pkg-config ccache
   qt6-base-dev libgl-dev libsqlite3-dev libjpeg-dev libshp-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  sqlite3 fonts-dejavu-core xvfb xauth imagemagick
+  sqlite3 fonts-dejavu-core xvfb xauth imagemagick librsvg2-bin libxml2-utils
 )
 missing=()
 for p in "${packages[@]}"; do

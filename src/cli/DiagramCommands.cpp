@@ -1,0 +1,127 @@
+#include "cli/DiagramCommands.h"
+#include "cli/CliContext.h"
+#include "core/Format.h"
+#include "diagram/DisplayList.h"
+#include "diagram/StoredLayout.h"
+#include "diagram/export/SvgWriter.h"
+#include "diagram/qt/QtTextMetrics.h"
+#include <QGuiApplication>
+
+namespace belvanto {
+
+const char* const kDiagramCommandsUsage =
+    "  export P.bvp --svg FILE [--font FAMILY,POINTS[,bold][,italic][,underline]]\n"
+    "         [--labels name|excavation|abbreviation] [--bw] [--thematic]\n"
+    "                         write the stored Harris diagram as SVG\n";
+
+namespace {
+
+QtMessageHandler previousHandler = nullptr;
+
+// Qt notes on standard error that it had to choose a runtime directory; the
+// command's own messages are the only lines it should write there.
+void quietRuntimeDirectoryNote(QtMsgType type, const QMessageLogContext& context, const QString& text)
+{
+    if (type == QtWarningMsg && text.startsWith(QStringLiteral("QStandardPaths: XDG_RUNTIME_DIR not set"))) return;
+    if (previousHandler) previousHandler(type, context, text);
+}
+
+// Fonts are measured through a QGuiApplication. belvanto-cli's main makes
+// one; a caller without any application object (a test calling runCli)
+// gets one on the offscreen platform that lives until the process ends.
+bool haveGuiApplication()
+{
+    if (qobject_cast<QGuiApplication*>(QCoreApplication::instance())) return true;
+    if (QCoreApplication::instance()) return false;
+    static int argc = 1;
+    static char name[] = "belvanto-cli";
+    static char* argv[] = {name, nullptr};
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (!previousHandler) previousHandler = qInstallMessageHandler(quietRuntimeDirectoryNote);
+    static QGuiApplication* const app = new QGuiApplication(argc, argv);
+    return app != nullptr;
+}
+
+std::optional<DiagramFont> parseFont(const QString& text, QString& problem)
+{
+    const QStringList parts = text.split(QLatin1Char(','));
+    DiagramFont font;
+    font.family = parts.value(0).trimmed();
+    const auto points = parts.size() >= 2 ? parseInt32(parts[1]) : std::nullopt;
+    if (font.family.isEmpty() || !points || *points < 1 || *points > 1000) {
+        problem = QStringLiteral("--font takes FAMILY,POINTS[,bold][,italic][,underline] with 1 to 1000 points");
+        return std::nullopt;
+    }
+    font.points = *points;
+    for (qsizetype i = 2; i < parts.size(); ++i) {
+        const QString style = parts[i].trimmed().toLower();
+        if (style == QStringLiteral("bold")) font.bold = true;
+        else if (style == QStringLiteral("italic")) font.italic = true;
+        else if (style == QStringLiteral("underline")) font.underline = true;
+        else {
+            problem = QStringLiteral("unknown font style '%1': use bold, italic or underline").arg(parts[i]);
+            return std::nullopt;
+        }
+    }
+    return font;
+}
+
+} // namespace
+
+std::unique_ptr<QCoreApplication> MakeCliApplication(int& argc, char** argv)
+{
+    bool fonts = false;
+    for (int i = 1; i < argc; ++i) fonts = fonts || qstrcmp(argv[i], "--svg") == 0;
+    if (!fonts) return std::make_unique<QCoreApplication>(argc, argv);
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    previousHandler = qInstallMessageHandler(quietRuntimeDirectoryNote);
+    return std::make_unique<QGuiApplication>(argc, argv);
+}
+
+bool IsDiagramExport(const CliContext& c)
+{
+    return c.args.contains(QStringLiteral("--svg"));
+}
+
+int cmdExportSvg(CliContext& c)
+{
+    const auto file = c.option(QStringLiteral("--svg"));
+    const auto fontText = c.option(QStringLiteral("--font"));
+    const auto labels = c.option(QStringLiteral("--labels")).value_or(QStringLiteral("name"));
+    DrawState state;
+    state.blackWhite = c.flag(QStringLiteral("--bw"));
+    state.thematic = c.flag(QStringLiteral("--thematic"));
+    if (!file || c.args.size() != 1)
+        return c.usage(QStringLiteral("export takes P.bvp --svg FILE [--font FAMILY,POINTS] "
+                                      "[--labels name|excavation|abbreviation] [--bw] [--thematic]"));
+    if (labels == QStringLiteral("name")) state.contents = BoxContents::UnitName;
+    else if (labels == QStringLiteral("excavation")) state.contents = BoxContents::ExcavationName;
+    else if (labels == QStringLiteral("abbreviation")) state.contents = BoxContents::AbbreviationName;
+    else return c.usage(QStringLiteral("unknown --labels '%1': use name, excavation or abbreviation").arg(labels));
+    if (fontText) {
+        QString problem;
+        const auto font = parseFont(*fontText, problem);
+        if (!font) return c.usage(problem);
+        state.font = *font;
+    }
+    if (!haveGuiApplication()) {
+        c.ui.error(QStringLiteral("Text cannot be measured: the program has no graphical application object"));
+        return Failed;
+    }
+    if (!DiagramFontFamilyExists(state.font.family)) {
+        c.ui.error(QStringLiteral("The font %1 is not installed").arg(state.font.family));
+        return Failed;
+    }
+
+    OpenedProject p(c, c.args[0]);
+    if (!p.ok) return Failed;
+    const auto layout = ReadStoredLayout(p.session, true);
+    if (!layout) return Failed;
+    if (state.contents == BoxContents::AbbreviationName) state.abbreviations = ExcavationAbbreviations(p.session);
+    const DiagramDrawing drawing = BuildDiagram(*layout, state, QtTextMetrics(state.font));
+    for (const QString& skipped : drawing.skipped) c.ui.warning(skipped);
+    c.ui.setSaveFileAnswer(MakeAbsolute(*file));
+    return ExportSvgCommand(c.ui, drawing, state.font) ? Ok : Failed;
+}
+
+} // namespace belvanto

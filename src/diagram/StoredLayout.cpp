@@ -1,0 +1,35 @@
+#include "diagram/StoredLayout.h"
+#include "core/UserInterface.h"
+#include "store/Session.h"
+#include "store/Table.h"
+#include "store/Terms.h"
+
+namespace belvanto {
+
+AbbreviationList ExcavationAbbreviations(Session& session)
+{
+    AbbreviationList list;
+    for (const TermRecord& term : TermsOf(session, QStringLiteral("Excavation")))
+        if (!term.Abbreviation.isEmpty()) list.push_back({term.Term, term.Abbreviation});
+    return list;
+}
+
+std::optional<LayoutSnapshot> ReadStoredLayout(Session& session, bool quiet)
+{
+    const ProjectState& project = session.project();
+    const QString directory = project.ProjectDirectory;
+    const QString units = project.ProjectName + kUnitLayoutSuffix;
+    const QString relations = project.ProjectName + kRelLayoutSuffix;
+    if (!Table::exists(directory, units) || !Table::exists(directory, relations)) {
+        session.ui().warning(QStringLiteral("Layout files not found. Layout must be newly created."), 120);
+        return std::nullopt;
+    }
+    auto parameters = ReadLayoutParameters(session.ui(), session.regional(), directory, project.ProjectName, quiet);
+    if (!parameters) return std::nullopt;
+    Table unitLayout, relLayout;
+    unitLayout.open(directory, units);
+    relLayout.open(directory, relations);
+    return ReadLayoutSnapshot(unitLayout, relLayout, std::move(*parameters));
+}
+
+} // namespace belvanto

@@ -1,0 +1,25 @@
+#pragma once
+// Paints the display list with QPainter, without antialiasing: the master
+// image of the diagram window, its printing and its raster exports.
+#include "diagram/DisplayList.h"
+#include <QImage>
+
+class QPainter;
+
+namespace belvanto {
+
+// The whole diagram over a white background, in display list order.
+void PaintDiagram(QPainter& painter, const DiagramDrawing& drawing, const DiagramFont& font);
+
+// One box and its label (or a dummy's line). single: repainting one box
+// after a change of its colour or style; a shape first wipes the rectangle,
+// so that no corner of its old outline is left.
+void PaintUnit(QPainter& painter, const UnitItem& unit, const DiagramFont& font, bool single);
+
+void PaintContractionMark(QPainter& painter, const ContractionMark& mark);
+
+// A new white RGB32 image of the diagram's size with the diagram painted on
+// it; a null image when an image of that size cannot be had.
+QImage RenderDiagram(const DiagramDrawing& drawing, const DiagramFont& font);
+
+} // namespace belvanto

@@ -1,0 +1,27 @@
+// Real fonts need a QGuiApplication; the offscreen platform gives one
+// without a display. It lives for the whole test program.
+#include <QGuiApplication>
+#include <gtest/gtest.h>
+#include <memory>
+
+namespace {
+
+class GuiEnvironment : public ::testing::Environment {
+public:
+    void SetUp() override
+    {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        app_ = std::make_unique<QGuiApplication>(argc_, argv_);
+    }
+    void TearDown() override { app_.reset(); }
+
+private:
+    int argc_ = 1;
+    char name_[16] = "tests_diagram";
+    char* argv_[2] = {name_, nullptr};
+    std::unique_ptr<QGuiApplication> app_;
+};
+
+[[maybe_unused]] const auto* const environment = ::testing::AddGlobalTestEnvironment(new GuiEnvironment);
+
+} // namespace
