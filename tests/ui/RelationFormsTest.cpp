@@ -5,6 +5,8 @@
 #include "store/ProjectFixture.h"
 #include "store/forms/TSelectRelationForm.h"
 #include "ui/UiSupport.h"
+#include "views/forms/TMainForm.h"
+#include <QAction>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -276,6 +278,35 @@ TEST_F(RelationForms, RemoveCommandOpensTheReassignmentForAClassOfThree)
     EXPECT_TRUE(RemoveRelationshipsCommand(session, nullptr, {{{"A", "1"}, {"A", "2"}}}));
     EXPECT_EQ(caption, QStringLiteral("Reassign contemporary relations"));
     EXPECT_EQ(relationRows(session.relations()), QStringList({"A:1-A:3  u", "A:3-A:1  u"}));
+}
+
+TEST_F(RelationForms, MainWindowCommandsRunTheDialogsOnTheCurrentUnit)
+{
+    const QString project = session.project().ProjectFilePath;
+    CloseProject(session, true);
+    TMainForm window(session);
+    InstallRelationCommands(window, session);
+    ASSERT_TRUE(window.openProject(project));
+    for (const char* name : {"RelationsAdd", "RelationsEdit", "RelationsChain", "RelationsRemove"})
+        EXPECT_TRUE(window.command(QString::fromLatin1(name))->isEnabled()) << name;
+
+    ASSERT_TRUE(session.units().locate(QStringLiteral("Excavation;Unitname"), {QStringLiteral("A"), QStringLiteral("2")}));
+    QString first;
+    onNextModal([&first](QWidget* modal) {
+        auto* form = qobject_cast<TRelationshipForm*>(modal);
+        if (!form) {
+            modal->close();
+            return;
+        }
+        first = form->firstUnitEdit()->text();
+        QTest::keyClick(form->categoryEdit(), '>');
+        QTest::keyClicks(form->secondUnitEdit(), QStringLiteral("3"));
+        QTest::mouseClick(form->okButton(), Qt::LeftButton);
+    });
+    window.command(QStringLiteral("RelationsAdd"))->trigger();
+    EXPECT_EQ(first, QStringLiteral("2"));
+    EXPECT_EQ(relationRows(session.relations()), QStringList({"A:2>A:3  u", "A:3<A:2  u"}));
+    CloseProject(session, true);
 }
 
 } // namespace
