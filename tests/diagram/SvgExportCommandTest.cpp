@@ -1,9 +1,7 @@
 // belvanto-cli export --svg on layouts written by hand, and the independent
 // readers (xmllint, rsvg-convert) on what it writes.
 #include "ReaderTools.h"
-#include "cli/CliContext.h"
-#include "cli/CliRunner.h"
-#include "cli/DiagramCommands.h"
+#include "ExportRunner.h"
 #include "core/UserInterface.h"
 #include "layout/LayoutFiles.h"
 #include "store/Table.h"
@@ -17,23 +15,6 @@ using namespace belvanto;
 using namespace belvanto::testing;
 
 namespace {
-
-// "export P.bvp --svg FILE ..." as belvanto-cli runs it.
-CliResult runExport(const QStringList& args)
-{
-    if (args.value(0) != QStringLiteral("export")) return runCliCaptured(args);
-    FILE* out = tmpfile();
-    FILE* err = tmpfile();
-    CliResult r;
-    {
-        CliContext c(out, err);
-        c.args = args.mid(1);
-        r.code = cmdExportSvg(c);
-    }
-    r.out = readStream(out);
-    r.err = readStream(err);
-    return r;
-}
 
 struct StoredUnit {
     const char* excavation;
