@@ -5,6 +5,7 @@
 #include "core/UserInterface.h"
 #include "layout/LayoutFiles.h"
 #include "store/Table.h"
+#include "store/Terms.h"
 #include "support/ScriptedUi.h"
 #include <QDir>
 #include <QFile>
@@ -134,6 +135,38 @@ TEST_F(SvgExportCommand, LabelModesBlackAndWhiteAndFont)
     EXPECT_EQ(svg.count("fill=\"#FFFFFF\""), 4);
     EXPECT_TRUE(svg.contains("font-size=\"10pt\" fill=\"#000000\" font-weight=\"bold\" font-style=\"italic\" "
                              "text-anchor=\"start\""));
+}
+
+TEST_F(SvgExportCommand, AbbreviationsFromTheTermFile)
+{
+    const QString terms = dir.filePath(QStringLiteral("T.db"));
+    CreateTermTableFile(terms);
+    {
+        Table t;
+        t.openFile(terms);
+        for (const auto& [field, term, abbreviation] :
+             {std::tuple{"Excavation", "\xc5\xa0\xc3\xa1rka", "SK"}, std::tuple{"Excavation", "E", ""},
+              std::tuple{"Period", "E", "PE"}}) {
+            TermRecord r;
+            r.TermField = QString::fromUtf8(field);
+            r.Term = QString::fromUtf8(term);
+            r.Abbreviation = QString::fromUtf8(abbreviation);
+            t.insert();
+            WriteTermRecord(t, r);
+            t.post();
+        }
+    }
+    ASSERT_EQ(runCliCaptured({"--yes", "delete", project()}).code, 0);
+    ASSERT_EQ(runCliCaptured({"new", project(), "--excavation", "E", "--term", terms}).code, 0);
+    storeLayout(kColourful, 3, 3);
+    const auto r = runExport({"export", project(), "--svg", file("a.svg"), "--labels", "abbreviation"});
+    ASSERT_EQ(r.code, 0) << r.err.toStdString();
+    QFile f(file("a.svg"));
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const QByteArray svg = f.readAll();
+    EXPECT_TRUE(svg.contains(">\r\nSK:1\r\n</text>"));
+    // No abbreviation for "E": the name itself; the period term does not count.
+    EXPECT_TRUE(svg.contains(">\r\nE:A&#38;1\r\n</text>"));
 }
 
 TEST_F(SvgExportCommand, RefusalsAndFailures)
