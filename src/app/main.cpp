@@ -27,6 +27,7 @@ int main(int argc, char* argv[])
     setHelpService(&help);
 
     TMainForm window(session);
+    help.setMainWindow(&window);
     const QString settingsPath = SettingsFilePath(QApplication::applicationDirPath(),
                                                   QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation));
     if (const auto settings = ReadSettings(settingsPath)) window.applySettings(*settings);

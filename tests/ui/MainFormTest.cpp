@@ -65,6 +65,9 @@ TEST_F(MainFormTest, ImportOnlyWithoutProjectExportOnlyWithOne)
     form->installCommand(QStringLiteral("FileHtmlReport"), [] {});
     form->installCommand(QStringLiteral("FilePrint"), [] {});
     EXPECT_TRUE(enabled("FileImport"));
+    for (const char* name : {"FileNew", "FileOpen", "FilePrinterSetup", "FileExit", "HelpTopics", "HelpFind",
+                             "HelpUsing", "HelpAbout"})
+        EXPECT_TRUE(enabled(name)) << name;
     for (const char* name : {"FileExport", "FileHtmlReport", "FilePrint", "FileRefresh", "FileAddProject",
                              "FileSaveCopy", "FileDelete", "FileClose"})
         EXPECT_FALSE(enabled(name)) << name;
@@ -154,6 +157,25 @@ TEST_F(MainFormTest, SingleExcavationHidesTheExcavationColumns)
     EXPECT_TRUE(form->relationList()->isColumnHidden(2));
     EXPECT_FALSE(form->relationList()->isColumnHidden(1));
     EXPECT_FALSE(enabled("ConfigureExcavation") && form->commandBuilt(QStringLiteral("ConfigureExcavation")));
+}
+
+TEST_F(MainFormTest, TreeViewTakesTheListsPlace)
+{
+    open();
+    QWidget tree;
+    form->showHierarchyView(&tree);
+    EXPECT_TRUE(form->command(QStringLiteral("ConfigureShowHierarchy"))->isChecked());
+    EXPECT_FALSE(form->command(QStringLiteral("ConfigureShowUnitList"))->isChecked());
+    EXPECT_FALSE(menuShown("FilterMenu"));
+    EXPECT_FALSE(enabled("FileAddProject"));
+    EXPECT_TRUE(form->unitList()->isHidden());
+    // "Show unit list" switches back.
+    form->command(QStringLiteral("ConfigureShowUnitList"))->trigger();
+    EXPECT_EQ(form->hierarchyView(), nullptr);
+    EXPECT_TRUE(menuShown("FilterMenu"));
+    EXPECT_TRUE(enabled("FileAddProject"));
+    EXPECT_FALSE(form->unitList()->isHidden());
+    EXPECT_TRUE(tree.isHidden());
 }
 
 TEST_F(MainFormTest, CountWithFilterReportsBothAndKeepsTheFilter)

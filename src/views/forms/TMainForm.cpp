@@ -15,6 +15,7 @@
 #include "views/qt/QtUserInterface.h"
 #include "views/qt/TableListModel.h"
 #include <QAction>
+#include <QActionGroup>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
@@ -156,7 +157,7 @@ const CommandSpec kCommands[] = {
      Need::Project, true, false},
     {"ConfigureImages", "Configure", "Configure &link to images...", "",
      "Set the folders and name prefixes of photos and drawings", Need::Project, false, false},
-    {"ConfigureShowHierarchy", "Configure", "Show group hierarchy", "", "Units: Tree view", Need::Project, false,
+    {"ConfigureShowHierarchy", "Configure", "Show group hierarchy", "", "Show the groups and their members as a tree", Need::Project, false,
      true},
     {"ConfigureShowUnitList", "Configure", "Show unit list", "", "Show the list of units", Need::Project, true,
      false},
@@ -229,6 +230,7 @@ void TMainForm::buildCommands()
         auto c = std::make_unique<Command>();
         c->name = QString::fromLatin1(spec.name);
         c->need = spec.need;
+        c->built = spec.built;
         c->action = new QAction(QString::fromLatin1(spec.caption), this);
         c->action->setObjectName(c->name);
         c->action->setStatusTip(QString::fromLatin1(spec.hint));
@@ -269,10 +271,14 @@ void TMainForm::buildCommands()
     // The unit list is the only view until the group hierarchy is built.
     Command& list = *commands_.at(QStringLiteral("ConfigureShowUnitList"));
     Command& tree = *commands_.at(QStringLiteral("ConfigureShowHierarchy"));
-    list.action->setCheckable(true);
+    auto* views = new QActionGroup(this);
+    views->setExclusive(true);
+    for (Command* c : {&list, &tree}) {
+        c->action->setCheckable(true);
+        views->addAction(c->action);
+    }
     list.action->setChecked(true);
-    list.run = [&list] { list.action->setChecked(true); };
-    tree.action->setCheckable(true);
+    list.run = [this] { showHierarchyView(nullptr); };
 }
 
 QAction* TMainForm::command(const QString& name) const
@@ -331,7 +337,7 @@ bool TMainForm::commandAvailable(const Command& c) const
     case Need::TermFile: return open && !p.TermFilePath.isEmpty();
     case Need::Diagram: return open && p.DiagramPresent;
     case Need::MultiExcavation: return open && !p.SingleExcavation;
-    case Need::UnitView: return open;   // the tree view disables these once it exists
+    case Need::UnitView: return open && !hierarchy_;
     }
     return false;
 }
@@ -346,6 +352,8 @@ void TMainForm::updateCommands()
     const bool open = session_.project().isOpen();
     for (QMenu* menu : {UnitsMenu, RelationsMenu, DiagramMenu, FilterMenu, ConfigureMenu})
         menu->menuAction()->setVisible(open);
+    // Filters work on the list, which the tree replaces.
+    FilterMenu->menuAction()->setVisible(open && !hierarchy_);
 }
 
 // --- menus, tool bar, lists ----------------------------------------------------------
@@ -586,6 +594,23 @@ void TMainForm::updateState()
     rebuildRecentMenu();
 }
 
+void TMainForm::showHierarchyView(QWidget* tree)
+{
+    auto* layout = static_cast<QVBoxLayout*>(UnitPanel->layout());
+    if (hierarchy_ && hierarchy_ != tree) {
+        layout->removeWidget(hierarchy_);
+        hierarchy_->hide();
+    }
+    hierarchy_ = tree;
+    if (tree) {
+        if (layout->indexOf(tree) < 0) layout->addWidget(tree, 1);
+        tree->show();
+    }
+    UnitTable->setVisible(!tree);
+    command(tree ? QStringLiteral("ConfigureShowHierarchy") : QStringLiteral("ConfigureShowUnitList"))->setChecked(true);
+    updateCommands();
+}
+
 void TMainForm::refreshLists()
 {
     if (unitModel_->attached()) unitModel_->reload();
@@ -789,6 +814,7 @@ void TMainForm::FileRecentClick(const QString& path)
 void TMainForm::FileCloseClick()
 {
     CloseProject(session_, true);
+    if (hierarchy_) showHierarchyView(nullptr);
 }
 
 void TMainForm::FileExitClick()

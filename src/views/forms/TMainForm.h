@@ -81,6 +81,11 @@ public:
     QMenu* fileMenu() const { return FileMenu; }
     // Re-evaluates caption, menus, enabling and list columns.
     void updateState();
+    // The group hierarchy's tree takes the unit list's place (nullptr: the
+    // unit list again). The tree stays the caller's; while it shows, the
+    // Filter menu is hidden and the commands that need the list are off.
+    void showHierarchyView(QWidget* tree);
+    QWidget* hierarchyView() const { return hierarchy_; }
 
 protected:
     bool event(QEvent* event) override;
@@ -143,6 +148,7 @@ private:
 
     TableListModel* unitModel_ = nullptr;
     TableListModel* relationModel_ = nullptr;
+    QPointer<QWidget> hierarchy_;
     QString persistent_;
     QString settingsPath_;
     int splitterPos_ = 420;

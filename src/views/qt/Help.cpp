@@ -68,6 +68,7 @@ THelpForm* BrowserHelp::window() const
 void BrowserHelp::show(const HelpTopic& topic)
 {
     QWidget* owner = QApplication::activeModalWidget();
+    if (!owner) owner = mainWindow_;
     if (form_ && form_->parentWidget() != owner) {
         // A window owned by another dialog (or by none) would be blocked.
         delete form_.data();

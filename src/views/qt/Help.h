@@ -4,6 +4,7 @@
 #include "core/UserInterface.h"
 #include <QPointer>
 #include <QString>
+#include <QWidget>
 
 namespace belvanto {
 
@@ -31,11 +32,15 @@ public:
     explicit BrowserHelp(QString directory = DefaultHelpDirectory());
     ~BrowserHelp() override;
     void show(const HelpTopic& topic) override;
+    // Owns the help window when no dialog is up, so closing it ends the
+    // program even with help open.
+    void setMainWindow(QWidget* window) { mainWindow_ = window; }
     QString pagePath(const HelpTopic& topic) const;   // existing page, contents as fallback
     THelpForm* window() const;
 private:
     QString directory_;
     QPointer<THelpForm> form_;
+    QPointer<QWidget> mainWindow_;
 };
 
 } // namespace belvanto
