@@ -215,7 +215,7 @@ qint32 highest(const Table& table, const QString& field)
 
 std::optional<LayoutParameters> ReadLayoutParameters(UserInterface& ui, const Regional& regional,
                                                      const QString& directory, const QString& projectName,
-                                                     bool quiet)
+                                                     bool quiet, const Table* unitLayout)
 {
     const QString path = LayoutParameterPath(directory, projectName);
     auto fail = [&]() -> std::optional<LayoutParameters> {
@@ -235,13 +235,16 @@ std::optional<LayoutParameters> ReadLayoutParameters(UserInterface& ui, const Re
     // Parameters of another layout than the tables' would send the drawing
     // past its arrays.
     try {
-        if (!Table::exists(directory, projectName + kUnitLayoutSuffix)) return fail();
-        Table units;
-        units.open(directory, projectName + kUnitLayoutSuffix);
-        if (highest(units, QStringLiteral("XStop")) > parameters->columns
-            || highest(units, QStringLiteral("XStart")) > parameters->columns
-            || highest(units, QStringLiteral("YLevelStop")) > parameters->levels
-            || highest(units, QStringLiteral("YLevelStart")) > parameters->levels)
+        Table own;
+        if (!unitLayout) {
+            if (!Table::exists(directory, projectName + kUnitLayoutSuffix)) return fail();
+            own.open(directory, projectName + kUnitLayoutSuffix);
+            unitLayout = &own;
+        }
+        if (highest(*unitLayout, QStringLiteral("XStop")) > parameters->columns
+            || highest(*unitLayout, QStringLiteral("XStart")) > parameters->columns
+            || highest(*unitLayout, QStringLiteral("YLevelStop")) > parameters->levels
+            || highest(*unitLayout, QStringLiteral("YLevelStart")) > parameters->levels)
             return fail();
     } catch (const EngineError&) {
         return fail();

@@ -105,11 +105,12 @@ bool WriteLayoutParameters(UserInterface& ui, const QString& directory, const QS
 QString LayoutDescription(const LayoutParameters& parameters);
 
 // Reads the file back and checks it against the unit layout table (no box
-// beyond column K or level L). Any failure shows "Error: Program is not able
-// to open parameter file\r\n<path>". Unless quiet, asks whether to display
-// the layout, naming the file's modification time; No gives nothing.
+// beyond column K or level L): the one given, when the caller has it open,
+// else the project's. Any failure shows "Error: Program is not able to open
+// parameter file\r\n<path>". Unless quiet, asks whether to display the
+// layout, naming the file's modification time; No gives nothing.
 std::optional<LayoutParameters> ReadLayoutParameters(UserInterface& ui, const Regional& regional,
                                                      const QString& directory, const QString& projectName,
-                                                     bool quiet);
+                                                     bool quiet, const Table* unitLayout = nullptr);
 
 } // namespace belvanto

@@ -197,6 +197,11 @@ TEST_F(LayoutFileTables, WrittenFileReadsBackAfterTheQuestion)
         .answer(Answer::No);
     EXPECT_FALSE(ReadLayoutParameters(ui, regional, dir.path(), project, false));
     EXPECT_TRUE(ReadLayoutParameters(ui, regional, dir.path(), project, true));
+
+    // With the unit layout table open for the diagram, exclusively.
+    Table units;
+    units.open(dir.path(), project + kUnitLayoutSuffix, true);
+    EXPECT_TRUE(ReadLayoutParameters(ui, regional, dir.path(), project, true, &units));
 }
 
 TEST_F(LayoutFileTables, MissingDamagedOrMismatchedFileGivesTheOpenError)
