@@ -40,6 +40,7 @@ const char* const kUsage =
     "  dump P.bvp units|rels|terms\n"
     "                         print a table of a project as CSV\n"
     "  simulate P.bvp [--contexts N] [--contemporary N] [--grid X,Y] [--cubes N] [--upright N] [--periods N] [--years FIRST,LAST] [--interval N] [--prefix P] [--seeds S1,...,S7] [--excavation E (default: the project name)] [--mean-contemporary N]\n"
+    "                         create a simulated project (options as in the Simulation Configuration dialog)\n"
     "\n"
     "Messages go to standard error as \"<kind>: <text>\". Questions take the\n"
     "answer given by --yes, --no or --cancel; without one the safe answer\n"

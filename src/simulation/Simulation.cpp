@@ -82,6 +82,7 @@ public:
         keys_.push_back(UnitKey{});
         for (int k = 1; k <= n_; ++k) keys_.push_back(UnitKey{s.excavation, ContextName(s.prefix, k, n_)});
         colourSpan_ = std::max<qint64>(1, roundHalfEven(double(n_) / 15.0));
+        written_.reserve(std::size_t(n_) * 12);   // about ten rows a context
     }
 
     void run()
