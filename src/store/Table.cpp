@@ -264,10 +264,11 @@ struct Connection {
     }
 };
 
+// Never destroyed: a Table in static storage may close after other statics.
 std::map<QString, std::unique_ptr<Connection>>& registry()
 {
-    static std::map<QString, std::unique_ptr<Connection>> r;
-    return r;
+    static auto* r = new std::map<QString, std::unique_ptr<Connection>>;
+    return *r;
 }
 
 // A write of several statements that must happen whole: its own
