@@ -1,7 +1,7 @@
 #include "editing/forms/TConsecutiveForm.h"
-#include "core/UserInterface.h"
+#include "editing/RelationEntry.h"
+#include "editing/forms/RelationWidgets.h"
 #include "store/Session.h"
-#include "store/Terms.h"
 #include "store/UnitFields.h"
 #include "views/qt/DialogButtons.h"
 #include <QCheckBox>
@@ -18,29 +18,7 @@
 namespace belvanto {
 
 namespace {
-
 const HelpTopic kHelp(kConsecutiveHelpName);
-
-// Unit-name edits drop blank, comma, colon and equal sign with a beep,
-// whether typed or pasted.
-class UnitNameValidator : public QValidator {
-public:
-    UnitNameValidator(UserInterface& ui, QObject* parent) : QValidator(parent), ui_(ui) {}
-    State validate(QString& input, int&) const override
-    {
-        for (QChar c : input) {
-            if (c == QLatin1Char(' ') || c == QLatin1Char(',') || c == QLatin1Char(':') || c == QLatin1Char('=')) {
-                ui_.beep();
-                return Invalid;
-            }
-        }
-        return Acceptable;
-    }
-
-private:
-    UserInterface& ui_;
-};
-
 } // namespace
 
 TConsecutiveForm::TConsecutiveForm(Session& session, QWidget* parent) : QDialog(parent), session_(session)
@@ -69,11 +47,9 @@ TConsecutiveForm::TConsecutiveForm(Session& session, QWidget* parent) : QDialog(
         e->setValidator(numbers);
         e->setMaxLength(kMaxNumberDigits);
     }
-    auto* names = new UnitNameValidator(session.ui(), this);
-    PrefixEdit = new QLineEdit(this);
+    PrefixEdit = new TUnitNameEdit(session.ui(), this);
     PrefixEdit->setObjectName(QStringLiteral("PrefixEdit"));
     PrefixEdit->setMaxLength(kMaxConsecutivePrefix);
-    PrefixEdit->setValidator(names);
     UnitClassBox = new QComboBox(this);
     UnitClassBox->setObjectName(QStringLiteral("UnitClassBox"));
     UnitClassBox->addItems(UnitClassList());
@@ -81,10 +57,9 @@ TConsecutiveForm::TConsecutiveForm(Session& session, QWidget* parent) : QDialog(
     DigitsEdit = new QSpinBox(this);
     DigitsEdit->setObjectName(QStringLiteral("DigitsEdit"));
     DigitsEdit->setRange(0, kMaxNumberDigits);
-    ModelUnitEdit = new QLineEdit(this);
+    ModelUnitEdit = new TUnitNameEdit(session.ui(), this);
     ModelUnitEdit->setObjectName(QStringLiteral("ModelUnitEdit"));
     ModelUnitEdit->setMaxLength(session.catalogue()[uf::Unitname].Size);
-    ModelUnitEdit->setValidator(names);
     ChainCheck = new QCheckBox(QStringLiteral("Create chain-like &relationships:"), this);
     ChainCheck->setObjectName(QStringLiteral("ChainCheck"));
     ChainCheck->setLayoutDirection(Qt::RightToLeft);   // the caption before the box
@@ -148,18 +123,20 @@ void TConsecutiveForm::accept()
 void TConsecutiveForm::ExcavationEditExit()
 {
     if (ExcavationEdit->isReadOnly()) return;
-    if (const auto term = ExpandAbbreviation(session_, session_.catalogue()[uf::Excavation].Label, ExcavationEdit->text()))
-        ExcavationEdit->setText(*term);
+    const QString field = session_.catalogue()[uf::Excavation].Label;
+    if (const auto term = ExpandAbbreviation(session_, field, ExcavationEdit->text()))
+        ExcavationEdit->setText(term->left(ExcavationEdit->maxLength()));
 }
 
 void TConsecutiveForm::ExcavationEditContextMenu(const QPoint& at)
 {
     if (ExcavationEdit->isReadOnly()) return;
-    const auto terms = TermsOf(session_, session_.catalogue()[uf::Excavation].Label);
-    if (terms.empty()) return;
-    QMenu menu(this);
-    for (const TermRecord& term : terms) menu.addAction(term.Term);
-    if (const QAction* chosen = menu.exec(ExcavationEdit->mapToGlobal(at))) ExcavationEdit->setText(chosen->text());
+    QMenu menu(ExcavationEdit);
+    const QAction* lookup = menu.addAction(QStringLiteral("Term lookup"));
+    if (menu.exec(ExcavationEdit->mapToGlobal(at)) != lookup) return;
+    const auto field = TermLookupField(session_, LookupEdit::Excavation);
+    if (!field) return;
+    if (const auto term = LookupTerm(session_, this, *field)) ExcavationEdit->setText(term->Term.left(ExcavationEdit->maxLength()));
 }
 
 bool ConsecutiveNumbers(Session& session, QWidget* parent)
