@@ -108,6 +108,7 @@ std::optional<ConsecutiveOutcome> CreateConsecutiveUnits(Session& session, const
         DisplaySuspended quietUnits(units);
         DisplaySuspended quietRelations(session.relations());
         BulkScope bulk;
+        UnitClassCache classes(units);
         UnitKey previous;
         for (qint64 number = first; number <= last; ++number) {
             const UnitKey key{r.excavation, ConsecutiveUnitName(r, number)};
@@ -118,7 +119,8 @@ std::optional<ConsecutiveOutcome> CreateConsecutiveUnits(Session& session, const
                 ++outcome.created;
             }
             if (r.chain && number > first)
-                AddRelationship(session, previous, key, QLatin1Char('>'), QString(), level::Silent);
+                AddRelationship(session, units, session.relations(), previous, key, QLatin1Char('>'), QString(),
+                                level::Silent, &classes);
             previous = key;
         }
     }

@@ -10,6 +10,7 @@
 #include "store/UnitFields.h"
 #include <algorithm>
 #include <cmath>
+#include <memory>
 #include <unordered_set>
 
 namespace belvanto {
@@ -223,8 +224,9 @@ private:
     void laterThan(int u, int below)
     {
         if (path_ == RelationPath::Gate) {
-            AddRelationship(session_, keys_[std::size_t(u)], keys_[std::size_t(below)], QLatin1Char('>'), QString(),
-                            level::Silent);
+            if (!classes_) classes_ = std::make_unique<UnitClassCache>(session_.units());
+            AddRelationship(session_, session_.units(), session_.relations(), keys_[std::size_t(u)],
+                            keys_[std::size_t(below)], QLatin1Char('>'), QString(), level::Silent, classes_.get());
             return;
         }
         // All units exist and are contexts, so the gate could refuse only a
@@ -268,6 +270,7 @@ private:
     std::vector<Attributes> attributes_;
     std::vector<qint32> years_;
     std::unordered_set<quint64> written_;    // ordered pairs with a row
+    std::unique_ptr<UnitClassCache> classes_;
     qint64 colourSpan_ = 1;
     int period_ = 0;
     int blockFirst_ = 0, blockLast_ = 0;
