@@ -115,10 +115,10 @@ int cmdExportSvg(CliContext& c)
 
     OpenedProject p(c, c.args[0]);
     if (!p.ok) return Failed;
-    const auto layout = ReadStoredLayout(p.session, true);
+    auto layout = ReadStoredLayout(p.session, true);
     if (!layout) return Failed;
     if (state.contents == BoxContents::AbbreviationName) state.abbreviations = ExcavationAbbreviations(p.session);
-    const DiagramDrawing drawing = BuildDiagram(*layout, state, QtTextMetrics(state.font));
+    const DiagramDrawing drawing = BuildDiagram(std::move(*layout), state, QtTextMetrics(state.font));
     for (const QString& skipped : drawing.skipped) c.ui.warning(skipped);
     c.ui.setSaveFileAnswer(MakeAbsolute(*file));
     return ExportSvgCommand(c.ui, drawing, state.font) ? Ok : Failed;

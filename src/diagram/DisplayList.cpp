@@ -24,7 +24,7 @@ UnitItem unitItem(const UnitRecord& unit, const DiagramGeometry& g, const DrawSt
                   int labelWidth)
 {
     UnitItem item;
-    item.record = unit;
+    item.record = &unit;
     item.dummy = unit.isDummy();
     if (item.dummy) {
         item.dummyLine = g.dummyLine(unit);
@@ -35,7 +35,6 @@ UnitItem unitItem(const UnitRecord& unit, const DiagramGeometry& g, const DrawSt
     item.look = BoxStyleAndColour(unit, state.thematic, state.blackWhite);
     if (item.look.style == 6) item.cornerEllipse = box.BoxHalfHeight;
     if (item.look.style == 7) item.cornerEllipse = int(roundHalfEven(1.5 * box.BoxHalfHeight));
-    if (item.look.style >= 8) item.shape = ShapePoints(item.look.style, item.rect, box.MarginX, true);
     item.label.text = label;
     item.label.x = g.labelX(unit, labelWidth);
     item.label.top = item.rect.top + box.MarginY;
@@ -52,10 +51,12 @@ UnitItem BuildUnitItem(const UnitRecord& unit, const DiagramGeometry& geometry, 
     return unitItem(unit, geometry, state, label, LabelWidth(metrics, state.font.italic, label));
 }
 
-DiagramDrawing BuildDiagram(const LayoutSnapshot& layout, const DrawState& state, const TextMetrics& metrics)
+DiagramDrawing BuildDiagram(LayoutSnapshot snapshot, const DrawState& state, const TextMetrics& metrics)
 {
-    const LayoutParameters& parameters = layout.parameters;
     DiagramDrawing drawing;
+    drawing.layout = std::move(snapshot);
+    const LayoutSnapshot& layout = drawing.layout;
+    const LayoutParameters& parameters = layout.parameters;
 
     // Which records can be drawn depends on the column and level counts only.
     const DiagramGeometry probe(BoxGeometry{}, parameters, std::nullopt, false);
@@ -158,7 +159,7 @@ DiagramDrawing BuildDiagram(const LayoutSnapshot& layout, const DrawState& state
             continue;
         }
         RelItem item;
-        item.record = relation;
+        item.record = &relation;
         item.equal = relation.isEqual();
         if (item.equal) item.equalLine = g.equalLine(relation);
         else item.path = g.path(relation, screen);
@@ -170,7 +171,7 @@ DiagramDrawing BuildDiagram(const LayoutSnapshot& layout, const DrawState& state
         if (it == byKey.constEnd()) continue;
         const UnitItem& unit = drawing.units[*it];
         if (unit.dummy) continue;
-        drawing.marks.push_back(g.contractionMark(unit.record, true, unit.look.fill));
+        drawing.marks.push_back(g.contractionMark(*unit.record, true, unit.look.fill));
     }
     return drawing;
 }

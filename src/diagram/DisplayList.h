@@ -27,25 +27,37 @@ struct TextItem {
     qint64 baseline = 0;   // where exports that place text by its baseline put it
 };
 
+// Items point to their records in the drawing's own copy of the layout.
 struct UnitItem {
-    UnitRecord record;
+    const UnitRecord* record = nullptr;
     bool dummy = false;
     VerticalLine dummyLine;            // dummy only
     Rect rect;                         // the rest only
     BoxLook look;
-    std::array<Point, 6> shape{};      // styles 8 to 12
     int cornerEllipse = 0;             // styles 6 and 7: width and height of the corner ellipse
     TextItem label;
+
+    // Styles 8 to 12: the outline, in image coordinates.
+    std::array<Point, 6> shape(const BoxGeometry& box) const { return ShapePoints(look.style, rect, box.MarginX, true); }
 };
 
 struct RelItem {
-    RelRecord record;
+    const RelRecord* record = nullptr;
     bool equal = false;
     EqualLine equalLine;   // "=" records
     RelPath path;          // the others
 };
 
+// Moves keep the items' records where they are; a copy would not, so there
+// is none.
 struct DiagramDrawing {
+    DiagramDrawing() = default;
+    DiagramDrawing(DiagramDrawing&&) = default;
+    DiagramDrawing& operator=(DiagramDrawing&&) = default;
+    DiagramDrawing(const DiagramDrawing&) = delete;
+    DiagramDrawing& operator=(const DiagramDrawing&) = delete;
+
+    LayoutSnapshot layout;   // the records drawn
     DiagramGeometry geometry;
     std::vector<qint64> periodLines;   // y of each dividing line, from x 0 to width - 1
     std::vector<TextItem> periodNames;
@@ -57,10 +69,10 @@ struct DiagramDrawing {
     QStringList skipped;
 };
 
-DiagramDrawing BuildDiagram(const LayoutSnapshot& layout, const DrawState& state, const TextMetrics& metrics);
+DiagramDrawing BuildDiagram(LayoutSnapshot layout, const DrawState& state, const TextMetrics& metrics);
 
 // One unit as a full redraw draws it; for repainting a single box after a
-// change of its colour or style.
+// change of its colour or style. The item points to `unit`.
 UnitItem BuildUnitItem(const UnitRecord& unit, const DiagramGeometry& geometry, const DrawState& state,
                        const TextMetrics& metrics);
 

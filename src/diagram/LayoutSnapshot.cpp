@@ -1,26 +1,104 @@
 #include "diagram/LayoutSnapshot.h"
+#include "store/SqliteDb.h"
 #include "store/Table.h"
+#include <QDir>
+#include <QFile>
+#include <sqlite3.h>
 #include <algorithm>
 
 namespace belvanto {
 
 namespace {
 
-std::optional<qint32> optionalInt(const Value& v)
+// A read-only connection of its own, closed however the read ends.
+class ReadConnection {
+public:
+    explicit ReadConnection(const QString& path)
+    {
+        const int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &db_,
+                                       SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX, nullptr);
+        if (rc != SQLITE_OK) {
+            const QString text = QStringLiteral("Cannot open %1: %2")
+                                     .arg(QDir::toNativeSeparators(path), QString::fromUtf8(sqlite3_errstr(rc)));
+            sqlite3_close(db_);
+            throw EngineError(text);
+        }
+        sqlite3_busy_timeout(db_, 5000);
+        // The file is read once from start to end: mapped, it is not copied
+        // page by page through the cache.
+        try {
+            sqlite::exec(db_, QStringLiteral("PRAGMA mmap_size = 1073741824"));
+        } catch (...) {
+            sqlite3_close(db_);
+            throw;
+        }
+    }
+    ~ReadConnection() { sqlite3_close(db_); }
+    ReadConnection(const ReadConnection&) = delete;
+    ReadConnection& operator=(const ReadConnection&) = delete;
+    sqlite3* get() const { return db_; }
+
+private:
+    sqlite3* db_ = nullptr;
+};
+
+QString selectSql(const QStringList& columns, const QString& order)
 {
-    if (const auto* i = std::get_if<qint32>(&v)) return *i;
-    return std::nullopt;
+    QStringList quoted;
+    for (const QString& c : columns) quoted << sqlite::quoteIdent(c);
+    return QStringLiteral("SELECT %1 FROM %2 ORDER BY %3")
+        .arg(quoted.join(QStringLiteral(", ")), QString::fromLatin1(kInnerTable), order);
 }
 
-qint32 intOrZero(const Value& v)
+// Excavation names, record kinds and categories repeat in almost every
+// record; equal texts share one string instead of each getting its own.
+class RepeatedText {
+public:
+    QString read(const sqlite::Stmt& s, int c)
+    {
+        const auto* p = reinterpret_cast<const char*>(sqlite3_column_text(s.get(), c));
+        const int n = sqlite3_column_bytes(s.get(), c);
+        if (!p) return QString();
+        if (QByteArrayView(p, n) != QByteArrayView(bytes_)) {
+            bytes_ = QByteArray(p, n);
+            text_ = QString::fromUtf8(bytes_);
+        }
+        return text_;
+    }
+
+private:
+    QByteArray bytes_;
+    QString text_;
+};
+
+std::optional<qint32> optionalInt(const sqlite::Stmt& s, int c)
 {
-    return optionalInt(v).value_or(0);
+    if (s.columnType(c) != SQLITE_INTEGER) return std::nullopt;
+    return qint32(s.columnInt(c));
 }
 
-QString text(const Value& v)
+qint32 intOrZero(const sqlite::Stmt& s, int c)
 {
-    if (const auto* s = std::get_if<QString>(&v)) return *s;
-    return QString();
+    return optionalInt(s, c).value_or(0);
+}
+
+// Room for every record at once, so that hundreds of thousands of them are
+// not moved again and again while the vector grows: the highest record
+// number is at least the record count.
+std::size_t recordRoom(sqlite3* db)
+{
+    sqlite::Stmt s(db, QStringLiteral("SELECT max(rowid) FROM %1").arg(QString::fromLatin1(kInnerTable)));
+    return s.step() ? std::size_t(std::max<qint64>(0, s.columnInt(0))) : 0;
+}
+
+bool paintedBefore(const UnitRecord& a, const UnitRecord& b, bool groups)
+{
+    if (groups) {
+        if (a.NestCt != b.NestCt) return a.NestCt > b.NestCt;
+        if (a.YLevelStart != b.YLevelStart) return a.YLevelStart > b.YLevelStart;
+    }
+    if (const int c = QString::compare(a.Excavation, b.Excavation); c != 0) return c > 0;
+    return QString::compare(a.Unitname, b.Unitname) > 0;
 }
 
 } // namespace
@@ -29,64 +107,85 @@ void SortForPainting(std::vector<UnitRecord>& units, bool groups)
 {
     // Text compares by code point, as the tables' indexes do; every key is
     // taken descending because the table is walked from its last record.
-    auto later = [groups](const UnitRecord& a, const UnitRecord& b) {
-        if (groups) {
-            if (a.NestCt != b.NestCt) return a.NestCt > b.NestCt;
-            if (a.YLevelStart != b.YLevelStart) return a.YLevelStart > b.YLevelStart;
+    auto before = [groups](const UnitRecord& a, const UnitRecord& b) { return paintedBefore(a, b, groups); };
+    if (!std::is_sorted(units.begin(), units.end(), before)) std::stable_sort(units.begin(), units.end(), before);
+}
+
+LayoutSnapshot ReadLayoutSnapshot(const QString& unitLayoutFile, const QString& relLayoutFile,
+                                  LayoutParameters parameters)
+{
+    LayoutSnapshot snapshot;
+    {
+        // The engine's order is asked for, so that the sort below has
+        // nothing left to do.
+        const ReadConnection db(unitLayoutFile);
+        const QString order = parameters.groups
+                                  ? QStringLiteral("NestCt DESC, YLevelStart DESC, Excavation DESC, Unitname DESC")
+                                  : QStringLiteral("Excavation DESC, Unitname DESC");
+        sqlite::Stmt s(db.get(), selectSql({QStringLiteral("Excavation"), QStringLiteral("Unitname"),
+                                            QStringLiteral("Unitclass"), QStringLiteral("XStart"),
+                                            QStringLiteral("XStop"), QStringLiteral("YLevelStart"),
+                                            QStringLiteral("YLevelStop"), QStringLiteral("NestCt"),
+                                            QStringLiteral("Colour"), QStringLiteral("BoxStyle"),
+                                            QStringLiteral("ThemColour"), QStringLiteral("ThemBoxStyle")},
+                                           order));
+        snapshot.units.reserve(recordRoom(db.get()));
+        RepeatedText excavation, unitclass;
+        while (s.step()) {
+            UnitRecord u;
+            u.Excavation = excavation.read(s, 0);
+            u.Unitname = s.columnText(1);
+            u.Unitclass = unitclass.read(s, 2);
+            u.XStart = intOrZero(s, 3);
+            u.XStop = intOrZero(s, 4);
+            u.YLevelStart = intOrZero(s, 5);
+            u.YLevelStop = intOrZero(s, 6);
+            u.NestCt = intOrZero(s, 7);
+            u.Colour = optionalInt(s, 8);
+            u.BoxStyle = optionalInt(s, 9);
+            u.ThemColour = optionalInt(s, 10);
+            u.ThemBoxStyle = optionalInt(s, 11);
+            snapshot.units.push_back(std::move(u));
         }
-        if (const int c = QString::compare(a.Excavation, b.Excavation); c != 0) return c > 0;
-        return QString::compare(a.Unitname, b.Unitname) > 0;
-    };
-    std::stable_sort(units.begin(), units.end(), later);
+    }
+    SortForPainting(snapshot.units, parameters.groups);
+    {
+        const ReadConnection db(relLayoutFile);
+        sqlite::Stmt s(db.get(), selectSql({QStringLiteral("Excavation1"), QStringLiteral("Unitname1"),
+                                            QStringLiteral("Excavation2"), QStringLiteral("Unitname2"),
+                                            QStringLiteral("RelationCat"), QStringLiteral("YSubLevel"),
+                                            QStringLiteral("YLevel1"), QStringLiteral("YLevel2"),
+                                            QStringLiteral("XPos1"), QStringLiteral("XPos2"),
+                                            QStringLiteral("NestCt2"), QStringLiteral("Port1"),
+                                            QStringLiteral("Port2")},
+                                           QStringLiteral("Excavation1, Unitname1, Excavation2, Unitname2")));
+        snapshot.relations.reserve(recordRoom(db.get()));
+        RepeatedText excavation1, excavation2, category;
+        while (s.step()) {
+            RelRecord r;
+            r.Excavation1 = excavation1.read(s, 0);
+            r.Unitname1 = s.columnText(1);
+            r.Excavation2 = excavation2.read(s, 2);
+            r.Unitname2 = s.columnText(3);
+            r.RelationCat = category.read(s, 4);
+            r.YSubLevel = intOrZero(s, 5);
+            r.YLevel1 = intOrZero(s, 6);
+            r.YLevel2 = intOrZero(s, 7);
+            r.XPos1 = intOrZero(s, 8);
+            r.XPos2 = intOrZero(s, 9);
+            r.NestCt2 = intOrZero(s, 10);
+            r.Port1 = intOrZero(s, 11);
+            r.Port2 = intOrZero(s, 12);
+            snapshot.relations.push_back(std::move(r));
+        }
+    }
+    snapshot.parameters = std::move(parameters);
+    return snapshot;
 }
 
 LayoutSnapshot ReadLayoutSnapshot(const Table& unitLayout, const Table& relLayout, LayoutParameters parameters)
 {
-    using UnitInt = qint32 UnitRecord::*;
-    using UnitOptional = std::optional<qint32> UnitRecord::*;
-    using RelInt = qint32 RelRecord::*;
-    static const std::pair<UnitInt, int> unitInts[] = {
-        {&UnitRecord::XStart, ul::XStart},           {&UnitRecord::XStop, ul::XStop},
-        {&UnitRecord::YLevelStart, ul::YLevelStart}, {&UnitRecord::YLevelStop, ul::YLevelStop},
-        {&UnitRecord::NestCt, ul::NestCt}};
-    static const std::pair<UnitOptional, int> unitOptionals[] = {
-        {&UnitRecord::Colour, ul::Colour},         {&UnitRecord::BoxStyle, ul::BoxStyle},
-        {&UnitRecord::ThemColour, ul::ThemColour}, {&UnitRecord::ThemBoxStyle, ul::ThemBoxStyle}};
-    static const std::pair<RelInt, int> relInts[] = {
-        {&RelRecord::YSubLevel, rl::YSubLevel}, {&RelRecord::YLevel1, rl::YLevel1}, {&RelRecord::YLevel2, rl::YLevel2},
-        {&RelRecord::XPos1, rl::XPos1},         {&RelRecord::XPos2, rl::XPos2},     {&RelRecord::NestCt2, rl::NestCt2},
-        {&RelRecord::Port1, rl::Port1},         {&RelRecord::Port2, rl::Port2}};
-
-    LayoutSnapshot snapshot;
-    const auto unitRows = unitLayout.query(QString(), {});
-    snapshot.units.reserve(unitRows.size());
-    for (const Table::Row& row : unitRows) {
-        const auto& v = row.values;
-        UnitRecord u;
-        u.Excavation = text(v[ul::Excavation]);
-        u.Unitname = text(v[ul::Unitname]);
-        u.Unitclass = text(v[ul::Unitclass]);
-        for (const auto& [member, field] : unitInts) u.*member = intOrZero(v[std::size_t(field)]);
-        for (const auto& [member, field] : unitOptionals) u.*member = optionalInt(v[std::size_t(field)]);
-        snapshot.units.push_back(std::move(u));
-    }
-    SortForPainting(snapshot.units, parameters.groups);
-
-    const auto relRows = relLayout.query(QString(), {}, QStringLiteral("Excavation1, Unitname1, Excavation2, Unitname2"));
-    snapshot.relations.reserve(relRows.size());
-    for (const Table::Row& row : relRows) {
-        const auto& v = row.values;
-        RelRecord r;
-        r.Excavation1 = text(v[rl::Excavation1]);
-        r.Unitname1 = text(v[rl::Unitname1]);
-        r.Excavation2 = text(v[rl::Excavation2]);
-        r.Unitname2 = text(v[rl::Unitname2]);
-        r.RelationCat = text(v[rl::RelationCat]);
-        for (const auto& [member, field] : relInts) r.*member = intOrZero(v[std::size_t(field)]);
-        snapshot.relations.push_back(std::move(r));
-    }
-    snapshot.parameters = std::move(parameters);
-    return snapshot;
+    return ReadLayoutSnapshot(unitLayout.path(), relLayout.path(), std::move(parameters));
 }
 
 } // namespace belvanto

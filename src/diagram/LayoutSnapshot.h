@@ -46,6 +46,12 @@ struct LayoutSnapshot {
 void SortForPainting(std::vector<UnitRecord>& units, bool groups);
 
 // Reads both layout tables, whatever their filters, in the orders above.
+// A layout has a record for every line through every level, hundreds of
+// thousands for a large project, so only the fields the drawing uses are
+// read, straight from the files: what is posted inside a BulkScope that is
+// still open is not seen yet. Failures throw EngineError.
+LayoutSnapshot ReadLayoutSnapshot(const QString& unitLayoutFile, const QString& relLayoutFile,
+                                  LayoutParameters parameters);
 LayoutSnapshot ReadLayoutSnapshot(const Table& unitLayout, const Table& relLayout, LayoutParameters parameters);
 
 } // namespace belvanto

@@ -26,10 +26,8 @@ std::optional<LayoutSnapshot> ReadStoredLayout(Session& session, bool quiet)
     }
     auto parameters = ReadLayoutParameters(session.ui(), session.regional(), directory, project.ProjectName, quiet);
     if (!parameters) return std::nullopt;
-    Table unitLayout, relLayout;
-    unitLayout.open(directory, units);
-    relLayout.open(directory, relations);
-    return ReadLayoutSnapshot(unitLayout, relLayout, std::move(*parameters));
+    return ReadLayoutSnapshot(Table::pathOf(directory, units), Table::pathOf(directory, relations),
+                              std::move(*parameters));
 }
 
 } // namespace belvanto

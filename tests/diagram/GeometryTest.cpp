@@ -79,7 +79,7 @@ TEST(BoxRectangle, GroupFramesGrowThreePixelsPerNesting)
     LayoutParameters p = parameters(3, 3, {0, 0, 0});
     p.groups = true;
     const auto d = draw(layout(p, {group("G", 1, 3, 1, 2, 2), box("AAAAA1", 1, 1)}));
-    ASSERT_EQ(d.units.front().record.Unitname, QStringLiteral("G"));   // outer frames first
+    ASSERT_EQ(d.units.front().record->Unitname, QStringLiteral("G"));   // outer frames first
     const Rect r = d.units.front().rect;
     const DiagramGeometry& g = d.geometry;
     EXPECT_EQ(r, (Rect{g.ColumnX(1) - 6, g.LevelY(1), g.ColumnX(3) + 48 + 6, g.LevelY(2) + 18 + 6}));
@@ -91,9 +91,9 @@ TEST(Labels, CentredInOneColumnAndLeftAlignedOverSeveral)
     p.groups = true;
     const auto d = draw(layout(p, {group("Wide", 1, 3, 1, 2, 1), group("N", 2, 2, 1, 2, 1), box("AAAAA1", 3, 2)}));
     for (const UnitItem& u : d.units) {
-        const qint64 left = d.geometry.ColumnX(u.record.XStart) + 5;
-        const qint64 centring = u.record.Unitname == QStringLiteral("N") ? (38 - 7) / 2 : 0;
-        EXPECT_EQ(u.label.x, left + centring) << u.record.Unitname.toStdString();
+        const qint64 left = d.geometry.ColumnX(u.record->XStart) + 5;
+        const qint64 centring = u.record->Unitname == QStringLiteral("N") ? (38 - 7) / 2 : 0;
+        EXPECT_EQ(u.label.x, left + centring) << u.record->Unitname.toStdString();
         EXPECT_EQ(u.label.top, u.rect.top + 2);
         EXPECT_EQ(u.label.baseline, u.rect.top + 14 - 2);
     }
@@ -243,7 +243,7 @@ TEST(ContractionMark, RedBarWithAYellowLine)
     EXPECT_EQ(m.rect, (Rect{4, 7, 9, 19}));
     EXPECT_EQ(m.fill, kRed);
     EXPECT_EQ(m.line, (VerticalLine{6, 8, 18}));
-    const ContractionMark off = d.geometry.contractionMark(d.units.front().record, false, 4210752);
+    const ContractionMark off = d.geometry.contractionMark(*d.units.front().record, false, 4210752);
     EXPECT_EQ(off.fill, 4210752u);
     EXPECT_FALSE(off.marked);
 }
@@ -255,7 +255,7 @@ TEST(DrawingOrder, WithoutGroupsByKeyDescendingByCodePoint)
     e.Excavation = QString::fromUtf8("\xc5\xa0");   // Š, code point 352 (138 in Windows-1252)
     const auto d = draw(layout(parameters(3, 2, {0}), {a, b, c, e}));
     QStringList order;
-    for (const UnitItem& u : d.units) order << u.record.Excavation + QLatin1Char(':') + u.record.Unitname;
+    for (const UnitItem& u : d.units) order << u.record->Excavation + QLatin1Char(':') + u.record->Unitname;
     EXPECT_EQ(order, (QStringList{QString::fromUtf8("\xc5\xa0:1"), QString::fromUtf8("\xc3\xa9:1"),
                                   QStringLiteral("E:2"), QStringLiteral("E:1")}));
 }
@@ -267,7 +267,7 @@ TEST(DrawingOrder, WithGroupsOuterFramesFirst)
     const auto d = draw(layout(p, {box("c1", 1, 3), group("inner", 1, 1, 2, 3, 1), group("outer", 1, 2, 1, 3, 2),
                                    group("low", 2, 2, 3, 3, 1), box("c2", 2, 1)}));
     QStringList order;
-    for (const UnitItem& u : d.units) order << u.record.Unitname;
+    for (const UnitItem& u : d.units) order << u.record->Unitname;
     EXPECT_EQ(order, (QStringList{"outer", "low", "inner", "c1", "c2"}));
 }
 
@@ -341,9 +341,9 @@ TEST(DamagedLayouts, RecordsOutsideTheColumnsAndLevelsAreSkipped)
                                      equal("a", "h", 1, 4, 1),       equal("a", "i", 1, 2, 3)};
     const auto d = draw(layout(parameters(3, 2, {1}), units, relations));
     ASSERT_EQ(d.units.size(), 1u);
-    EXPECT_EQ(d.units[0].record.Unitname, QStringLiteral("AAAAA1"));
+    EXPECT_EQ(d.units[0].record->Unitname, QStringLiteral("AAAAA1"));
     ASSERT_EQ(d.relations.size(), 1u);
-    EXPECT_EQ(d.relations[0].record.Unitname2, QStringLiteral("b"));
+    EXPECT_EQ(d.relations[0].record->Unitname2, QStringLiteral("b"));
     EXPECT_EQ(d.skipped.size(), 13);
     EXPECT_TRUE(d.skipped.contains(QStringLiteral(
         "Unit layout record E:col4 (columns 4 to 4, levels 1 to 1) lies outside the layout of 3 columns and 2 levels and is not drawn.")));

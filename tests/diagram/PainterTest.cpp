@@ -41,7 +41,7 @@ TEST(Painter, BoxesLinesAndPeriodsWithoutAntialiasing)
         const Rect& r = u.rect;
         // Inside the box, below the label's baseline (no descenders in these labels).
         EXPECT_EQ(pixel(image, (r.left + r.right) / 2, r.bottom - 3), rgbOf(u.look.fill) & 0xFFFFFF)
-            << u.record.Unitname.toStdString();
+            << u.record->Unitname.toStdString();
         // The border of the solid box covers left .. right - 1.
         if (u.look.style == 0) {
             EXPECT_EQ(pixel(image, r.left, (r.top + r.bottom) / 2), 0u);
@@ -98,7 +98,7 @@ TEST(Painter, SingleBoxRedrawWipesTheOldOutline)
     const UnitItem item = BuildUnitItem(changed, d.geometry, {}, metrics);
     {
         QPainter painter(&image);
-        PaintUnit(painter, item, font, true);
+        PaintUnit(painter, item, d.geometry.box(), font, true);
     }
     EXPECT_EQ(pixel(image, r.left, r.top), 0xFFFFFFu);
     EXPECT_EQ(pixel(image, (r.left + r.right) / 2, r.bottom - 3), 0xFF0000u);

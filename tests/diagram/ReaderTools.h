@@ -55,8 +55,8 @@ inline DiagramDrawing storedDrawing(const QString& projectFile, const DrawState&
     {
         Session session(ui, regional);
         if (OpenProject(session, projectFile)) {
-            if (const auto layout = ReadStoredLayout(session, true))
-                drawing = BuildDiagram(*layout, state, QtTextMetrics(state.font));
+            if (auto layout = ReadStoredLayout(session, true))
+                drawing = BuildDiagram(std::move(*layout), state, QtTextMetrics(state.font));
             CloseProject(session, true);
         }
     }
@@ -106,7 +106,7 @@ inline void checkWithReaders(const QString& svgPath, const DiagramDrawing& drawi
     for (const ExpectedFill& fill : fills) {
         const UnitItem* found = nullptr;
         for (const UnitItem& u : drawing.units)
-            if (u.record.Excavation + QLatin1Char(':') + u.record.Unitname == fill.unit) found = &u;
+            if (u.record->Excavation + QLatin1Char(':') + u.record->Unitname == fill.unit) found = &u;
         ASSERT_TRUE(found) << fill.unit.toStdString();
         const int x = int(found->rect.left + 3), y = int((found->rect.top + found->rect.bottom) / 2);
         const QRgb expected = qRgb(int(fill.colour & 0xFF), int((fill.colour >> 8) & 0xFF), int((fill.colour >> 16) & 0xFF));

@@ -69,7 +69,7 @@ void prepare(QPainter& p, const DiagramFont& font)
 
 } // namespace
 
-void PaintUnit(QPainter& p, const UnitItem& u, const DiagramFont& font, bool single)
+void PaintUnit(QPainter& p, const UnitItem& u, const BoxGeometry& box, const DiagramFont& font, bool single)
 {
     p.save();
     prepare(p, font);
@@ -95,7 +95,7 @@ void PaintUnit(QPainter& p, const UnitItem& u, const DiagramFont& font, bool sin
         p.drawRoundedRect(r, radius, radius, Qt::AbsoluteSize);
     } else {
         QPolygon polygon;
-        for (const Point& point : u.shape) polygon << QPoint(px(point.x), px(point.y));
+        for (const Point& point : u.shape(box)) polygon << QPoint(px(point.x), px(point.y));
         p.drawPolygon(polygon);
     }
     p.setBrush(Qt::NoBrush);
@@ -126,7 +126,7 @@ void PaintDiagram(QPainter& p, const DiagramDrawing& d, const DiagramFont& font)
     for (qint64 y : d.periodLines) line(p, 0, y, width - 1, y);
     for (const TextItem& name : d.periodNames) text(p, name, font);
 
-    for (const UnitItem& u : d.units) PaintUnit(p, u, font, false);
+    for (const UnitItem& u : d.units) PaintUnit(p, u, d.geometry.box(), font, false);
 
     p.setPen(blackPen());
     p.setBrush(Qt::NoBrush);

@@ -14,7 +14,7 @@ void PaintDiagram(QPainter& painter, const DiagramDrawing& drawing, const Diagra
 // One box and its label (or a dummy's line). single: repainting one box
 // after a change of its colour or style; a shape first wipes the rectangle,
 // so that no corner of its old outline is left.
-void PaintUnit(QPainter& painter, const UnitItem& unit, const DiagramFont& font, bool single);
+void PaintUnit(QPainter& painter, const UnitItem& unit, const BoxGeometry& box, const DiagramFont& font, bool single);
 
 void PaintContractionMark(QPainter& painter, const ContractionMark& mark);
 
