@@ -150,7 +150,9 @@ struct Connection {
     Stmt remove;                  // by rowid
     Stmt byKey;                   // rowid by primary key (IS), for empty key parts
     std::map<QByteArray, Stmt> updates;   // by changed columns
-    std::map<QString, Stmt> queries;      // query()
+    // query(), by its where and order texts: the hot keyed look-ups of the
+    // relationship rules must not rebuild the column list on every call.
+    std::map<std::pair<QString, QString>, Stmt> queries;
 
     ~Connection()
     {
@@ -1834,13 +1836,14 @@ std::vector<Table::Row> Table::query(const QString& whereSql, const std::vector<
     d->requireOpen();
     Connection& c = *d->conn;
     const auto& fs = c.schema.fields;
-    QString sql = QStringLiteral("SELECT rowid, %1 FROM %2").arg(columnList(fs, allColumns(fs)), kData);
-    if (!whereSql.trimmed().isEmpty()) sql += QStringLiteral(" WHERE ") + whereSql;
-    if (!orderSql.trimmed().isEmpty()) sql += QStringLiteral(" ORDER BY ") + orderSql;
-    auto it = c.queries.find(sql);
+    auto key = std::make_pair(whereSql, orderSql);
+    auto it = c.queries.find(key);
     if (it == c.queries.end()) {
+        QString sql = QStringLiteral("SELECT rowid, %1 FROM %2").arg(columnList(fs, allColumns(fs)), kData);
+        if (!whereSql.trimmed().isEmpty()) sql += QStringLiteral(" WHERE ") + whereSql;
+        if (!orderSql.trimmed().isEmpty()) sql += QStringLiteral(" ORDER BY ") + orderSql;
         if (c.queries.size() > 64) c.queries.clear();
-        it = c.queries.emplace(sql, Stmt(c.db, sql)).first;
+        it = c.queries.emplace(std::move(key), Stmt(c.db, sql)).first;
     }
     std::vector<Row> rows;
     StmtUse u(it->second);
