@@ -1,3 +1,4 @@
+#include "editing/forms/RelationCommands.h"
 #include "store/Session.h"
 #include "store/Settings.h"
 #include "views/forms/TMainForm.h"
@@ -28,6 +29,9 @@ int main(int argc, char* argv[])
 
     TMainForm window(session);
     help.setMainWindow(&window);
+    // The commands other windows provide; each Install... makes its menu
+    // items and tool buttons work.
+    InstallRelationCommands(window, session);
     const QString settingsPath = SettingsFilePath(QApplication::applicationDirPath(),
                                                   QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation));
     if (const auto settings = ReadSettings(settingsPath)) window.applySettings(*settings);

@@ -1,8 +1,11 @@
 // Not tests: each shows one window for a few seconds so that
 // tools/screenshot.sh can take its picture. Skipped unless BELVANTO_SHOT
 // names the window.
+#include "core/Regional.h"
+#include "store/Session.h"
 #include "store/UnitFields.h"
 #include "store/forms/TFieldConfigForm.h"
+#include "store/forms/TNewProjectForm.h"
 #include "support/ScriptedUi.h"
 #include "views/forms/TAboutForm.h"
 #include "views/forms/TProtocolForm.h"
@@ -47,4 +50,13 @@ TEST(ScreenshotShow, About)
 {
     TAboutForm form;
     showFor(form, "about");
+}
+
+TEST(ScreenshotShow, NewProject)
+{
+    ScriptedUi ui;
+    FixedRegional regional;
+    Session session(ui, regional);
+    TNewProjectForm form(session);
+    showFor(form, "newproject");
 }
