@@ -1,12 +1,17 @@
 #include "store/ProjectFixture.h"
 #include "store/Settings.h"
+#include "store/forms/TFieldConfigForm.h"
+#include "store/forms/TNewProjectForm.h"
 #include "ui/UiSupport.h"
 #include "views/forms/TMainForm.h"
 #include "views/qt/QtUserInterface.h"
 #include "views/qt/TableListModel.h"
 #include <QAction>
 #include <QCoreApplication>
+#include <QGroupBox>
 #include <QHeaderView>
+#include <QLineEdit>
+#include <QRadioButton>
 #include <QMenu>
 #include <QStatusTipEvent>
 #include <QTableView>
@@ -176,6 +181,56 @@ TEST_F(MainFormTest, TreeViewTakesTheListsPlace)
     EXPECT_TRUE(enabled("FileAddProject"));
     EXPECT_FALSE(form->unitList()->isHidden());
     EXPECT_TRUE(tree.isHidden());
+}
+
+TEST_F(MainFormTest, NewProjectCommandCreatesAndOpensTheProject)
+{
+    const QString file = path(QStringLiteral("Fresh.bvp"));
+    belvanto::testing::onNextModal([&](QWidget* dialog) {
+        auto* form = qobject_cast<TNewProjectForm*>(dialog);
+        ASSERT_TRUE(form);
+        form->projectFileEdit()->setText(file);
+        form->excavationEdit()->setText(QStringLiteral("Trench"));
+        form->accept();
+    });
+    form->command(QStringLiteral("FileNew"))->trigger();
+    EXPECT_EQ(form->windowTitle(), QStringLiteral("Belvanto 1.5 - Fresh"));
+    EXPECT_EQ(session.project().CurrentExcavation, QStringLiteral("Trench"));
+    EXPECT_EQ(form->unitModel()->rowCount(), 0);
+    // Cancelled, nothing is left of the attempt.
+    form->command(QStringLiteral("FileClose"))->trigger();
+    belvanto::testing::onNextModal([](QWidget* dialog) { static_cast<QDialog*>(dialog)->reject(); });
+    form->command(QStringLiteral("FileNew"))->trigger();
+    EXPECT_FALSE(session.project().isOpen());
+    EXPECT_TRUE(session.project().CurrentExcavation.isEmpty());
+}
+
+TEST_F(MainFormTest, FieldConfigurationCanMakeAOneExcavationProjectSingle)
+{
+    open();
+    // Two excavations: the composition is not offered.
+    belvanto::testing::onNextModal([](QWidget* dialog) {
+        auto* config = qobject_cast<TFieldConfigForm*>(dialog);
+        ASSERT_TRUE(config);
+        EXPECT_TRUE(config->compositionGroup()->isHidden());
+        config->reject();
+    });
+    form->command(QStringLiteral("ConfigureFields"))->trigger();
+    // One excavation left: offered, and choosing it hides the column.
+    form->runCommand([&] {
+        ASSERT_TRUE(session.units().locate(QStringLiteral("Excavation;Unitname"), {QStringLiteral("B"), QStringLiteral("1")}));
+        session.units().del();
+    });
+    belvanto::testing::onNextModal([](QWidget* dialog) {
+        auto* config = qobject_cast<TFieldConfigForm*>(dialog);
+        ASSERT_TRUE(config);
+        EXPECT_FALSE(config->compositionGroup()->isHidden());
+        config->singleRadio()->setChecked(true);
+        config->accept();
+    });
+    form->command(QStringLiteral("ConfigureFields"))->trigger();
+    EXPECT_TRUE(session.project().SingleExcavation);
+    EXPECT_TRUE(form->unitList()->isColumnHidden(uf::Excavation));
 }
 
 TEST_F(MainFormTest, CountWithFilterReportsBothAndKeepsTheFilter)

@@ -494,9 +494,10 @@ void TMainForm::buildLists()
     connect(relationModel_, &TableListModel::reloaded, this, [this] {
         const int row = relationModel_->rowOf(session_.relations().rowid());
         if (row < 0) return;
+        const QModelIndex index = relationModel_->index(row, int(rel::Unitname1));
         syncing_ = true;
-        RelationTable->selectionModel()->setCurrentIndex(relationModel_->index(row, 0),
-                                                          QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+        RelationTable->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+        RelationTable->scrollTo(index);
         syncing_ = false;
     });
     connect(UnitTable, &QTableView::doubleClicked, this, [this] {
