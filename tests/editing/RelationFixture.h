@@ -13,9 +13,6 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
-// Readable failure reports for texts and lists of texts.
-inline void PrintTo(const QString& text, std::ostream* os) { *os << '"' << text.toStdString() << '"'; }
-
 namespace belvanto::testing_support {
 
 class RelationFixture : public ::testing::Test {

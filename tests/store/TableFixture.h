@@ -8,12 +8,6 @@
 #include <gtest/gtest.h>
 #include <ostream>
 
-// Readable failure messages for texts (found by argument-dependent look-up).
-inline void PrintTo(const QString& s, std::ostream* os)
-{
-    *os << '"' << s.toStdString() << '"';
-}
-
 namespace belvanto::testing {
 
 struct Rec {
