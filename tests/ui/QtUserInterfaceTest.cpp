@@ -31,7 +31,7 @@ TEST(QtUserInterface, HelpButtonOpensTheTopicAndLeavesTheBoxOpen)
     belvanto::testing::onNextModal([&](QWidget* box) {
         shown = box->findChild<QLabel*>(QStringLiteral("qt_msgbox_label"))->text();
         button(box, QMessageBox::Help)->click();
-        belvanto::testing::onNextModal([&](QWidget* same) {
+        belvanto::testing::onNextModal([&stillOpen, box](QWidget* same) {
             stillOpen = same == box;
             button(same, QMessageBox::Yes)->click();
         });
