@@ -1,5 +1,6 @@
 #include "cli/Cli.h"
 #include "cli/CliContext.h"
+#include "cli/DiagramCommands.h"
 #include "cli/LayoutCommands.h"
 #include "cli/SimulationCommands.h"
 #include "cli/RelCommands.h"
@@ -39,6 +40,9 @@ const char* const kUsage =
     "  dump TABLE.db          print a table as CSV\n"
     "  dump P.bvp units|rels|terms\n"
     "                         print a table of a project as CSV\n"
+    "  export P.bvp --svg FILE [--font FAMILY,POINTS[,bold][,italic][,underline]]\n"
+    "         [--labels name|excavation|abbreviation] [--bw] [--thematic]\n"
+    "                         write the stored Harris diagram as SVG\n"
     "  simulate P.bvp [--contexts N] [--contemporary N] [--grid X,Y] [--cubes N] [--upright N] [--periods N] [--years FIRST,LAST] [--interval N] [--prefix P] [--seeds S1,...,S7] [--excavation E (default: the project name)] [--mean-contemporary N]\n"
     "                         create a simulated project (options as in the Simulation Configuration dialog)\n"
     "\n"
@@ -316,6 +320,7 @@ int runCli(const QStringList& arguments, FILE* out, FILE* err)
         {QStringLiteral("simulate"), cmdSimulate}};
     QString word = c.args.takeFirst();
     if (word == QStringLiteral("unit") && !c.args.isEmpty()) word += QLatin1Char(' ') + c.args.takeFirst();
+    if (word == QStringLiteral("export") && IsDiagramExport(c)) return cmdExportSvg(c);
     const auto it = commands.find(word);
     if (it == commands.end()) return c.usage(QStringLiteral("unknown command '%1' (see --help)").arg(word));
     try {

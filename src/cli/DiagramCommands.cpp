@@ -9,11 +9,6 @@
 
 namespace belvanto {
 
-const char* const kDiagramCommandsUsage =
-    "  export P.bvp --svg FILE [--font FAMILY,POINTS[,bold][,italic][,underline]]\n"
-    "         [--labels name|excavation|abbreviation] [--bw] [--thematic]\n"
-    "                         write the stored Harris diagram as SVG\n";
-
 namespace {
 
 QtMessageHandler previousHandler = nullptr;
@@ -113,15 +108,22 @@ int cmdExportSvg(CliContext& c)
         return Failed;
     }
 
-    OpenedProject p(c, c.args[0]);
-    if (!p.ok) return Failed;
-    auto layout = ReadStoredLayout(p.session, true);
-    if (!layout) return Failed;
-    if (state.contents == BoxContents::AbbreviationName) state.abbreviations = ExcavationAbbreviations(p.session);
-    const DiagramDrawing drawing = BuildDiagram(std::move(*layout), state, QtTextMetrics(state.font));
-    for (const QString& skipped : drawing.skipped) c.ui.warning(skipped);
-    c.ui.setSaveFileAnswer(MakeAbsolute(*file));
-    return ExportSvgCommand(c.ui, drawing, state.font) ? Ok : Failed;
+    // Called ahead of the command table, so the table engine's errors are
+    // caught here.
+    try {
+        OpenedProject p(c, c.args[0]);
+        if (!p.ok) return Failed;
+        auto layout = ReadStoredLayout(p.session, true);
+        if (!layout) return Failed;
+        if (state.contents == BoxContents::AbbreviationName) state.abbreviations = ExcavationAbbreviations(p.session);
+        const DiagramDrawing drawing = BuildDiagram(std::move(*layout), state, QtTextMetrics(state.font));
+        for (const QString& skipped : drawing.skipped) c.ui.warning(skipped);
+        c.ui.setSaveFileAnswer(MakeAbsolute(*file));
+        return ExportSvgCommand(c.ui, drawing, state.font) ? Ok : Failed;
+    } catch (const EngineError& e) {
+        c.ui.error(e.text());
+        return Failed;
+    }
 }
 
 } // namespace belvanto

@@ -22,6 +22,4 @@ std::unique_ptr<QCoreApplication> MakeCliApplication(int& argc, char** argv);
 bool IsDiagramExport(const CliContext& c);
 int cmdExportSvg(CliContext& c);
 
-extern const char* const kDiagramCommandsUsage;
-
 } // namespace belvanto

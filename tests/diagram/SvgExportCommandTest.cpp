@@ -1,7 +1,8 @@
 // belvanto-cli export --svg on layouts written by hand, and the independent
 // readers (xmllint, rsvg-convert) on what it writes.
 #include "ReaderTools.h"
-#include "ExportRunner.h"
+#include "cli/CliContext.h"
+#include "cli/CliRunner.h"
 #include "core/UserInterface.h"
 #include "layout/LayoutFiles.h"
 #include "store/Table.h"
@@ -103,7 +104,7 @@ const std::vector<StoredUnit> kColourful{
 TEST_F(SvgExportCommand, WritesTheStoredLayout)
 {
     storeLayout(kColourful, 3, 3, {{2, 1, 4, 2, 1, 0}});
-    const auto r = runExport({"export", project(), "--svg", file("d.svg")});
+    const auto r = runCliCaptured({"export", project(), "--svg", file("d.svg")});
     ASSERT_EQ(r.code, 0) << r.err.toStdString();
     EXPECT_EQ(r.err.toStdString(), "information: Diagram was exported successfully to file \n  "
                                        + QDir::toNativeSeparators(file("d.svg")).toStdString() + "\n");
@@ -121,10 +122,18 @@ TEST_F(SvgExportCommand, WritesTheStoredLayout)
     for (char c : svg) ASSERT_LT(uchar(c), 128) << "no byte outside ASCII";
 }
 
+TEST_F(SvgExportCommand, ListedInTheHelp)
+{
+    const auto r = runCliCaptured({"--help"});
+    EXPECT_TRUE(r.out.contains(QStringLiteral("  export P.bvp --svg FILE [--font FAMILY,POINTS[,bold][,italic][,underline]]\n"
+                                              "         [--labels name|excavation|abbreviation] [--bw] [--thematic]\n")))
+        << r.out.toStdString();
+}
+
 TEST_F(SvgExportCommand, LabelModesBlackAndWhiteAndFont)
 {
     storeLayout(kColourful, 3, 3);
-    auto r = runExport({"export", project(), "--svg", file("e.svg"), "--labels", "excavation", "--bw", "--font",
+    auto r = runCliCaptured({"export", project(), "--svg", file("e.svg"), "--labels", "excavation", "--bw", "--font",
                              "DejaVu Sans,10,bold,italic"});
     ASSERT_EQ(r.code, 0) << r.err.toStdString();
     QFile f(file("e.svg"));
@@ -159,7 +168,7 @@ TEST_F(SvgExportCommand, AbbreviationsFromTheTermFile)
     ASSERT_EQ(runCliCaptured({"--yes", "delete", project()}).code, 0);
     ASSERT_EQ(runCliCaptured({"new", project(), "--excavation", "E", "--term", terms}).code, 0);
     storeLayout(kColourful, 3, 3);
-    const auto r = runExport({"export", project(), "--svg", file("a.svg"), "--labels", "abbreviation"});
+    const auto r = runCliCaptured({"export", project(), "--svg", file("a.svg"), "--labels", "abbreviation"});
     ASSERT_EQ(r.code, 0) << r.err.toStdString();
     QFile f(file("a.svg"));
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
@@ -188,18 +197,18 @@ TEST_F(SvgExportCommand, RefusalsAndFailures)
          "[--bw] [--thematic]\n"},
     };
     for (const Case& c : cases) {
-        const auto r = runExport(QStringList{"export", project(), "--svg", file("x.svg")} + c.args);
+        const auto r = runCliCaptured(QStringList{"export", project(), "--svg", file("x.svg")} + c.args);
         EXPECT_EQ(r.code, c.code) << c.args.join(' ').toStdString();
         EXPECT_EQ(r.err.toStdString(), c.err);
     }
     // No layout yet.
-    auto r = runExport({"export", project(), "--svg", file("x.svg")});
+    auto r = runCliCaptured({"export", project(), "--svg", file("x.svg")});
     EXPECT_EQ(r.code, Failed);
     EXPECT_EQ(r.err.toStdString(), "warning: Layout files not found. Layout must be newly created.\n");
     EXPECT_FALSE(QFile::exists(file("x.svg")));
     // A file that cannot be written.
     storeLayout(kColourful, 3, 3);
-    r = runExport({"export", project(), "--svg", file("missing/x.svg")});
+    r = runCliCaptured({"export", project(), "--svg", file("missing/x.svg")});
     EXPECT_EQ(r.code, Failed);
     EXPECT_TRUE(r.err.startsWith(QStringLiteral("error: Cannot write "))) << r.err.toStdString();
 }
@@ -209,7 +218,7 @@ TEST_F(SvgExportCommand, RecordsOutsideTheLayoutAreReportedAndSkipped)
     std::vector<StoredUnit> units = kColourful;
     units.push_back({"E", "zero", 0, 1, 255, 0});
     storeLayout(units, 3, 3);
-    auto r = runExport({"export", project(), "--svg", file("s.svg")});
+    auto r = runCliCaptured({"export", project(), "--svg", file("s.svg")});
     EXPECT_EQ(r.code, Ok);
     EXPECT_TRUE(r.err.startsWith(QStringLiteral(
         "warning: Unit layout record E:zero (columns 0 to 0, levels 1 to 1) lies outside the layout of 3 columns and "
@@ -222,7 +231,7 @@ TEST_F(SvgExportCommand, RecordsOutsideTheLayoutAreReportedAndSkipped)
     // A box beyond the last column: the parameter file is not this layout's.
     units.back().column = 7;
     storeLayout(units, 3, 3);
-    r = runExport({"export", project(), "--svg", file("t.svg")});
+    r = runCliCaptured({"export", project(), "--svg", file("t.svg")});
     EXPECT_EQ(r.code, Failed);
     EXPECT_TRUE(r.err.startsWith(QStringLiteral("error: Error: Program is not able to open parameter file")))
         << r.err.toStdString();
@@ -233,7 +242,7 @@ TEST_F(SvgExportCommand, ReadersAcceptTheFileAndShowTheStoredColours)
     storeLayout(kColourful, 3, 3, {{2, 1, 4, 2, 1, 0}},
                 {Period{QStringLiteral("R\xf6misch"), 0, 1}, Period{QStringLiteral("Eisen"), 0, 3}});
     const QString svg = file("c.svg");
-    const auto r = runExport({"export", project(), "--svg", svg, "--labels", "excavation"});
+    const auto r = runCliCaptured({"export", project(), "--svg", svg, "--labels", "excavation"});
     ASSERT_EQ(r.code, 0) << r.err.toStdString();
     DrawState state;
     state.contents = BoxContents::ExcavationName;
