@@ -99,28 +99,23 @@ DiagramDrawing BuildDiagram(LayoutSnapshot snapshot, const DrawState& state, con
     const BoxGeometry box = MakeBoxGeometry(widest, highest);
 
     // Periods: the first band starts at the top; every later one needs its
-    // start level.
+    // start level. An empty diagram draws no band but keeps the legend strip.
     PeriodList periods;
     std::optional<int> namesWidth;
-    if (!parameters.periods.empty() && !empty) {
+    if (!parameters.periods.empty()) {
         int widestName = 0;
         for (std::size_t i = 0; i < parameters.periods.size(); ++i) {
             const Period& period = parameters.periods[i];
-            if (i > 0 && !probe.levelExists(period.position)) {
+            if (!empty && i > 0 && !probe.levelExists(period.position)) {
                 drawing.skipped << QStringLiteral("Period %1 starts on level %2, outside the layout of %3 levels, and is not shown.")
                                        .arg(period.name)
                                        .arg(period.position)
                                        .arg(parameters.levels);
                 continue;
             }
-            periods.push_back(period);
+            if (!empty) periods.push_back(period);
             widestName = std::max(widestName, metrics.width(period.name));
         }
-        namesWidth = widestName;
-    } else if (!parameters.periods.empty()) {
-        // An empty diagram still keeps the legend strip of its periods.
-        int widestName = 0;
-        for (const Period& period : parameters.periods) widestName = std::max(widestName, metrics.width(period.name));
         namesWidth = widestName;
     }
 
