@@ -3,6 +3,7 @@
 #include "cli/DiagramCommands.h"
 #include "cli/LayoutCommands.h"
 #include "cli/SimulationCommands.h"
+#include "cli/PlacementCommands.h"
 #include "cli/RelCommands.h"
 #include "core/Format.h"
 #include "core/Regional.h"
@@ -40,6 +41,10 @@ const char* const kUsage =
     "  dump TABLE.db          print a table as CSV\n"
     "  dump P.bvp units|rels|terms\n"
     "                         print a table of a project as CSV\n"
+    "  layout P.bvp [--seed N] [--use-coordinates ANGLE]\n"
+    "                         check for cycles, lay out and store the Harris diagram\n"
+    "  export P.bvp --dot FILE\n"
+    "                         write the contexts and their earlier/later relationships\n"
     "  export P.bvp --svg FILE [--font FAMILY,POINTS[,bold][,italic][,underline]]\n"
     "         [--labels name|excavation|abbreviation] [--bw] [--thematic]\n"
     "                         write the stored Harris diagram as SVG\n"
@@ -315,6 +320,7 @@ int runCli(const QStringList& arguments, FILE* out, FILE* err)
         {QStringLiteral("delete"), cmdDelete}, {QStringLiteral("pack"), cmdPack},
         {QStringLiteral("dump"), cmdDump},     {QStringLiteral("unit add"), cmdUnitAdd},
         {QStringLiteral("rel"), cmdRel},
+        {QStringLiteral("layout"), cmdLayout}, {QStringLiteral("export"), cmdExport},
         {QStringLiteral("chain"), cmdChain},
         {QStringLiteral("check"), cmdCheck},
         {QStringLiteral("simulate"), cmdSimulate}};

@@ -1,0 +1,365 @@
+#include "layout/PlacementRun.h"
+#include "core/UserInterface.h"
+#include "layout/LineRouting.h"
+#include "store/Relations.h"
+#include "store/Session.h"
+#include "store/Table.h"
+#include "store/UnitFields.h"
+
+namespace belvanto {
+
+namespace {
+
+std::optional<qint32> intValue(const Value& v)
+{
+    if (std::holds_alternative<qint32>(v)) return std::get<qint32>(v);
+    return std::nullopt;
+}
+
+std::optional<double> doubleValue(const Value& v)
+{
+    if (std::holds_alternative<double>(v)) return std::get<double>(v);
+    if (std::holds_alternative<qint32>(v)) return double(std::get<qint32>(v));
+    return std::nullopt;
+}
+
+Value toValue(const OptionalInt& v)
+{
+    return v ? Value(*v) : Value();
+}
+
+const QString kContextFilter = QStringLiteral("Unitclass = ?");
+const QString kKeyOrder = QStringLiteral("Excavation, Unitname");
+
+RoutedLine routedLine(const PlacementLine& line, const UnitKey& first, const UnitKey& second)
+{
+    RoutedLine routed;
+    routed.first = first;
+    routed.second = second;
+    routed.category = line.category;
+    routed.YSubLevel = line.YSubLevel;
+    routed.YLevel1 = line.YLevel1;
+    routed.YLevel2 = line.YLevel2;
+    routed.XPos1 = line.XPos1;
+    routed.XPos2 = line.XPos2;
+    routed.NestCt2 = line.NestCt2;
+    routed.Port1 = line.Port1;
+    routed.Port2 = line.Port2;
+    return routed;
+}
+
+// The boxes and lines the routing works on, in table order.
+struct Routing {
+    std::vector<RoutedBox> boxes;
+    std::vector<RoutedLine> lines;
+    std::vector<OptionalInt> relCount;           // per line
+    std::vector<std::pair<int, int>> ends;       // per line: table ranks of its units
+};
+
+Routing prepareRouting(const PlacementWork& work, const std::vector<int>& order, const std::vector<int>& rank)
+{
+    Routing routing;
+    routing.boxes.reserve(order.size());
+    for (int i : order) {
+        const PlacementUnit& u = work.units[std::size_t(i)];
+        routing.boxes.push_back({u.key, u.XStart.value_or(0), u.XStop.value_or(0), u.YLevelStart.value_or(0),
+                                 u.YLevelStop.value_or(0), u.NestCt.value_or(0), u.SonCt.value_or(0),
+                                 u.FatherCt.value_or(0)});
+    }
+    const std::vector<int> lineOrder = LineKeyOrder(work.proper, rank);
+    routing.lines.reserve(lineOrder.size());
+    routing.relCount.reserve(lineOrder.size());
+    routing.ends.reserve(lineOrder.size());
+    for (int r : lineOrder) {
+        const PlacementLine& line = work.proper[std::size_t(r)];
+        const int first = rank[std::size_t(line.first)], second = rank[std::size_t(line.second)];
+        routing.lines.push_back(routedLine(line, routing.boxes[std::size_t(first)].key, routing.boxes[std::size_t(second)].key));
+        routing.relCount.push_back(line.RelCount);
+        routing.ends.emplace_back(first, second);
+    }
+    return routing;
+}
+
+LayoutParameters route(UserInterface& ui, Routing& routing, qint32 columns, qint32 levels,
+                       const PlacementOptions& options, const PeriodList& periods)
+{
+    ui.status(kRoutingStatus);
+    LayoutParameters parameters;
+    parameters.reset(columns, levels);
+    // A line naming a missing box leaves the ports and tracks unassigned;
+    // the placement itself stands.
+    RouteLineRecords(ui, routing.boxes, routing.lines, levels, parameters.TrackCount);
+    parameters.periods = periods;
+    if (options.periodsShown) AddPeriodTracks(parameters);
+    return parameters;
+}
+
+void setUnit(Table& table, const PlacementUnit& u)
+{
+    table.insert();
+    table.set(ul::Excavation, u.key.excavation);
+    table.set(ul::Unitname, u.key.unitname);
+    table.set(ul::Clevel, u.Clevel);
+    table.set(ul::CXPos, u.CXPos);
+    table.set(ul::XStart, toValue(u.XStart));
+    table.set(ul::XStop, toValue(u.XStop));
+    table.set(ul::YLevelStart, toValue(u.YLevelStart));
+    table.set(ul::YLevelStop, toValue(u.YLevelStop));
+    table.set(ul::NestCt, toValue(u.NestCt));
+    table.set(ul::SonCt, toValue(u.SonCt));
+    table.set(ul::FatherCt, toValue(u.FatherCt));
+    table.set(ul::Colour, toValue(u.Colour));
+    table.set(ul::BoxStyle, toValue(u.BoxStyle));
+    table.set(ul::ThemColour, toValue(u.ThemColour));
+    table.set(ul::ThemBoxStyle, toValue(u.ThemBoxStyle));
+    table.set(ul::Unitclass, u.Unitclass);
+    table.set(ul::GExcavation, u.GExcavation);
+    table.set(ul::GUnitname, u.GUnitname);
+    table.post();
+}
+
+void setLine(Table& table, const RoutedLine& line, const OptionalInt& relCount)
+{
+    table.insert();
+    table.set(rl::Excavation1, line.first.excavation);
+    table.set(rl::Unitname1, line.first.unitname);
+    table.set(rl::Excavation2, line.second.excavation);
+    table.set(rl::Unitname2, line.second.unitname);
+    table.set(rl::YSubLevel, toValue(line.YSubLevel));
+    table.set(rl::YLevel1, toValue(line.YLevel1));
+    table.set(rl::YLevel2, toValue(line.YLevel2));
+    table.set(rl::XPos1, toValue(line.XPos1));
+    table.set(rl::XPos2, toValue(line.XPos2));
+    table.set(rl::NestCt2, toValue(line.NestCt2));
+    table.set(rl::RelationCat, QString(line.category));
+    table.set(rl::RelCount, toValue(relCount));
+    table.set(rl::Port1, toValue(line.Port1));
+    table.set(rl::Port2, toValue(line.Port2));
+    table.post();
+}
+
+} // namespace
+
+std::optional<PlacementWork> PlaceContexts(UserInterface& ui, const PlacementInput& input, RelationGraph& graph,
+                                           RandomGenerator& random, const PlacementOptions& options)
+{
+    PlacementWork work;
+    LoadContexts(work, input.contexts, options.useCoordinates);
+    LoadGraphRelations(work, graph);
+    FreeRelationGraph(graph);
+    MergeEqualContexts(work, input.relationRows);
+    SegmentLevels(work);
+    qint32 dummyCounter = 0;
+    if (!CreateDummyUnits(ui, work, dummyCounter)) return std::nullopt;
+    // The working relationship table has done its work.
+    work.relations = {};
+    OrderLevels(ui, work, random, options.useCoordinates);
+    AssignColumns(ui, work);
+    return work;
+}
+
+PlacedLayout RoutePlacement(UserInterface& ui, PlacementWork work, const PlacementOptions& options,
+                            const PeriodList& periods)
+{
+    const std::vector<int> order = work.keyOrder();
+    const std::vector<int> rank = UnitRanks(order);
+    Routing routing = prepareRouting(work, order, rank);
+    PlacedLayout layout;
+    layout.parameters = route(ui, routing, work.columns, work.levels, options, periods);
+    layout.units.reserve(order.size());
+    for (int u : order) layout.units.push_back(std::move(work.units[std::size_t(u)]));
+    layout.lines.reserve(routing.lines.size());
+    for (std::size_t i = 0; i < routing.lines.size(); ++i) {
+        const RoutedLine& r = routing.lines[i];
+        PlacementLine line;
+        line.first = routing.ends[i].first;
+        line.second = routing.ends[i].second;
+        line.category = r.category;
+        line.YSubLevel = r.YSubLevel;
+        line.YLevel1 = r.YLevel1;
+        line.YLevel2 = r.YLevel2;
+        line.XPos1 = r.XPos1;
+        line.XPos2 = r.XPos2;
+        line.NestCt2 = r.NestCt2;
+        line.RelCount = routing.relCount[i];
+        line.Port1 = r.Port1;
+        line.Port2 = r.Port2;
+        layout.lines.push_back(line);
+    }
+    return layout;
+}
+
+std::optional<std::vector<ContextInput>> ReadPlacementContexts(UserInterface& ui, Table& unitTable)
+{
+    std::vector<ContextInput> contexts;
+    const auto rows = unitTable.query(kContextFilter, {kContext}, kKeyOrder);
+    contexts.reserve(rows.size());
+    for (const auto& row : rows) {
+        const auto& v = row.values;
+        ContextInput c;
+        c.key = {valueToString(v[uf::Excavation]), valueToString(v[uf::Unitname])};
+        const auto level = intValue(v[uf::Y]);
+        // Levels below 1 cannot be laid out: the cycle check did not run or
+        // the table was changed since.
+        if (!level || *level < 1) {
+            ui.error(QStringLiteral("Programming error? No level for unit ") + c.key.text());
+            return std::nullopt;
+        }
+        c.level = *level;
+        c.x = intValue(v[uf::X]);
+        c.displayColour = intValue(v[uf::DisplayColour]);
+        c.dispStyle = intValue(v[uf::DispStyle]);
+        c.thematicColour = intValue(v[uf::ThematicColour]);
+        c.thematicStyle = intValue(v[uf::ThematicStyle]);
+        contexts.push_back(std::move(c));
+    }
+    return contexts;
+}
+
+std::vector<GraphRelation> ReadPlacementRelations(Table& relationTable)
+{
+    std::vector<GraphRelation> rows;
+    auto take = [&](const Table::Row& row) {
+        const auto& v = row.values;
+        const QString category = valueToString(v[rel::RelationCat]);
+        rows.push_back({{valueToString(v[rel::Excavation1]), valueToString(v[rel::Unitname1])},
+                        {valueToString(v[rel::Excavation2]), valueToString(v[rel::Unitname2])},
+                        category.isEmpty() ? QChar() : category.front()});
+    };
+    for (const auto& row : relationTable.query(QStringLiteral("RelationCat = '='"), {},
+                                               QStringLiteral("Excavation1, Unitname1, Excavation2, Unitname2")))
+        take(row);
+    // The earlier/later rows only of the units that may become
+    // representatives: most projects have few equal contexts.
+    const std::size_t equalRows = rows.size();
+    for (std::size_t i = 0; i < equalRows; ++i) {
+        if (i > 0 && rows[i].first == rows[i - 1].first) continue;
+        for (const auto& row : RowsOfFirst(relationTable, rows[i].first)) {
+            const QString category = valueToString(row.values[rel::RelationCat]);
+            if (category == QStringLiteral("<") || category == QStringLiteral(">")) take(row);
+        }
+    }
+    return rows;
+}
+
+void AppendUnitLayoutRecords(Table& unitLayout, const PlacementWork& work)
+{
+    BulkScope bulk;
+    for (int u : work.keyOrder()) setUnit(unitLayout, work.units[std::size_t(u)]);
+}
+
+void AppendRelLayoutRecords(Table& relLayout, const PlacementWork& work)
+{
+    const std::vector<int> order = work.keyOrder();
+    const std::vector<int> rank = UnitRanks(order);
+    BulkScope bulk;
+    for (int r : LineKeyOrder(work.proper, rank)) {
+        const PlacementLine& line = work.proper[std::size_t(r)];
+        setLine(relLayout, routedLine(line, work.units[std::size_t(line.first)].key, work.units[std::size_t(line.second)].key),
+                line.RelCount);
+    }
+}
+
+bool LayoutWithoutGroups(Session& session, RelationGraph& graph, RandomGenerator& random,
+                         const PlacementOptions& options, const PeriodList& periods)
+{
+    UserInterface& ui = session.ui();
+    const QString directory = session.project().ProjectDirectory;
+    const QString name = session.project().ProjectName;
+    auto fail = [&] {
+        FreeRelationGraph(graph);
+        DeleteLayoutTables(directory, name);
+        DeleteWorkingTables(directory);
+        return false;
+    };
+
+    CreateLayoutTables(directory, name);
+    try {
+        std::optional<PlacementWork> work;
+        {
+            FilterOff unitsUnfiltered(session.units());
+            LinkOff unitsUnlinked(session.units());
+            FilterOff relationsUnfiltered(session.relations());
+            LinkOff relationsUnlinked(session.relations());
+            auto contexts = ReadPlacementContexts(ui, session.units());
+            if (!contexts) return fail();
+            const PlacementInput input{std::move(*contexts), ReadPlacementRelations(session.relations())};
+            work = PlaceContexts(ui, input, graph, random, options);
+        }
+        if (!work) return fail();
+
+        // The unit layout table does not change in the routing: it is
+        // written first, and the working records go before the lines are
+        // routed, so that the largest layouts are not held twice.
+        Table unitLayout, relLayout;
+        unitLayout.open(directory, name + kUnitLayoutSuffix, true);
+        relLayout.open(directory, name + kRelLayoutSuffix, true);
+        const std::vector<int> order = work->keyOrder();
+        {
+            BulkScope bulk;
+            for (int u : order) setUnit(unitLayout, work->units[std::size_t(u)]);
+        }
+        Routing routing = prepareRouting(*work, order, UnitRanks(order));
+        const qint32 columns = work->columns, levels = work->levels;
+        work.reset();
+        const LayoutParameters parameters = route(ui, routing, columns, levels, options, periods);
+        {
+            BulkScope bulk;
+            for (std::size_t i = 0; i < routing.lines.size(); ++i) setLine(relLayout, routing.lines[i], routing.relCount[i]);
+        }
+        routing = {};
+        unitLayout.addIndex(PositionsIndex());
+        unitLayout.close();
+        relLayout.close();
+        DeleteWorkingTables(directory);
+        if (!WriteLayoutParameters(ui, directory, name, parameters)) return fail();
+    } catch (...) {
+        fail();
+        throw;
+    }
+    return true;
+}
+
+// --- use coordinates ------------------------------------------------------------------
+
+MeanPoint ContextMeanPoint(Table& unitTable)
+{
+    MeanPoint mean;
+    double sumX = 0.0, sumY = 0.0;
+    for (const auto& row : unitTable.query(kContextFilter, {kContext}, kKeyOrder)) {
+        const auto x = doubleValue(row.values[uf::XAvgCoord]);
+        const auto y = doubleValue(row.values[uf::YAvgCoord]);
+        const auto z = doubleValue(row.values[uf::ZAvgCoord]);
+        if (!x || !y || !z) continue;
+        sumX += *x;
+        sumY += *y;
+        ++mean.count;
+    }
+    if (mean.count > 0) {
+        mean.x = sumX / mean.count;
+        mean.y = sumY / mean.count;
+    }
+    return mean;
+}
+
+void ProjectContextCoordinates(Table& unitTable, int angleDegrees, double meanX, double meanY)
+{
+    FilterOff unfiltered(unitTable);
+    LinkOff unlinked(unitTable);
+    const auto rows = unitTable.query(kContextFilter, {kContext}, kKeyOrder);
+    std::vector<CoordinatePoint> points;
+    points.reserve(rows.size());
+    for (const auto& row : rows)
+        points.push_back({doubleValue(row.values[uf::XAvgCoord]), doubleValue(row.values[uf::YAvgCoord])});
+    const std::vector<qint32> projected = ProjectCoordinates(points, angleDegrees, meanX, meanY);
+    BulkScope bulk;
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        if (intValue(rows[i].values[uf::X]) == projected[i]) continue;
+        unitTable.gotoRowid(rows[i].rowid);
+        unitTable.edit();
+        unitTable.set(uf::X, projected[i]);
+        unitTable.post();
+    }
+}
+
+} // namespace belvanto

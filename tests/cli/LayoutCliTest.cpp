@@ -1,0 +1,147 @@
+#include "CliRunner.h"
+#include <QFile>
+#include <gtest/gtest.h>
+
+using namespace belvanto;
+using belvanto::testing::runCliCaptured;
+
+namespace {
+
+class LayoutCli : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(dir.isValid());
+        ASSERT_EQ(runCliCaptured({"new", project(), "--excavation", "E", "--single"}).code, 0);
+    }
+    QString project() const { return dir.filePath(QStringLiteral("P.bvp")); }
+    QString path(const char* name) const { return dir.filePath(QString::fromLatin1(name)); }
+    void units(const QStringList& names)
+    {
+        ASSERT_EQ(runCliCaptured(QStringList{"unit", "add", project()} + names).code, 0);
+    }
+    void relations(const QStringList& rels)
+    {
+        const auto r = runCliCaptured(QStringList{"rel", "add", project()} + rels);
+        ASSERT_EQ(r.code, 0) << r.err.toStdString();
+    }
+    std::string run(const QStringList& args, int expectedCode = 0)
+    {
+        const auto r = runCliCaptured(args);
+        EXPECT_EQ(r.code, expectedCode) << r.err.toStdString();
+        return (r.out + r.err).toStdString();
+    }
+    bool diagramPresent() { return run({"info", project()}).find("Diagram present: yes") != std::string::npos; }
+    QTemporaryDir dir;
+};
+
+TEST_F(LayoutCli, ChainIsLaidOutAndStored)
+{
+    units({"A", "B", "C"});
+    relations({"A>B", "B>C"});
+    EXPECT_EQ(run({"layout", project()}), "No cycles found.\n\n");
+    EXPECT_TRUE(diagramPresent());
+    EXPECT_EQ(run({"dump", project(), "layoutparams"}),
+              "Groups: no\nColumns: 1\nLevels: 3\nLeftFrameLanes: 0\nRightFrameLanes: 0\nFrameLanesBelow: 0 0 0\n"
+              "TrackCount: 0 0 0\nPeriods: 0\n");
+    EXPECT_EQ(run({"dump", project(), "unitlayout"}),
+              "Excavation,Unitname,Clevel,CXPos,XStart,XStop,YLevelStart,YLevelStop,NestCt,SonCt,FatherCt,Colour,"
+              "BoxStyle,ThemColour,ThemBoxStyle,Unitclass,GExcavation,GUnitname\n"
+              "E,A,1,,1,1,1,1,0,1,0,16777215,0,16777215,0,C,,\n"
+              "E,B,2,,1,1,2,2,0,1,1,16777215,0,16777215,0,C,,\n"
+              "E,C,3,,1,1,3,3,0,0,1,16777215,0,16777215,0,C,,\n");
+}
+
+TEST_F(LayoutCli, ACycleStopsTheRunAndTheDiagramIsGone)
+{
+    units({"A", "B", "C"});
+    relations({"A>B"});
+    run({"layout", project()});
+    ASSERT_TRUE(diagramPresent());
+    relations({"B>C", "C>A"});
+    const std::string out = run({"layout", project()}, 1);
+    EXPECT_EQ(out.substr(0, 36), "Layout not successful.\nCycle list:\n\n");
+    EXPECT_FALSE(diagramPresent());
+}
+
+TEST_F(LayoutCli, NothingToLayOut)
+{
+    EXPECT_EQ(run({"layout", project()}, 1), "warning: Sorry, checking nothing does not make any sense.\n");
+}
+
+TEST_F(LayoutCli, SeedsAreTakenModulo2To32)
+{
+    units({"A", "B", "C", "D", "E", "F"});
+    relations({"A>B", "A>C", "A>D", "B>E", "C>F", "D>F"});
+    run({"layout", project(), "--seed", "-1"});
+    const std::string negative = run({"dump", project(), "unitlayout"});
+    run({"layout", project(), "--seed", "4294967295"});
+    EXPECT_EQ(run({"dump", project(), "unitlayout"}), negative);
+    run({"layout", project()});
+    const std::string byDefault = run({"dump", project(), "unitlayout"});
+    run({"layout", project(), "--seed", "932216981"});
+    EXPECT_EQ(run({"dump", project(), "unitlayout"}), byDefault);
+}
+
+TEST_F(LayoutCli, RefusesBadOptions)
+{
+    struct Case { QStringList args; const char* error; };
+    const Case cases[] = {
+        {{"--seed", "x"}, "error: --seed takes an integer\n"},
+        {{"--use-coordinates", "181"}, "error: --use-coordinates takes a section angle in whole degrees, 0 to 180\n"},
+        {{"--use-coordinates", "1.5"}, "error: --use-coordinates takes a section angle in whole degrees, 0 to 180\n"},
+        {{"extra"}, "error: layout takes P.bvp [--seed N] [--use-coordinates ANGLE]\n"},
+    };
+    for (const Case& c : cases) EXPECT_EQ(run(QStringList{"layout", project()} + c.args, 2), c.error);
+}
+
+TEST_F(LayoutCli, CoordinatesOrderTheContexts)
+{
+    // B1 lies furthest east; along the section at 0 degrees (west to east)
+    // the level reads B5 ... B1, whatever the seed.
+    const char* x[] = {"50", "40", "30", "20", "10"};
+    for (int i = 0; i < 5; ++i)
+        ASSERT_EQ(runCliCaptured({"unit", "add", project(), QStringLiteral("B%1").arg(i + 1), "--set",
+                                  QStringLiteral("XAvgCoord=%1").arg(x[i]), "--set", "YAvgCoord=0", "--set",
+                                  "ZAvgCoord=1"})
+                      .code,
+                  0);
+    units({"A"});
+    relations({"A>B1", "A>B2", "A>B3", "A>B4", "A>B5"});
+    for (const char* seed : {"1", "2"}) {
+        run({"layout", project(), "--use-coordinates", "0", "--seed", seed});
+        const std::string layout = run({"dump", project(), "unitlayout"});
+        for (int i = 1; i <= 5; ++i)
+            EXPECT_NE(layout.find(QStringLiteral("E,B%1,2,,%2,%2,").arg(i).arg(6 - i).toStdString()), std::string::npos)
+                << layout;
+    }
+}
+
+TEST_F(LayoutCli, DotExportWritesLaterAboveEarlier)
+{
+    units({"A", "B", "C", "\"Q\""});
+    ASSERT_EQ(runCliCaptured({"unit", "add", project(), "G", "--class", "group"}).code, 0);
+    relations({"A>B", "B>C", "A=\"Q\"", "C", "p", "G"});
+    EXPECT_EQ(run({"export", project(), "--dot", path("p.dot")}), "");
+    QFile f(path("p.dot"));
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll().toStdString(),
+              "digraph \"P\" {\n"
+              "  node [shape=box];\n"
+              "  \"E:\\\"Q\\\"\" [label=\"\\\"Q\\\"\"];\n"
+              "  \"E:A\" [label=\"A\"];\n"
+              "  \"E:B\" [label=\"B\"];\n"
+              "  \"E:C\" [label=\"C\"];\n"
+              "  \"E:A\" -> \"E:B\";\n"
+              "  \"E:B\" -> \"E:C\";\n"
+              "}\n");
+}
+
+TEST_F(LayoutCli, ExportNeedsOneFormat)
+{
+    EXPECT_EQ(run({"export", project()}, 2), "error: export takes P.bvp and one of --dot FILE\n");
+    EXPECT_EQ(run({"export", project(), "--dot", path("a.dot"), "--dot", path("b.dot")}, 2),
+              "error: export takes P.bvp and one of --dot FILE\n");
+}
+
+} // namespace
