@@ -56,7 +56,11 @@ struct Routing {
     std::vector<std::pair<int, int>> ends;       // per line: table ranks of its units
 };
 
-Routing prepareRouting(const PlacementWork& work, const std::vector<int>& order, const std::vector<int>& rank)
+// Takes the working tables apart as it goes, so that the largest layouts
+// are not held twice: the units go (into *units, in table order, when
+// given), then the lines.
+Routing prepareRouting(PlacementWork& work, const std::vector<int>& order, const std::vector<int>& rank,
+                       std::vector<PlacementUnit>* units)
 {
     Routing routing;
     routing.boxes.reserve(order.size());
@@ -66,6 +70,11 @@ Routing prepareRouting(const PlacementWork& work, const std::vector<int>& order,
                                  u.YLevelStop.value_or(0), u.NestCt.value_or(0), u.SonCt.value_or(0),
                                  u.FatherCt.value_or(0)});
     }
+    if (units) {
+        units->reserve(order.size());
+        for (int i : order) units->push_back(std::move(work.units[std::size_t(i)]));
+    }
+    work.units = {};
     const std::vector<int> lineOrder = LineKeyOrder(work.proper, rank);
     routing.lines.reserve(lineOrder.size());
     routing.relCount.reserve(lineOrder.size());
@@ -77,6 +86,7 @@ Routing prepareRouting(const PlacementWork& work, const std::vector<int>& order,
         routing.relCount.push_back(line.RelCount);
         routing.ends.emplace_back(first, second);
     }
+    work.proper = {};
     return routing;
 }
 
@@ -163,11 +173,9 @@ PlacedLayout RoutePlacement(UserInterface& ui, PlacementWork work, const Placeme
 {
     const std::vector<int> order = work.keyOrder();
     const std::vector<int> rank = UnitRanks(order);
-    Routing routing = prepareRouting(work, order, rank);
     PlacedLayout layout;
+    Routing routing = prepareRouting(work, order, rank, &layout.units);
     layout.parameters = route(ui, routing, work.columns, work.levels, options, periods);
-    layout.units.reserve(order.size());
-    for (int u : order) layout.units.push_back(std::move(work.units[std::size_t(u)]));
     layout.lines.reserve(routing.lines.size());
     for (std::size_t i = 0; i < routing.lines.size(); ++i) {
         const RoutedLine& r = routing.lines[i];
@@ -289,8 +297,8 @@ bool LayoutWithoutGroups(Session& session, RelationGraph& graph, RandomGenerator
         if (!work) return fail();
 
         // The unit layout table does not change in the routing: it is
-        // written first, and the working records go before the lines are
-        // routed, so that the largest layouts are not held twice.
+        // written first, and the working records go while the lines are
+        // prepared for the routing.
         Table unitLayout, relLayout;
         unitLayout.open(directory, name + kUnitLayoutSuffix, true);
         relLayout.open(directory, name + kRelLayoutSuffix, true);
@@ -299,7 +307,7 @@ bool LayoutWithoutGroups(Session& session, RelationGraph& graph, RandomGenerator
             BulkScope bulk;
             for (int u : order) setUnit(unitLayout, work->units[std::size_t(u)]);
         }
-        Routing routing = prepareRouting(*work, order, UnitRanks(order));
+        Routing routing = prepareRouting(*work, order, UnitRanks(order), nullptr);
         const qint32 columns = work->columns, levels = work->levels;
         work.reset();
         const LayoutParameters parameters = route(ui, routing, columns, levels, options, periods);
