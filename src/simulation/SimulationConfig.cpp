@@ -147,7 +147,8 @@ SimField ValidateSimulation(UserInterface& ui, const SimulationEntries& e, Simul
     // rules refuse would break every "excavation:name" text the program
     // reads back. The longest name is the test: all have the same length.
     s.prefix = e[SimField::Prefix].isEmpty() ? kDefaultPrefix : e[SimField::Prefix];
-    const auto typed = parseInt32(e[SimField::StratCt]);
+    const QString count = e[SimField::StratCt].trimmed();
+    const auto typed = count.isEmpty() ? std::optional<qint32>(kNumberRules[0].ifEmpty) : parseInt32(count);
     const int n = typed && *typed >= 10 && *typed <= kMaxContexts ? *typed : kMaxContexts;
     if (const QString problem = CheckUnitName(ContextName(s.prefix, n, n)); !problem.isEmpty()) {
         ui.error(problem);

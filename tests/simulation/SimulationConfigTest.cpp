@@ -144,7 +144,7 @@ INSTANTIATE_TEST_SUITE_P(
                     "Illegal project file name - try again!", SimField::ProjectFile}),
     [](const auto& info) { return std::string(info.param.title); });
 
-TEST(SimulationEntries, FourCharacterPrefixFitsShortNumbers)
+TEST(SimulationEntries, LongerPrefixesFitShortNumbers)
 {
     TempDir dir;
     ScriptedUi ui;
@@ -152,6 +152,9 @@ TEST(SimulationEntries, FourCharacterPrefixFitsShortNumbers)
     e[SimField::Prefix] = QStringLiteral("ABCD");
     SimulationSettings s;
     EXPECT_EQ(ValidateSimulation(ui, e, s), SimField::None);   // "ABCD500"
+    e[SimField::Prefix] = QStringLiteral("ABCDE");
+    e[SimField::StratCt].clear();
+    EXPECT_EQ(ValidateSimulation(ui, e, s), SimField::None);   // "ABCDE100": an empty count is 100
 }
 
 TEST(SimulationEntries, AnExistingFileNeedsConsent)
