@@ -149,9 +149,9 @@ TFieldConfigForm::TFieldConfigForm(const UnitFieldCatalogue& catalogue, bool ter
     FieldGrid->setMinimumWidth(width);
     // All rows at once where the screen allows it.
     const int rows = FieldGrid->horizontalHeader()->sizeHint().height() + FieldGrid->frameWidth() * 2
-                     + kRows * FieldGrid->verticalHeader()->defaultSectionSize();
+                     + kRows * FieldGrid->verticalHeader()->defaultSectionSize() + 8;
     const QScreen* screen = QGuiApplication::primaryScreen();
-    FieldGrid->setMinimumHeight(std::min(rows, screen ? screen->availableGeometry().height() * 7 / 10 : 480));
+    FieldGrid->setMinimumHeight(std::min(rows, screen ? screen->availableGeometry().height() * 8 / 10 : 480));
 
     CompositionGroup = new QGroupBox(QStringLiteral(" Project composition "), this);
     CompositionGroup->setObjectName(QStringLiteral("CompositionGroup"));
