@@ -10,6 +10,7 @@
 #include <cmath>
 #include <numbers>
 #include <numeric>
+#include <tuple>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -636,10 +637,22 @@ private:
         if (to - from <= 1) return;
         buffer_.resize(std::size_t(to - from));
         std::iota(buffer_.begin(), buffer_.end(), from);
-        std::stable_sort(buffer_.begin(), buffer_.end(), [&](int a, int b) {
+        auto before = [&](int a, int b) {
             return SortsBefore(position_[std::size_t(a)], previous_[std::size_t(a)], position_[std::size_t(b)],
                                previous_[std::size_t(b)]);
-        });
+        };
+        // After the first sweeps a level is nearly in order: insertion sort
+        // (stable, as the sort must be) is cheapest for the usual widths.
+        if (buffer_.size() <= 64) {
+            for (std::size_t i = 1; i < buffer_.size(); ++i) {
+                const int e = buffer_[i];
+                std::size_t j = i;
+                for (; j > 0 && before(e, buffer_[j - 1]); --j) buffer_[j] = buffer_[j - 1];
+                buffer_[j] = e;
+            }
+        } else {
+            std::stable_sort(buffer_.begin(), buffer_.end(), before);
+        }
         if (useCoordinates_) exchangeByCoordinate();
         qint64 last = kSpreadStart;
         for (int e : buffer_) {
@@ -733,15 +746,22 @@ void AssignColumns(UserInterface& ui, PlacementWork& work, const PlacementGroup&
         return std::find(from, to, upper) != to;
     };
 
-    std::vector<int> walk;
+    struct WalkKey {
+        qint32 position, level;
+        int rank, unit;
+        bool operator<(const WalkKey& o) const
+        {
+            return std::tie(position, level, rank) < std::tie(o.position, o.level, o.rank);
+        }
+    };
+    std::vector<WalkKey> keys;
     for (std::size_t u = 0; u < units.size(); ++u)
-        if (!isMerged(units[u]) && onLevel(int(u))) walk.push_back(int(u));
-    std::sort(walk.begin(), walk.end(), [&](int a, int b) {
-        const qint32 xa = units[std::size_t(a)].XStart.value_or(0), xb = units[std::size_t(b)].XStart.value_or(0);
-        if (xa != xb) return xa < xb;
-        if (levelOf(a) != levelOf(b)) return levelOf(a) < levelOf(b);
-        return rank[std::size_t(a)] < rank[std::size_t(b)];
-    });
+        if (!isMerged(units[u]) && onLevel(int(u)))
+            keys.push_back({units[u].XStart.value_or(0), levelOf(int(u)), rank[u], int(u)});
+    std::sort(keys.begin(), keys.end());
+    std::vector<int> walk(keys.size());
+    for (std::size_t i = 0; i < keys.size(); ++i) walk[i] = keys[i].unit;
+    keys = {};
 
     std::vector<qint64> fill(std::size_t(levels) + 1, 0);
     std::vector<qint64> column(units.size(), 0);
