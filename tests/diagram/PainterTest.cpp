@@ -106,14 +106,20 @@ TEST(Painter, SingleBoxRedrawWipesTheOldOutline)
 
 TEST(Painter, ContractionMark)
 {
-    LayoutParameters p = parameters(2, 2, {0});
+    LayoutParameters p = parameters(2, 3, {0, 1});
     p.groups = true;
     p.LeftFrameLanes = {0, 1, 0};
+    p.RightFrameLanes = {0, 0, 1};
+    p.FrameLanesBelow = {0, 0, 0, 1};
     DrawState state;
     state.markedGroups = {QStringLiteral("E:G")};
     DiagramFont font;
-    const auto d = BuildDiagram(layout(p, {group("G", 1, 2, 1, 2, 1), box("AAAAA1", 1, 1)}), state, QtTextMetrics(font));
+    const auto d = BuildDiagram(layout(p, {group("G", 1, 2, 1, 3, 1), box("AAAAA1", 1, 2), box("AAAAA2", 2, 3, 65535, 11)},
+                                       {segment("AAAAA2", "AAAAA1", 2, 2, 4, 3)}),
+                                state, QtTextMetrics(font));
     const QImage image = RenderDiagram(d, font);
+    if (const QString keep = qEnvironmentVariable("BELVANTO_KEEP_RENDERS"); !keep.isEmpty())
+        image.save(keep + QStringLiteral("/group.png"));
     ASSERT_EQ(d.marks.size(), 1u);
     const ContractionMark& m = d.marks.front();
     EXPECT_EQ(pixel(image, m.rect.left, m.rect.top), 0xFF0000u);
