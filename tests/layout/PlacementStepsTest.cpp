@@ -313,6 +313,30 @@ TEST(PlacementColumns, ChainsBreakWhereTheyWouldCostTooMuch)
         EXPECT_EQ(work.units[std::size_t(l - 1)].XStart, l <= 5 ? 1 : l == 6 ? 6 : 10) << names[l - 1];
 }
 
+TEST(PlacementColumns, GroupModeKeepsColumnsInKeysAndLineEnds)
+{
+    // In a group the columns go into the horizontal keys (padded to the
+    // digits of K) and into the segments' XPos1 / XPos2; YLevelStart is 0.
+    PlacementWork work;
+    work.units = {record("P", 1, 0), record("Q", 2, 0), record("R", 1, 5), record("S", 1, 10)};
+    for (int i = 0; i < 7; ++i) work.units.push_back(record(qPrintable(QStringLiteral("T%1").arg(i)), 2, 20 + i));
+    work.levels = 2;
+    segment(work, "Q", "P");
+    PlacementGroup group;
+    group.active = true;
+    group.horizontalKey = QStringLiteral("2*1");
+    ScriptedUi ui;
+    AssignColumns(ui, work, group);
+    EXPECT_EQ(work.columns, 8);
+    const PlacementUnit& q = work.units[1];
+    EXPECT_EQ(q.YLevelStart, 0);
+    EXPECT_EQ(q.YLevelStop, 1);   // the column
+    EXPECT_EQ(q.CXPos, QStringLiteral("2*1*1"));
+    EXPECT_EQ(work.units[10].CXPos, QStringLiteral("2*1*8"));
+    EXPECT_EQ(work.proper[0].XPos1, 1);
+    EXPECT_EQ(work.proper[0].XPos2, 1);
+}
+
 TEST(PlacementProjection, ScalesOntoTheRangeAndRoundsHalfToEven)
 {
     std::vector<CoordinatePoint> points = {{0.0, 0.0}, {1.0, 5.0}, {3.0, 0.0}, {5.0, 0.0}, {200000.0, 0.0},
