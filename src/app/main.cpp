@@ -1,4 +1,6 @@
 #include "editing/forms/RelationCommands.h"
+#include "editing/forms/TConsecutiveForm.h"
+#include "simulation/forms/TSimulationForm.h"
 #include "store/Session.h"
 #include "store/Settings.h"
 #include "views/forms/TMainForm.h"
@@ -32,6 +34,8 @@ int main(int argc, char* argv[])
     // The commands other windows provide; each Install... makes its menu
     // items and tool buttons work.
     InstallRelationCommands(window, session);
+    window.installCommand(QStringLiteral("FileSimulate"), [&] { SimulateProject(session, &window); });
+    window.installCommand(QStringLiteral("UnitsConsecutive"), [&] { ConsecutiveNumbers(session, &window); });
     const QString settingsPath = SettingsFilePath(QApplication::applicationDirPath(),
                                                   QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation));
     if (const auto settings = ReadSettings(settingsPath)) window.applySettings(*settings);
