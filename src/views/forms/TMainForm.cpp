@@ -226,16 +226,16 @@ TMainForm::~TMainForm()
 
 void TMainForm::buildCommands()
 {
-    for (const CommandSpec& spec : kCommands) {
+    for (const CommandSpec& entry : kCommands) {
         auto c = std::make_unique<Command>();
-        c->name = QString::fromLatin1(spec.name);
-        c->need = spec.need;
-        c->built = spec.built;
-        c->action = new QAction(QString::fromLatin1(spec.caption), this);
+        c->name = QString::fromLatin1(entry.name);
+        c->need = entry.need;
+        c->built = entry.built;
+        c->action = new QAction(QString::fromLatin1(entry.caption), this);
         c->action->setObjectName(c->name);
-        c->action->setStatusTip(QString::fromLatin1(spec.hint));
+        c->action->setStatusTip(QString::fromLatin1(entry.hint));
         c->action->setToolTip(QString(c->action->text()).remove(QLatin1Char('&')).remove(QStringLiteral("...")));
-        if (*spec.shortcut) c->action->setShortcut(QKeySequence(QString::fromLatin1(spec.shortcut)));
+        if (*entry.shortcut) c->action->setShortcut(QKeySequence(QString::fromLatin1(entry.shortcut)));
         c->action->setIcon(commandIcon(c->name));
         c->action->setIconVisibleInMenu(false);
         // Shortcuts work while the menus are closed or hidden.
@@ -308,7 +308,7 @@ bool TMainForm::commandBuilt(const QString& name) const
 QStringList TMainForm::commandNames() const
 {
     QStringList names;
-    for (const CommandSpec& spec : kCommands) names << QString::fromLatin1(spec.name);
+    for (const CommandSpec& entry : kCommands) names << QString::fromLatin1(entry.name);
     return names;
 }
 
@@ -379,10 +379,10 @@ void TMainForm::buildMenus()
                                           {QStringLiteral("Terms"), terms},
                                           {QStringLiteral("Help"), HelpMenu}};
     for (const auto& [name, menu] : menus) menu->setObjectName(name + QStringLiteral("Menu"));
-    for (const CommandSpec& spec : kCommands) {
-        QMenu* menu = menus.at(QString::fromLatin1(spec.menu));
-        if (spec.separatorBefore && !menu->isEmpty()) menu->addSeparator();
-        menu->addAction(commands_.at(QString::fromLatin1(spec.name))->action);
+    for (const CommandSpec& entry : kCommands) {
+        QMenu* menu = menus.at(QString::fromLatin1(entry.menu));
+        if (entry.separatorBefore && !menu->isEmpty()) menu->addSeparator();
+        menu->addAction(commands_.at(QString::fromLatin1(entry.name))->action);
     }
     // Menus show hints in the status line, as the tool bar does.
     for (const auto& [name, menu] : menus) menu->setToolTipsVisible(false);
