@@ -1,4 +1,5 @@
 #include "diagram/LayoutSnapshot.h"
+#include "store/UnitKey.h"
 #include "store/SqliteDb.h"
 #include "store/Table.h"
 #include <QDir>
@@ -158,7 +159,7 @@ LayoutSnapshot ReadLayoutSnapshot(const QString& unitLayoutFile, const QString& 
                                             QStringLiteral("XPos1"), QStringLiteral("XPos2"),
                                             QStringLiteral("NestCt2"), QStringLiteral("Port1"),
                                             QStringLiteral("Port2")},
-                                           QStringLiteral("Excavation1, Unitname1, Excavation2, Unitname2")));
+                                           kRelationKeyOrder));
         snapshot.relations.reserve(recordRoom(db.get()));
         RepeatedText excavation1, excavation2, category;
         while (s.step()) {

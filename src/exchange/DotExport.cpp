@@ -1,4 +1,5 @@
 #include "exchange/DotExport.h"
+#include "store/UnitKey.h"
 #include "core/UserInterface.h"
 #include "store/Relations.h"
 #include "store/Table.h"
@@ -29,7 +30,7 @@ QString DotGraph(Table& unitTable, Table& relationTable, bool singleExcavation, 
     text += QStringLiteral("  node [shape=box];\n");
     QSet<QString> contexts;
     for (const auto& row : unitTable.query(QStringLiteral("Unitclass = ?"), {kContext},
-                                           QStringLiteral("Excavation, Unitname"))) {
+                                           kUnitKeyOrder)) {
         const QString excavation = valueToString(row.values[uf::Excavation]);
         const QString unitname = valueToString(row.values[uf::Unitname]);
         const UnitKey key{excavation, unitname};
@@ -38,7 +39,7 @@ QString DotGraph(Table& unitTable, Table& relationTable, bool singleExcavation, 
                 + quoted(UnitLabel(excavation, unitname, singleExcavation)) + QStringLiteral("];\n");
     }
     for (const auto& row : relationTable.query(QStringLiteral("RelationCat = '>'"), {},
-                                               QStringLiteral("Excavation1, Unitname1, Excavation2, Unitname2"))) {
+                                               kRelationKeyOrder)) {
         const UnitKey later{valueToString(row.values[rel::Excavation1]), valueToString(row.values[rel::Unitname1])};
         const UnitKey earlier{valueToString(row.values[rel::Excavation2]), valueToString(row.values[rel::Unitname2])};
         if (!contexts.contains(later.text()) || !contexts.contains(earlier.text())) continue;

@@ -1,4 +1,5 @@
 #include "layout/LineRouting.h"
+#include "store/UnitKey.h"
 #include "core/UserInterface.h"
 #include "layout/LayoutOrder.h"
 #include "store/Table.h"
@@ -266,14 +267,14 @@ bool RouteLines(UserInterface& ui, Table& unitLayout, Table& relLayout, LayoutPa
     LinkOff linesUnlinked(relLayout);
 
     std::vector<RoutedBox> boxes;
-    for (const auto& row : unitLayout.query(QString(), {}, QStringLiteral("Excavation, Unitname"))) {
+    for (const auto& row : unitLayout.query(QString(), {}, kUnitKeyOrder)) {
         const auto& v = row.values;
         boxes.push_back({{valueToString(v[ul::Excavation]), valueToString(v[ul::Unitname])},
                          intOr0(v[ul::XStart]), intOr0(v[ul::XStop]), intOr0(v[ul::YLevelStart]),
                          intOr0(v[ul::YLevelStop]), intOr0(v[ul::NestCt]), intOr0(v[ul::SonCt]),
                          intOr0(v[ul::FatherCt])});
     }
-    const auto rows = relLayout.query(QString(), {}, QStringLiteral("Excavation1, Unitname1, Excavation2, Unitname2"));
+    const auto rows = relLayout.query(QString(), {}, kRelationKeyOrder);
     std::vector<RoutedLine> lines;
     lines.reserve(rows.size());
     for (const auto& row : rows) {

@@ -1,4 +1,5 @@
 #include "layout/PlacementRun.h"
+#include "store/UnitKey.h"
 #include "core/UserInterface.h"
 #include "layout/LineRouting.h"
 #include "store/Relations.h"
@@ -29,7 +30,6 @@ Value toValue(const OptionalInt& v)
 }
 
 const QString kContextFilter = QStringLiteral("Unitclass = ?");
-const QString kKeyOrder = QStringLiteral("Excavation, Unitname");
 
 RoutedLine routedLine(const PlacementLine& line, const UnitKey& first, const UnitKey& second)
 {
@@ -200,7 +200,7 @@ PlacedLayout RoutePlacement(UserInterface& ui, PlacementWork work, const Placeme
 std::optional<std::vector<ContextInput>> ReadPlacementContexts(UserInterface& ui, Table& unitTable)
 {
     std::vector<ContextInput> contexts;
-    const auto rows = unitTable.query(kContextFilter, {kContext}, kKeyOrder);
+    const auto rows = unitTable.query(kContextFilter, {kContext}, kUnitKeyOrder);
     contexts.reserve(rows.size());
     for (const auto& row : rows) {
         const auto& v = row.values;
@@ -235,7 +235,7 @@ std::vector<GraphRelation> ReadPlacementRelations(Table& relationTable)
                         category.isEmpty() ? QChar() : category.front()});
     };
     for (const auto& row : relationTable.query(QStringLiteral("RelationCat = '='"), {},
-                                               QStringLiteral("Excavation1, Unitname1, Excavation2, Unitname2")))
+                                               kRelationKeyOrder))
         take(row);
     // The earlier/later rows only of the units that may become
     // representatives: most projects have few equal contexts.
@@ -334,7 +334,7 @@ MeanPoint ContextMeanPoint(Table& unitTable)
 {
     MeanPoint mean;
     double sumX = 0.0, sumY = 0.0;
-    for (const auto& row : unitTable.query(kContextFilter, {kContext}, kKeyOrder)) {
+    for (const auto& row : unitTable.query(kContextFilter, {kContext}, kUnitKeyOrder)) {
         const auto x = doubleValue(row.values[uf::XAvgCoord]);
         const auto y = doubleValue(row.values[uf::YAvgCoord]);
         const auto z = doubleValue(row.values[uf::ZAvgCoord]);
@@ -354,7 +354,7 @@ void ProjectContextCoordinates(Table& unitTable, int angleDegrees, double meanX,
 {
     FilterOff unfiltered(unitTable);
     LinkOff unlinked(unitTable);
-    const auto rows = unitTable.query(kContextFilter, {kContext}, kKeyOrder);
+    const auto rows = unitTable.query(kContextFilter, {kContext}, kUnitKeyOrder);
     std::vector<CoordinatePoint> points;
     points.reserve(rows.size());
     for (const auto& row : rows)

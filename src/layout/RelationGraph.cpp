@@ -1,4 +1,5 @@
 #include "layout/RelationGraph.h"
+#include "store/UnitKey.h"
 #include "core/UserInterface.h"
 #include "store/Relations.h"
 #include "store/Session.h"
@@ -120,15 +121,15 @@ GraphSource readGraphSource(Table& relationTable, Table& unitTable, const GraphF
     GraphSource source;
     const auto unitRows =
         fields.mode == GraphMode::Normal
-            ? unitTable.query(classColumn + QStringLiteral(" = ?"), {kContext}, QStringLiteral("Excavation, Unitname"))
+            ? unitTable.query(classColumn + QStringLiteral(" = ?"), {kContext}, kUnitKeyOrder)
             : unitTable.query(classColumn + QStringLiteral(" IS NOT ?"), {QStringLiteral("E")},
-                              QStringLiteral("Excavation, Unitname"));
+                              kUnitKeyOrder);
     source.units.reserve(unitRows.size());
     for (const auto& row : unitRows) source.units.push_back({{textAt(row, exc), textAt(row, name)}, true, row.rowid});
 
     const auto relRows = relationTable.query(categoryColumn + QStringLiteral(" IN (?, ?, ?)"),
                                              {QStringLiteral("<"), QStringLiteral("-"), QStringLiteral("=")},
-                                             QStringLiteral("Excavation1, Unitname1, Excavation2, Unitname2"));
+                                             kRelationKeyOrder);
     source.relations.reserve(relRows.size());
     for (const auto& row : relRows)
         source.relations.push_back({{textAt(row, e1), textAt(row, n1)}, {textAt(row, e2), textAt(row, n2)},

@@ -1,4 +1,5 @@
 #include "store/Project.h"
+#include "store/UnitKey.h"
 #include "core/TextCodec.h"
 #include "core/UserInterface.h"
 #include "store/Relations.h"
@@ -665,7 +666,7 @@ bool AddProject(Session& session)
         for (const auto& row : otherUnits.query(QString(), {})) incoming.insert(keyOf(row, exc, name));
         std::vector<UnitKey> duplicates;
         QStringList listed;
-        for (const auto& row : units.query(QString(), {}, QStringLiteral("Excavation, Unitname"))) {
+        for (const auto& row : units.query(QString(), {}, kUnitKeyOrder)) {
             UnitKey key = keyOf(row, exc, name);
             if (incoming.count(key)) {
                 listed << key.text();

@@ -1,4 +1,5 @@
 #include "store/Relations.h"
+#include "store/UnitKey.h"
 #include "core/UserInterface.h"
 #include "store/Session.h"
 #include "store/Terms.h"
@@ -85,14 +86,14 @@ std::vector<Table::Row> RowsOfFirst(const Table& table, const UnitKey& first)
 {
     return table.query(QStringLiteral("Excavation1 IS ? AND Unitname1 IS ?"),
                        {first.excavation, first.unitname},
-                       QStringLiteral("Excavation1, Unitname1, Excavation2, Unitname2"));
+                       kRelationKeyOrder);
 }
 
 std::vector<Table::Row> RowsOfSecond(const Table& table, const UnitKey& second)
 {
     return table.query(QStringLiteral("Excavation2 IS ? AND Unitname2 IS ?"),
                        {second.excavation, second.unitname},
-                       QStringLiteral("Excavation1, Unitname1, Excavation2, Unitname2"));
+                       kRelationKeyOrder);
 }
 
 std::vector<UnitKey> RelatedUnits(const Table& table, const UnitKey& unit, QChar code)

@@ -1,4 +1,5 @@
 #include "store/UnitFields.h"
+#include "store/UnitKey.h"
 #include "core/UserInterface.h"
 #include <QDate>
 #include <algorithm>
@@ -208,7 +209,7 @@ QStringList ExcavationList(Table& unitTable)
     // Key order, whatever index orders the table's view; keyed SQL does not
     // move the cursor or touch the filter.
     QStringList list;
-    const auto rows = unitTable.query(QString(), {}, QStringLiteral("Excavation, Unitname"));
+    const auto rows = unitTable.query(QString(), {}, kUnitKeyOrder);
     const int col = unitTable.fieldIndexOrThrow(u"Excavation");
     for (const auto& row : rows) {
         const QString name = valueToString(row.values[col]);

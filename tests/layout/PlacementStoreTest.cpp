@@ -114,7 +114,7 @@ TEST_F(PlacementStore, TheSameSeedGivesIdenticalFiles)
     std::vector<QByteArray> first;
     for (const QString& f : files) first.push_back(readAll(f));
     ASSERT_TRUE(layOut(77));
-    for (std::size_t i = 0; i < files.size(); ++i) {
+    for (qsizetype i = 0; i < files.size(); ++i) {
         EXPECT_FALSE(first[i].isEmpty());
         EXPECT_EQ(readAll(files[i]), first[i]) << files[i].toStdString();
     }
