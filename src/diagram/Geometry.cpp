@@ -1,4 +1,5 @@
 #include "diagram/Geometry.h"
+#include "store/UnitKey.h"
 #include <algorithm>
 
 namespace belvanto {
@@ -29,7 +30,7 @@ QString LabelText(const QString& excavation, const QString& unitname, BoxContent
         // The list is sorted, so the walk can stop at the first name past ours.
         QString shown = excavation;
         for (const ExcavationAbbreviation& entry : abbreviations) {
-            const int order = QString::compare(entry.excavation, excavation);
+            const int order = CompareKeyText(entry.excavation, excavation);
             if (order == 0) {
                 shown = entry.abbreviation;
                 break;

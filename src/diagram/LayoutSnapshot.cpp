@@ -98,8 +98,8 @@ bool paintedBefore(const UnitRecord& a, const UnitRecord& b, bool groups)
         if (a.NestCt != b.NestCt) return a.NestCt > b.NestCt;
         if (a.YLevelStart != b.YLevelStart) return a.YLevelStart > b.YLevelStart;
     }
-    if (const int c = QString::compare(a.Excavation, b.Excavation); c != 0) return c > 0;
-    return QString::compare(a.Unitname, b.Unitname) > 0;
+    if (const int c = CompareKeyText(a.Excavation, b.Excavation); c != 0) return c > 0;
+    return CompareKeyText(a.Unitname, b.Unitname) > 0;
 }
 
 } // namespace

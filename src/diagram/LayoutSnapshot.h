@@ -3,6 +3,7 @@
 // order they are painted, the relationship layout records in table order and
 // the parameters. Read once per full redraw; nothing here changes the tables.
 #include "layout/LayoutFiles.h"
+#include "store/Relations.h"
 #include <QString>
 #include <optional>
 #include <vector>
@@ -28,7 +29,7 @@ struct RelRecord {
     QString RelationCat;
     qint32 Port1 = 0, Port2 = 0;
 
-    bool isEqual() const { return RelationCat == QStringLiteral("="); }
+    bool isEqual() const { return RelationCat == category::Equal; }
     bool operator==(const RelRecord&) const = default;
 };
 

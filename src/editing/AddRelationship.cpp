@@ -10,7 +10,6 @@ namespace belvanto {
 
 namespace {
 
-const QChar kPartOf = QLatin1Char('p');
 
 // A refusal is shown as an error from level 1 on.
 AddResult refuse(Session& session, int lvl, AddResult why, const QString& message)
@@ -79,14 +78,14 @@ AddResult addPartOf(Session& session, ClassOf&& classOf, Table& relTable, const 
                       .arg(first.text(), containerClass);
     } else if (containerClass == kGroup) {
         for (const auto& row : RowsOfFirst(relTable, first)) {
-            if (CategoryOf(row) != kPartOf || classOf(SecondUnitOf(row)) != kGroup) continue;
+            if (CategoryOf(row) != category::PartOf || classOf(SecondUnitOf(row)) != kGroup) continue;
             message = QStringLiteral("%1 is already part of another group.\r\nNew relationship is not stored.")
                           .arg(first.text());
             break;
         }
     }
     if (!message.isEmpty()) return refuse(session, lvl, AddResult::PartOfRule, message);
-    InsertRelationRow(relTable, first, second, kPartOf, comment, status::Stored);
+    InsertRelationRow(relTable, first, second, category::PartOf, comment, status::Stored);
     return AddResult::Stored;
 }
 
@@ -210,13 +209,13 @@ AddResult AddRelationship(Session& session, Table& unitTable, Table& relTable, c
     if (!firstClass) return refuse(session, lvl, AddResult::UnitMissing, UnitNotFoundMessage(first));
     if (!secondClass) return refuse(session, lvl, AddResult::UnitMissing, UnitNotFoundMessage(second));
 
-    if (code != kPartOf && (*firstClass != kContext || *secondClass != kContext))
+    if (code != category::PartOf && (*firstClass != kContext || *secondClass != kContext))
         return refuse(session, lvl, AddResult::NotContexts,
                       QStringLiteral("Relation between %1 and %2:\r\nEarlier than, later than, equal to, and "
                                      "contemporary with relationships \r\nmay only be defined for contexts.")
                           .arg(first.text(), second.text()));
 
-    if (code == QLatin1Char('<') || code == QLatin1Char('>')) {
+    if (code == category::Earlier || code == category::Later) {
         const QString opposite = OppositeComment(session, code, comment);
         InsertRelationRow(relTable, first, second, code, comment, status::Stored);
         InsertRelationRow(relTable, second, first, OppositeCategory(code), opposite, status::Stored);

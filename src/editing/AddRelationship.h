@@ -7,6 +7,7 @@
 // Imports and the simulation call it hundreds of thousands of times in one
 // command, so it looks everything up by key and never walks a table; at the
 // silent level it never reaches the user interface.
+#include "store/Relations.h"
 #include "store/Table.h"
 #include "store/UnitKey.h"
 #include <QString>
@@ -91,7 +92,7 @@ std::vector<UnitKey> OtherClassMembers(const Table& relTable, const UnitKey& uni
                                        QChar code);
 
 // Equal and contemporary: the categories closed over their class.
-inline bool IsClassCategory(QChar code) { return code == QLatin1Char('=') || code == QLatin1Char('-'); }
+inline bool IsClassCategory(QChar code) { return code == category::Equal || code == category::Contemporary; }
 // The category and second unit of a row read with Table::query; a null
 // character for a code that is none of the five.
 QChar CategoryOf(const Table::Row& row);

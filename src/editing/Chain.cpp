@@ -76,7 +76,7 @@ ChainResult EnterChain(Session& session, const QString& excavation, const QStrin
     for (std::size_t k = 0; k + 1 < named.size(); ++k) {
         const UnitKey upper{excavation, rows[named[k]]};
         const UnitKey lower{excavation, rows[named[k + 1]]};
-        if (AddRelationship(session, upper, lower, QLatin1Char('>'), QString(), level::Everything) == AddResult::Stored)
+        if (AddRelationship(session, upper, lower, category::Later, QString(), level::Everything) == AddResult::Stored)
             ++result.relationshipsStored;
     }
     result.close = true;

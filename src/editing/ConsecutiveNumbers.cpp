@@ -119,7 +119,7 @@ std::optional<ConsecutiveOutcome> CreateConsecutiveUnits(Session& session, const
                 ++outcome.created;
             }
             if (r.chain && number > first)
-                AddRelationship(session, units, session.relations(), previous, key, QLatin1Char('>'), QString(),
+                AddRelationship(session, units, session.relations(), previous, key, category::Later, QString(),
                                 level::Silent, &classes);
             previous = key;
         }

@@ -23,7 +23,7 @@ EntryControl CheckRelationEntry(Session& session, const QString& category, const
         return EntryControl::UnitName;
     }
     if (UnitExists(session.units(), second)) return EntryControl::None;
-    const QString unitClass = category == QStringLiteral("p") ? kGroup : kContext;
+    const QString unitClass = category == category::PartOf ? kGroup : kContext;
     if (const QString problem = CheckUnitName(second.unitname); !problem.isEmpty()) {
         ui.message(MessageKind::Error, problem, Buttons::Ok, HelpTopic(kUnitNameHelpTopic));
         return EntryControl::UnitName;
@@ -61,7 +61,7 @@ std::optional<AddRelationshipStart> BeginAddRelationship(Session& session, const
                    Buttons::Ok, HelpTopic(12));
         return std::nullopt;
     }
-    return AddRelationshipStart{QStringLiteral("p"), true};
+    return AddRelationshipStart{QString(category::PartOf), true};
 }
 
 bool BeginEditRelationship(Session& session)

@@ -9,7 +9,6 @@ namespace belvanto {
 
 namespace {
 
-const QChar kPartOf = QLatin1Char('p');
 
 // The code of the stored row, a null character when there is none.
 QChar storedCode(const Table& relTable, const RelationRowKey& key)
@@ -65,7 +64,7 @@ bool RemoveRelationships(Session& session, const std::vector<RelationRowKey>& se
                    == Answer::Yes) {
             deleted = DeleteRelationPair(ui, relTable, key.first, key.second);
             // Rebuilt after the deletion, so that the tree shows what is stored.
-            if (deleted && code == kPartOf) partOfChanged();
+            if (deleted && code == category::PartOf) partOfChanged();
         }
     } else {
         if (ui.confirm(QStringLiteral("Do you really want to delete %1 relationships?").arg(keys.size()),
@@ -88,7 +87,7 @@ bool RemoveRelationships(Session& session, const std::vector<RelationRowKey>& se
             if (!DeleteRelationPair(ui, relTable, key.first, key.second)) continue;
             deleted = true;
             gone.insert(key);
-            if (code == kPartOf) partOf = true;
+            if (code == category::PartOf) partOf = true;
             else gone.insert({key.second, key.first});
         }
         if (partOf) partOfChanged();
@@ -109,17 +108,17 @@ void ApplyReassignment(Session& session, const UnitKey& first, const UnitKey& se
     Table& relTable = session.relations();
     FilterOff unfiltered(relTable);
     LinkOff unlinked(relTable);
-    if (code == kPartOf) {
+    if (code == category::PartOf) {
         for (const UnitKey& unit : right) {
             const auto old = FindRelationRow(relTable, unit, first);
-            const bool wasPart = old && CategoryOf(*old) == kPartOf;
+            const bool wasPart = old && CategoryOf(*old) == category::PartOf;
             // The old row goes first: it would make the part-of rules refuse
             // a move from one group to another.
             if (wasPart) deleteRowById(relTable, old->rowid);
-            if (AddRelationship(session, unit, second, kPartOf, QString(), level::Errors) == AddResult::Stored
+            if (AddRelationship(session, unit, second, category::PartOf, QString(), level::Errors) == AddResult::Stored
                 || !wasPart)
                 continue;
-            InsertRelationRow(relTable, unit, first, kPartOf, valueToString(old->values[rel::RelationFull]),
+            InsertRelationRow(relTable, unit, first, category::PartOf, valueToString(old->values[rel::RelationFull]),
                               valueToString(old->values[rel::RelationStatus]));
         }
     } else {
@@ -142,14 +141,14 @@ void ApplyReassignment(Session& session, const UnitKey& first, const UnitKey& se
 
 QString ReassignCaption(QChar code)
 {
-    if (code == QLatin1Char('-')) return QStringLiteral("Reassign contemporary relations");
-    if (code == QLatin1Char('=')) return QStringLiteral("Reassign equal relations");
+    if (code == category::Contemporary) return QStringLiteral("Reassign contemporary relations");
+    if (code == category::Equal) return QStringLiteral("Reassign equal relations");
     return QStringLiteral("Reassign part of relations");
 }
 
 QString ReassignHelpTopic(QChar code)
 {
-    return code == kPartOf ? QStringLiteral("split_part_of_relationships") : QStringLiteral("Delete_relation");
+    return code == category::PartOf ? QStringLiteral("split_part_of_relationships") : QStringLiteral("Delete_relation");
 }
 
 } // namespace belvanto

@@ -208,7 +208,7 @@ qint32 highest(const Table& table, const QString& field)
     const auto rows = table.query(field + QStringLiteral(" IS NOT NULL"), {}, field + QStringLiteral(" DESC LIMIT 1"));
     if (rows.empty()) return 0;
     const Value& v = rows.front().values[std::size_t(table.fieldIndexOrThrow(field))];
-    return std::holds_alternative<qint32>(v) ? std::get<qint32>(v) : 0;
+    return intOrZero(v);
 }
 
 } // namespace
@@ -261,6 +261,18 @@ std::optional<LayoutParameters> ReadLayoutParameters(UserInterface& ui, const Re
         if (answer != Answer::Yes) return std::nullopt;
     }
     return parameters;
+}
+
+void SetRoutedFields(Table& relLayout, const LineRecord& line)
+{
+    relLayout.set(rl::YSubLevel, toValue(line.YSubLevel));
+    relLayout.set(rl::YLevel1, toValue(line.YLevel1));
+    relLayout.set(rl::YLevel2, toValue(line.YLevel2));
+    relLayout.set(rl::XPos1, toValue(line.XPos1));
+    relLayout.set(rl::XPos2, toValue(line.XPos2));
+    relLayout.set(rl::NestCt2, toValue(line.NestCt2));
+    relLayout.set(rl::Port1, toValue(line.Port1));
+    relLayout.set(rl::Port2, toValue(line.Port2));
 }
 
 } // namespace belvanto

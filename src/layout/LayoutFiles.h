@@ -71,6 +71,18 @@ void CreateLayoutTables(const QString& directory, const QString& projectName);
 void DeleteLayoutTables(const QString& directory, const QString& projectName);
 void DeleteWorkingTables(const QString& directory);
 
+// The routed fields of a relationship layout record: what the placement's
+// working lines and the routing's lines have in common. Empty fields are
+// nullopt.
+struct LineRecord {
+    QChar category;
+    std::optional<qint32> YSubLevel, YLevel1, YLevel2, XPos1, XPos2, NestCt2, Port1, Port2;
+    bool operator==(const LineRecord&) const = default;
+};
+// Sets the routed fields (all but the category) of the relationship layout
+// table's record being edited or inserted.
+void SetRoutedFields(Table& relLayout, const LineRecord& line);
+
 // Everything the parameter file holds. The arrays are numbered like columns
 // and levels, from 1: element 0 is unused and not stored, so a layout of K
 // columns and L levels has arrays of K + 1 and L + 1 elements.

@@ -8,8 +8,9 @@
 //
 // Text order
 //   Keys and the "unit 1 before unit 2" test of symmetric rows compare text by
-//   code point, case-sensitive: the order SQLite's BINARY collation gives on
-//   UTF-8, so that in-memory orders agree with the tables' key order.
+//   code point, case-sensitive (CompareKeyText and UnitKey's order in
+//   store/UnitKey.h), so that in-memory orders agree with the tables' key
+//   order.
 //
 // Node lists
 //   A graph list takes a new neighbour at its head, so it holds its entries in
@@ -51,6 +52,7 @@
 //     segments included.
 //   - "=" records keep RelCount, Port1, Port2, YLevel2 and YSubLevel empty;
 //     vertical lines keep YSubLevel empty.
+#include "store/UnitKey.h"
 #include <QString>
 #include <QStringView>
 #include <cstddef>
@@ -58,11 +60,6 @@
 #include <vector>
 
 namespace belvanto {
-
-// Code point order of two texts (UTF-16 code unit order differs only where a
-// surrogate pair meets a character from U+E000 on).
-int CompareKeyText(QStringView a, QStringView b);
-inline bool KeyTextLess(QStringView a, QStringView b) { return CompareKeyText(a, b) < 0; }
 
 // A neighbour list of the relation graph. pushFront takes a neighbour at the
 // head; iteration and operator[] run from the head (latest insertion first).

@@ -2,8 +2,8 @@
 #include "store/UnitKey.h"
 #include "core/UserInterface.h"
 #include "layout/LayoutOrder.h"
+#include "store/Relations.h"
 #include "store/Table.h"
-#include <QHash>
 #include <algorithm>
 #include <cstdlib>
 #include <numeric>
@@ -13,34 +13,25 @@ namespace belvanto {
 
 namespace {
 
-const QChar kEarlier = QLatin1Char('<');
-const QChar kEqual = QLatin1Char('=');
 // Marks a line whose ends were exchanged while its track is chosen.
 const QChar kSwapped = QLatin1Char('!');
-
-int compareKeys(const UnitKey& a, const UnitKey& b)
-{
-    if (const int c = CompareKeyText(a.excavation, b.excavation)) return c;
-    return CompareKeyText(a.unitname, b.unitname);
-}
 
 class BoxIndex {
 public:
     explicit BoxIndex(const std::vector<RoutedBox>& boxes) : boxes_(boxes)
     {
-        index_.reserve(qsizetype(boxes.size()));
-        for (std::size_t i = 0; i < boxes.size(); ++i)
-            index_.insert(boxes[i].key.excavation + QChar(0) + boxes[i].key.unitname, i);
+        index_.reserve(boxes.size());
+        for (std::size_t i = 0; i < boxes.size(); ++i) index_.emplace(boxes[i].key, i);
     }
     const RoutedBox* find(const UnitKey& key) const
     {
-        const auto it = index_.constFind(key.excavation + QChar(0) + key.unitname);
-        return it == index_.constEnd() ? nullptr : &boxes_[it.value()];
+        const auto it = index_.find(key);
+        return it == index_.end() ? nullptr : &boxes_[it->second];
     }
 
 private:
     const std::vector<RoutedBox>& boxes_;
-    QHash<QString, std::size_t> index_;
+    std::unordered_map<UnitKey, std::size_t> index_;
 };
 
 bool lineEnds(UserInterface& ui, const BoxIndex& boxes, std::vector<RoutedLine>& lines)
@@ -53,30 +44,30 @@ bool lineEnds(UserInterface& ui, const BoxIndex& boxes, std::vector<RoutedLine>&
     for (RoutedLine& line : lines) {
         const RoutedBox* lower = boxes.find(line.first);
         if (!lower) return notFound(line.first);
-        if (line.category == kEarlier) {
+        if (line.category == category::Earlier) {
             line.YLevel2 = lower->YLevelStart;
             line.XPos2 = lower->XStart + lower->XStop;
             line.Port1 = 0;
             line.Port2 = 0;
-        } else if (line.category == kEqual) {
+        } else if (line.category == category::Equal) {
             line.YLevel1 = lower->YLevelStart;
         }
     }
     std::vector<std::size_t> bySecond(lines.size());
     std::iota(bySecond.begin(), bySecond.end(), std::size_t(0));
     std::stable_sort(bySecond.begin(), bySecond.end(), [&](std::size_t a, std::size_t b) {
-        if (const int c = compareKeys(lines[a].second, lines[b].second)) return c < 0;
-        return compareKeys(lines[a].first, lines[b].first) < 0;
+        if (const auto c = lines[a].second <=> lines[b].second; c != 0) return c < 0;
+        return lines[a].first < lines[b].first;
     });
     for (std::size_t i : bySecond) {
         RoutedLine& line = lines[i];
         const RoutedBox* upper = boxes.find(line.second);
         if (!upper) return notFound(line.second);
-        if (line.category == kEarlier) {
+        if (line.category == category::Earlier) {
             line.YLevel1 = upper->YLevelStop;
             line.XPos1 = upper->XStart + upper->XStop;
             line.NestCt2 = upper->NestCt;
-        } else if (line.category == kEqual) {
+        } else if (line.category == category::Equal) {
             const qint32 a = boxes.find(line.first)->XStart;
             line.XPos1 = std::min(a, upper->XStart);
             line.XPos2 = std::max(a, upper->XStart);
@@ -108,21 +99,20 @@ void spreadPorts(std::vector<RoutedLine>& lines, std::vector<std::size_t>& edge,
 void ports(const std::vector<RoutedBox>& boxes, std::vector<RoutedLine>& lines)
 {
     // Lines of each box by end, in table order.
-    QHash<QString, std::vector<std::size_t>> up, down;
+    std::unordered_map<UnitKey, std::vector<std::size_t>> up, down;
     for (std::size_t i = 0; i < lines.size(); ++i) {
-        if (lines[i].category != kEarlier) continue;
-        up[lines[i].first.excavation + QChar(0) + lines[i].first.unitname].push_back(i);
-        down[lines[i].second.excavation + QChar(0) + lines[i].second.unitname].push_back(i);
+        if (lines[i].category != category::Earlier) continue;
+        up[lines[i].first].push_back(i);
+        down[lines[i].second].push_back(i);
     }
     for (const RoutedBox& box : boxes) {
-        const QString key = box.key.excavation + QChar(0) + box.key.unitname;
         if (box.FatherCt > 1) {
-            const auto it = up.find(key);
-            if (it != up.end()) spreadPorts(lines, it.value(), true);
+            const auto it = up.find(box.key);
+            if (it != up.end()) spreadPorts(lines, it->second, true);
         }
         if (box.SonCt > 1) {
-            const auto it = down.find(key);
-            if (it != down.end()) spreadPorts(lines, it.value(), false);
+            const auto it = down.find(box.key);
+            if (it != down.end()) spreadPorts(lines, it->second, false);
         }
     }
 }
@@ -142,7 +132,7 @@ void tracks(std::vector<RoutedLine>& lines, qint32 levels, std::vector<qint32>& 
     std::vector<std::size_t> sloping;
     for (std::size_t i = 0; i < lines.size(); ++i) {
         RoutedLine& line = lines[i];
-        if (line.category != kEarlier || *line.XPos1 == *line.XPos2) continue;
+        if (line.category != category::Earlier || *line.XPos1 == *line.XPos2) continue;
         if (std::abs(*line.XPos2) < std::abs(*line.XPos1)) {
             std::swap(line.XPos1, line.XPos2);
             line.category = kSwapped;
@@ -218,7 +208,7 @@ void tracks(std::vector<RoutedLine>& lines, qint32 levels, std::vector<qint32>& 
         RoutedLine& line = lines[i];
         if (line.category == kSwapped) {
             std::swap(line.XPos1, line.XPos2);
-            line.category = kEarlier;
+            line.category = category::Earlier;
         } else {
             line.XPos2 = -*line.XPos2;
         }
@@ -238,26 +228,6 @@ bool RouteLineRecords(UserInterface& ui, const std::vector<RoutedBox>& boxes, st
     return true;
 }
 
-namespace {
-
-qint32 intOr0(const Value& v)
-{
-    return std::holds_alternative<qint32>(v) ? std::get<qint32>(v) : 0;
-}
-
-std::optional<qint32> optionalInt(const Value& v)
-{
-    if (std::holds_alternative<qint32>(v)) return std::get<qint32>(v);
-    return std::nullopt;
-}
-
-Value toValue(const std::optional<qint32>& v)
-{
-    return v ? Value(*v) : Value();
-}
-
-} // namespace
-
 bool RouteLines(UserInterface& ui, Table& unitLayout, Table& relLayout, LayoutParameters& parameters)
 {
     ui.status(kRoutingStatus);
@@ -270,9 +240,9 @@ bool RouteLines(UserInterface& ui, Table& unitLayout, Table& relLayout, LayoutPa
     for (const auto& row : unitLayout.query(QString(), {}, kUnitKeyOrder)) {
         const auto& v = row.values;
         boxes.push_back({{valueToString(v[ul::Excavation]), valueToString(v[ul::Unitname])},
-                         intOr0(v[ul::XStart]), intOr0(v[ul::XStop]), intOr0(v[ul::YLevelStart]),
-                         intOr0(v[ul::YLevelStop]), intOr0(v[ul::NestCt]), intOr0(v[ul::SonCt]),
-                         intOr0(v[ul::FatherCt])});
+                         intOrZero(v[ul::XStart]), intOrZero(v[ul::XStop]), intOrZero(v[ul::YLevelStart]),
+                         intOrZero(v[ul::YLevelStop]), intOrZero(v[ul::NestCt]), intOrZero(v[ul::SonCt]),
+                         intOrZero(v[ul::FatherCt])});
     }
     const auto rows = relLayout.query(QString(), {}, kRelationKeyOrder);
     std::vector<RoutedLine> lines;
@@ -284,14 +254,14 @@ bool RouteLines(UserInterface& ui, Table& unitLayout, Table& relLayout, LayoutPa
         line.first = {valueToString(v[rl::Excavation1]), valueToString(v[rl::Unitname1])};
         line.second = {valueToString(v[rl::Excavation2]), valueToString(v[rl::Unitname2])};
         line.category = category.isEmpty() ? QChar() : category.front();
-        line.YSubLevel = optionalInt(v[rl::YSubLevel]);
-        line.YLevel1 = optionalInt(v[rl::YLevel1]);
-        line.YLevel2 = optionalInt(v[rl::YLevel2]);
-        line.XPos1 = optionalInt(v[rl::XPos1]);
-        line.XPos2 = optionalInt(v[rl::XPos2]);
-        line.NestCt2 = optionalInt(v[rl::NestCt2]);
-        line.Port1 = optionalInt(v[rl::Port1]);
-        line.Port2 = optionalInt(v[rl::Port2]);
+        line.YSubLevel = intOf(v[rl::YSubLevel]);
+        line.YLevel1 = intOf(v[rl::YLevel1]);
+        line.YLevel2 = intOf(v[rl::YLevel2]);
+        line.XPos1 = intOf(v[rl::XPos1]);
+        line.XPos2 = intOf(v[rl::XPos2]);
+        line.NestCt2 = intOf(v[rl::NestCt2]);
+        line.Port1 = intOf(v[rl::Port1]);
+        line.Port2 = intOf(v[rl::Port2]);
         line.rowid = row.rowid;
         lines.push_back(line);
     }
@@ -304,14 +274,7 @@ bool RouteLines(UserInterface& ui, Table& unitLayout, Table& relLayout, LayoutPa
         const RoutedLine& line = lines[i];
         relLayout.gotoRowid(line.rowid);
         relLayout.edit();
-        relLayout.set(rl::YSubLevel, toValue(line.YSubLevel));
-        relLayout.set(rl::YLevel1, toValue(line.YLevel1));
-        relLayout.set(rl::YLevel2, toValue(line.YLevel2));
-        relLayout.set(rl::XPos1, toValue(line.XPos1));
-        relLayout.set(rl::XPos2, toValue(line.XPos2));
-        relLayout.set(rl::NestCt2, toValue(line.NestCt2));
-        relLayout.set(rl::Port1, toValue(line.Port1));
-        relLayout.set(rl::Port2, toValue(line.Port2));
+        SetRoutedFields(relLayout, line);
         relLayout.post();
     }
     return ok;

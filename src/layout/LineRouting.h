@@ -29,11 +29,9 @@ struct RoutedBox {
 };
 
 // A line of the relationship layout table; empty fields are nullopt.
-struct RoutedLine {
+struct RoutedLine : LineRecord {
     UnitKey first;    // "<": the lower box
     UnitKey second;   // "<": the upper box
-    QChar category;
-    std::optional<qint32> YSubLevel, YLevel1, YLevel2, XPos1, XPos2, NestCt2, Port1, Port2;
     qint64 rowid = 0;
     bool operator==(const RoutedLine&) const = default;
 };

@@ -5,7 +5,7 @@
 #include "layout/LayoutOrder.h"
 #include "layout/PlacementOrder.h"
 #include "layout/RelationGraph.h"
-#include <QHashFunctions>
+#include "store/Relations.h"
 #include <algorithm>
 #include <cmath>
 #include <numbers>
@@ -20,17 +20,6 @@ using namespace placement;
 
 namespace {
 
-const QChar kEarlier = QLatin1Char('<');
-const QChar kLater = QLatin1Char('>');
-const QChar kEqual = QLatin1Char('=');
-const QChar kContemporary = QLatin1Char('-');
-
-struct KeyHash {
-    std::size_t operator()(const UnitKey& key) const noexcept
-    {
-        return qHash(key.excavation) ^ (qHash(key.unitname) * std::size_t(0x9E3779B97F4A7C15ull));
-    }
-};
 
 // The unit index of every key of the working unit table.
 class KeyIndex {
@@ -47,14 +36,8 @@ public:
     }
 
 private:
-    std::unordered_map<UnitKey, int, KeyHash> index_;
+    std::unordered_map<UnitKey, int> index_;
 };
-
-int compareKeys(const UnitKey& a, const UnitKey& b)
-{
-    if (const int c = CompareKeyText(a.excavation, b.excavation)) return c;
-    return CompareKeyText(a.unitname, b.unitname);
-}
 
 qint64 pairKey(int first, int second)
 {
@@ -74,7 +57,7 @@ std::vector<int> PlacementWork::keyOrder() const
 {
     std::vector<int> order(units.size());
     std::iota(order.begin(), order.end(), 0);
-    auto less = [&](int a, int b) { return compareKeys(units[std::size_t(a)].key, units[std::size_t(b)].key) < 0; };
+    auto less = [&](int a, int b) { return units[std::size_t(a)].key < units[std::size_t(b)].key; };
     // The units come as a few runs already in key order (the contexts, then
     // the dummies by their counter): find the runs and merge them, which
     // costs a few comparisons per unit instead of a full sort.
@@ -210,8 +193,8 @@ void LoadGraphRelations(PlacementWork& work, const RelationGraph& graph)
     for (std::size_t n = 0; n < graph.nodes.size(); ++n) {
         const GraphNode& node = graph.nodes[n];
         const int self = unitOfNode[n];
-        for (int later : node.LaterList) add(self, unitOfNode[std::size_t(later)], kEarlier);
-        for (int other : node.ContemporaryList) add(self, unitOfNode[std::size_t(other)], kContemporary);
+        for (int later : node.LaterList) add(self, unitOfNode[std::size_t(later)], category::Earlier);
+        for (int other : node.ContemporaryList) add(self, unitOfNode[std::size_t(other)], category::Contemporary);
     }
     // The table is keyed on the two units: a second record for a pair would
     // be refused, the first stays.
@@ -244,17 +227,17 @@ void LoadGraphRelations(PlacementWork& work, const RelationGraph& graph)
 void MergeEqualContexts(PlacementWork& work, const std::vector<GraphRelation>& relationRows, const PlacementGroup& group)
 {
     if (std::none_of(relationRows.begin(), relationRows.end(),
-                     [](const GraphRelation& row) { return row.category == kEqual; }))
+                     [](const GraphRelation& row) { return row.category == category::Equal; }))
         return;
     const KeyIndex index(work.units);
     // "=" partners and earlier/later counts, by unit 1.
     std::unordered_map<int, std::vector<int>> partners;
     std::unordered_map<int, qint64> counts;
     for (const GraphRelation& row : relationRows) {
-        if (row.category != kEqual && row.category != kEarlier && row.category != kLater) continue;
+        if (row.category != category::Equal && row.category != category::Earlier && row.category != category::Later) continue;
         const int a = index.find(row.first);
         if (a < 0) continue;
-        if (row.category == kEqual) partners[a].push_back(index.find(row.second));
+        if (row.category == category::Equal) partners[a].push_back(index.find(row.second));
         else ++counts[a];
     }
 
@@ -373,7 +356,7 @@ void MergeEqualContexts(PlacementWork& work, const std::vector<GraphRelation>& r
                 PlacementLine link;
                 link.first = previous;
                 link.second = member;
-                link.category = kEqual;
+                link.category = category::Equal;
                 kept.push_back(link);
             }
             previous = member;
@@ -388,7 +371,7 @@ void MergeEqualContexts(PlacementWork& work, const std::vector<GraphRelation>& r
 void SegmentLevels(PlacementWork& work)
 {
     for (PlacementLine& line : work.relations) {
-        if (line.category != kEarlier) continue;
+        if (line.category != category::Earlier) continue;
         line.YLevel1 = work.units[std::size_t(line.first)].YLevelStart;
         line.YLevel2 = work.units[std::size_t(line.second)].YLevelStart;
     }
@@ -414,17 +397,17 @@ bool CreateDummyUnits(UserInterface& ui, PlacementWork& work, qint32& dummyCount
     const QString dummyExcavation = kDummyExcavation;
     qint64 dummies = 0;
     for (const PlacementLine& line : work.relations)
-        if (line.category == kEarlier) dummies += std::max<qint64>(0, qint64(line.YLevel1.value_or(0)) - line.YLevel2.value_or(0) - 1);
+        if (line.category == category::Earlier) dummies += std::max<qint64>(0, qint64(line.YLevel1.value_or(0)) - line.YLevel2.value_or(0) - 1);
     work.units.reserve(work.units.size() + std::size_t(dummies));
     work.proper.reserve(work.relations.size() + std::size_t(dummies));
     bool equalSeen = false;
     for (int r : order) {
         const PlacementLine line = work.relations[std::size_t(r)];
-        if (line.category == kEqual) {
+        if (line.category == category::Equal) {
             equalSeen = true;
             continue;
         }
-        if (line.category != kEarlier) continue;
+        if (line.category != category::Earlier) continue;
         const qint64 upperLevel = line.YLevel2.value_or(0);
         const qint64 difference = qint64(line.YLevel1.value_or(0)) - upperLevel;
         if (difference < 1) {
@@ -455,19 +438,19 @@ bool CreateDummyUnits(UserInterface& ui, PlacementWork& work, qint32& dummyCount
             PlacementLine segment;
             segment.first = id;
             segment.second = upper;
-            segment.category = kEarlier;
+            segment.category = category::Earlier;
             work.proper.push_back(segment);
             upper = id;
         }
         PlacementLine last;
         last.first = line.first;
         last.second = upper;
-        last.category = kEarlier;
+        last.category = category::Earlier;
         work.proper.push_back(last);
     }
     if (equalSeen)
         for (int r : order)
-            if (work.relations[std::size_t(r)].category == kEqual) work.proper.push_back(work.relations[std::size_t(r)]);
+            if (work.relations[std::size_t(r)].category == category::Equal) work.proper.push_back(work.relations[std::size_t(r)]);
     return true;
 }
 
@@ -706,7 +689,7 @@ void OrderLevels(UserInterface&, PlacementWork& work, RandomGenerator& random, b
     std::vector<std::pair<int, int>> segments;
     for (int r : LineKeyOrder(work.proper, UnitRanks(order))) {
         const PlacementLine& line = work.proper[std::size_t(r)];
-        if (line.category == kEarlier) segments.emplace_back(line.first, line.second);
+        if (line.category == category::Earlier) segments.emplace_back(line.first, line.second);
     }
     lists.link(segments);
     lists.startLevelOne(random);
@@ -729,8 +712,8 @@ void AssignColumns(UserInterface& ui, PlacementWork& work, const PlacementGroup&
     std::vector<int> upperBegin(units.size() + 1, 0);
     std::vector<int> nextEqual(units.size(), -1);
     for (const PlacementLine& line : work.proper) {
-        if (line.category == kEarlier) ++upperBegin[std::size_t(line.first) + 1];
-        else if (line.category == kEqual && nextEqual[std::size_t(line.first)] < 0)
+        if (line.category == category::Earlier) ++upperBegin[std::size_t(line.first) + 1];
+        else if (line.category == category::Equal && nextEqual[std::size_t(line.first)] < 0)
             nextEqual[std::size_t(line.first)] = line.second;
     }
     for (std::size_t u = 1; u < upperBegin.size(); ++u) upperBegin[u] += upperBegin[u - 1];
@@ -738,7 +721,7 @@ void AssignColumns(UserInterface& ui, PlacementWork& work, const PlacementGroup&
     {
         std::vector<int> next(upperBegin.begin(), upperBegin.end() - 1);
         for (const PlacementLine& line : work.proper)
-            if (line.category == kEarlier) uppers[std::size_t(next[std::size_t(line.first)]++)] = line.second;
+            if (line.category == category::Earlier) uppers[std::size_t(next[std::size_t(line.first)]++)] = line.second;
     }
     auto hasSegment = [&](int lower, int upper) {
         const auto from = uppers.begin() + upperBegin[std::size_t(lower)];
@@ -845,7 +828,7 @@ void AssignColumns(UserInterface& ui, PlacementWork& work, const PlacementGroup&
     // Refinement: desired columns from the columns as they are now.
     std::vector<qint64> neighbourSum(units.size(), 0);
     for (const PlacementLine& line : work.proper) {
-        if (line.category != kEarlier) continue;
+        if (line.category != category::Earlier) continue;
         neighbourSum[std::size_t(line.first)] += column[std::size_t(line.second)];
         neighbourSum[std::size_t(line.second)] += column[std::size_t(line.first)];
     }
@@ -888,7 +871,7 @@ void AssignColumns(UserInterface& ui, PlacementWork& work, const PlacementGroup&
         units[u].CXPos = JoinKey(group.horizontalKey, PaddedNumber(column[u], k));
     }
     for (PlacementLine& line : work.proper) {
-        if (line.category != kEarlier) continue;
+        if (line.category != category::Earlier) continue;
         if (placed[std::size_t(line.first)]) line.XPos1 = qint32(column[std::size_t(line.first)]);
         if (placed[std::size_t(line.second)]) line.XPos2 = qint32(column[std::size_t(line.second)]);
     }

@@ -15,6 +15,7 @@
 //
 // Orders, ties and rounding are fixed in layout/PlacementOrder.h.
 #include "core/Random.h"
+#include "layout/LayoutFiles.h"
 #include "layout/PeriodList.h"
 #include "store/UnitKey.h"
 #include <QChar>
@@ -47,11 +48,10 @@ struct PlacementUnit {
 // One record of a working relationship table; afterwards a line of the
 // relationship layout table. first and second index PlacementWork::units.
 // "<": first is the lower (earlier) unit, second the upper (later) one.
-struct PlacementLine {
+struct PlacementLine : LineRecord {
     int first = -1;
     int second = -1;
-    QChar category;
-    OptionalInt YSubLevel, YLevel1, YLevel2, XPos1, XPos2, NestCt2, RelCount, Port1, Port2;
+    OptionalInt RelCount;
 
     bool operator==(const PlacementLine&) const = default;
 };

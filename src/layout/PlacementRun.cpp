@@ -11,40 +11,14 @@ namespace belvanto {
 
 namespace {
 
-std::optional<qint32> intValue(const Value& v)
-{
-    if (std::holds_alternative<qint32>(v)) return std::get<qint32>(v);
-    return std::nullopt;
-}
-
-std::optional<double> doubleValue(const Value& v)
-{
-    if (std::holds_alternative<double>(v)) return std::get<double>(v);
-    if (std::holds_alternative<qint32>(v)) return double(std::get<qint32>(v));
-    return std::nullopt;
-}
-
-Value toValue(const OptionalInt& v)
-{
-    return v ? Value(*v) : Value();
-}
-
 const QString kContextFilter = QStringLiteral("Unitclass = ?");
 
 RoutedLine routedLine(const PlacementLine& line, const UnitKey& first, const UnitKey& second)
 {
     RoutedLine routed;
+    static_cast<LineRecord&>(routed) = line;
     routed.first = first;
     routed.second = second;
-    routed.category = line.category;
-    routed.YSubLevel = line.YSubLevel;
-    routed.YLevel1 = line.YLevel1;
-    routed.YLevel2 = line.YLevel2;
-    routed.XPos1 = line.XPos1;
-    routed.XPos2 = line.XPos2;
-    routed.NestCt2 = line.NestCt2;
-    routed.Port1 = line.Port1;
-    routed.Port2 = line.Port2;
     return routed;
 }
 
@@ -135,16 +109,9 @@ void setLine(Table& table, const RoutedLine& line, const OptionalInt& relCount)
     table.set(rl::Unitname1, line.first.unitname);
     table.set(rl::Excavation2, line.second.excavation);
     table.set(rl::Unitname2, line.second.unitname);
-    table.set(rl::YSubLevel, toValue(line.YSubLevel));
-    table.set(rl::YLevel1, toValue(line.YLevel1));
-    table.set(rl::YLevel2, toValue(line.YLevel2));
-    table.set(rl::XPos1, toValue(line.XPos1));
-    table.set(rl::XPos2, toValue(line.XPos2));
-    table.set(rl::NestCt2, toValue(line.NestCt2));
+    SetRoutedFields(table, line);
     table.set(rl::RelationCat, QString(line.category));
     table.set(rl::RelCount, toValue(relCount));
-    table.set(rl::Port1, toValue(line.Port1));
-    table.set(rl::Port2, toValue(line.Port2));
     table.post();
 }
 
@@ -180,18 +147,10 @@ PlacedLayout RoutePlacement(UserInterface& ui, PlacementWork work, const Placeme
     for (std::size_t i = 0; i < routing.lines.size(); ++i) {
         const RoutedLine& r = routing.lines[i];
         PlacementLine line;
+        static_cast<LineRecord&>(line) = r;
         line.first = routing.ends[i].first;
         line.second = routing.ends[i].second;
-        line.category = r.category;
-        line.YSubLevel = r.YSubLevel;
-        line.YLevel1 = r.YLevel1;
-        line.YLevel2 = r.YLevel2;
-        line.XPos1 = r.XPos1;
-        line.XPos2 = r.XPos2;
-        line.NestCt2 = r.NestCt2;
         line.RelCount = routing.relCount[i];
-        line.Port1 = r.Port1;
-        line.Port2 = r.Port2;
         layout.lines.push_back(line);
     }
     return layout;
@@ -206,7 +165,7 @@ std::optional<std::vector<ContextInput>> ReadPlacementContexts(UserInterface& ui
         const auto& v = row.values;
         ContextInput c;
         c.key = {valueToString(v[uf::Excavation]), valueToString(v[uf::Unitname])};
-        const auto level = intValue(v[uf::Y]);
+        const auto level = intOf(v[uf::Y]);
         // Levels below 1 cannot be laid out: the cycle check did not run or
         // the table was changed since.
         if (!level || *level < 1) {
@@ -214,11 +173,11 @@ std::optional<std::vector<ContextInput>> ReadPlacementContexts(UserInterface& ui
             return std::nullopt;
         }
         c.level = *level;
-        c.x = intValue(v[uf::X]);
-        c.displayColour = intValue(v[uf::DisplayColour]);
-        c.dispStyle = intValue(v[uf::DispStyle]);
-        c.thematicColour = intValue(v[uf::ThematicColour]);
-        c.thematicStyle = intValue(v[uf::ThematicStyle]);
+        c.x = intOf(v[uf::X]);
+        c.displayColour = intOf(v[uf::DisplayColour]);
+        c.dispStyle = intOf(v[uf::DispStyle]);
+        c.thematicColour = intOf(v[uf::ThematicColour]);
+        c.thematicStyle = intOf(v[uf::ThematicStyle]);
         contexts.push_back(std::move(c));
     }
     return contexts;
@@ -244,7 +203,7 @@ std::vector<GraphRelation> ReadPlacementRelations(Table& relationTable)
         if (i > 0 && rows[i].first == rows[i - 1].first) continue;
         for (const auto& row : RowsOfFirst(relationTable, rows[i].first)) {
             const QString category = valueToString(row.values[rel::RelationCat]);
-            if (category == QStringLiteral("<") || category == QStringLiteral(">")) take(row);
+            if (category == category::Earlier || category == category::Later) take(row);
         }
     }
     return rows;
@@ -335,9 +294,9 @@ MeanPoint ContextMeanPoint(Table& unitTable)
     MeanPoint mean;
     double sumX = 0.0, sumY = 0.0;
     for (const auto& row : unitTable.query(kContextFilter, {kContext}, kUnitKeyOrder)) {
-        const auto x = doubleValue(row.values[uf::XAvgCoord]);
-        const auto y = doubleValue(row.values[uf::YAvgCoord]);
-        const auto z = doubleValue(row.values[uf::ZAvgCoord]);
+        const auto x = doubleOf(row.values[uf::XAvgCoord]);
+        const auto y = doubleOf(row.values[uf::YAvgCoord]);
+        const auto z = doubleOf(row.values[uf::ZAvgCoord]);
         if (!x || !y || !z) continue;
         sumX += *x;
         sumY += *y;
@@ -358,11 +317,11 @@ void ProjectContextCoordinates(Table& unitTable, int angleDegrees, double meanX,
     std::vector<CoordinatePoint> points;
     points.reserve(rows.size());
     for (const auto& row : rows)
-        points.push_back({doubleValue(row.values[uf::XAvgCoord]), doubleValue(row.values[uf::YAvgCoord])});
+        points.push_back({doubleOf(row.values[uf::XAvgCoord]), doubleOf(row.values[uf::YAvgCoord])});
     const std::vector<qint32> projected = ProjectCoordinates(points, angleDegrees, meanX, meanY);
     BulkScope bulk;
     for (std::size_t i = 0; i < rows.size(); ++i) {
-        if (intValue(rows[i].values[uf::X]) == projected[i]) continue;
+        if (intOf(rows[i].values[uf::X]) == projected[i]) continue;
         unitTable.gotoRowid(rows[i].rowid);
         unitTable.edit();
         unitTable.set(uf::X, projected[i]);

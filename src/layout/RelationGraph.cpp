@@ -61,13 +61,13 @@ bool BuildRelationGraph(UserInterface& ui, RelationGraph& graph, const std::vect
 
     for (const GraphRelation& r : relations) {
         const QChar c = r.category;
-        if (c == QLatin1Char('>') || c == QLatin1Char('p')) continue;
-        if (c != QLatin1Char('<') && c != QLatin1Char('-') && c != QLatin1Char('=')) continue;
-        if (c != QLatin1Char('<')) {
+        if (c == category::Later || c == category::PartOf) continue;
+        if (c != category::Earlier && c != category::Contemporary && c != category::Equal) continue;
+        if (c != category::Earlier) {
             // A symmetric relationship is stored in both directions; take it
             // from the row whose first unit has the smaller key text.
             if (!KeyTextLess(r.first.text(), r.second.text())) continue;
-            if (mode == GraphMode::Group && c == QLatin1Char('=')) continue;
+            if (mode == GraphMode::Group && c == category::Equal) continue;
         }
         // A unit without a node (missing, or not a context) would leave a
         // graph that silently lacks every later relationship.
@@ -77,10 +77,10 @@ bool BuildRelationGraph(UserInterface& ui, RelationGraph& graph, const std::vect
         if (b < 0) return refuse(kMissingSecondUnitMessage + r.second.text());
         GraphNode& na = graph.nodes[std::size_t(a)];
         GraphNode& nb = graph.nodes[std::size_t(b)];
-        if (c == QLatin1Char('<')) {
+        if (c == category::Earlier) {
             na.LaterList.pushFront(b);
             nb.EarlierList.pushFront(a);
-        } else if (c == QLatin1Char('-')) {
+        } else if (c == category::Contemporary) {
             na.ContemporaryList.pushFront(b);
             nb.ContemporaryList.pushFront(a);
         } else {
@@ -128,7 +128,7 @@ GraphSource readGraphSource(Table& relationTable, Table& unitTable, const GraphF
     for (const auto& row : unitRows) source.units.push_back({{textAt(row, exc), textAt(row, name)}, true, row.rowid});
 
     const auto relRows = relationTable.query(categoryColumn + QStringLiteral(" IN (?, ?, ?)"),
-                                             {QStringLiteral("<"), QStringLiteral("-"), QStringLiteral("=")},
+                                             {QString(category::Earlier), QString(category::Contemporary), QString(category::Equal)},
                                              kRelationKeyOrder);
     source.relations.reserve(relRows.size());
     for (const auto& row : relRows)
@@ -504,9 +504,9 @@ private:
     {
         if (a == b) return QStringLiteral(" ");
         const std::vector<int>& members = fullClasses_.find(a);
-        if (std::find(members.begin(), members.end(), b) == members.end()) return QStringLiteral(">");
-        if (node(a).ContemporaryList.contains(b)) return QStringLiteral("-");
-        if (node(a).EqualList.contains(b)) return QStringLiteral("=");
+        if (std::find(members.begin(), members.end(), b) == members.end()) return QString(category::Later);
+        if (node(a).ContemporaryList.contains(b)) return QString(category::Contemporary);
+        if (node(a).EqualList.contains(b)) return QString(category::Equal);
         return QStringLiteral("-/=");
     }
 
@@ -532,10 +532,10 @@ private:
             const int m = members[i];
             if (node(k).EarlierList.contains(m)) {
                 x = m;
-                sym = QStringLiteral("<");
+                sym = QString(category::Earlier);
             } else if (node(k).LaterList.contains(m)) {
                 x = m;
-                sym = QStringLiteral(">");
+                sym = QString(category::Later);
             }
         }
         if (x < 0) return false;

@@ -20,7 +20,6 @@
 #include "layout/PeriodList.h"
 #include "store/UnitKey.h"
 #include <QChar>
-#include <QHashFunctions>
 #include <QString>
 #include <optional>
 #include <unordered_map>
@@ -31,13 +30,6 @@ namespace belvanto {
 class Session;
 class Table;
 class UserInterface;
-
-struct UnitKeyHash {
-    std::size_t operator()(const UnitKey& key) const noexcept
-    {
-        return qHash(key.excavation) * 31u + qHash(key.unitname);
-    }
-};
 
 struct GraphNode {
     // 0 not placed; 1, 2, ... level; -1 finished and -2 on the search path
@@ -71,7 +63,7 @@ public:
     void clear();
 
 private:
-    std::unordered_map<UnitKey, int, UnitKeyHash> index_;
+    std::unordered_map<UnitKey, int> index_;
 };
 
 // Empties the graph (node array of length 0).

@@ -127,7 +127,7 @@ private:
             e = k + m - 1;
             for (int i = k; i <= e; ++i)
                 for (int j = k; j <= e; ++j)
-                    if (i != j) writeRow(i, j, QLatin1Char('-'), status::Simulated);
+                    if (i != j) writeRow(i, j, category::Contemporary, status::Simulated);
         }
         blockFirst_ = k;
         blockLast_ = e;
@@ -226,14 +226,14 @@ private:
         if (path_ == RelationPath::Gate) {
             if (!classes_) classes_ = std::make_unique<UnitClassCache>(session_.units());
             AddRelationship(session_, session_.units(), session_.relations(), keys_[std::size_t(u)],
-                            keys_[std::size_t(below)], QLatin1Char('>'), QString(), level::Silent, classes_.get());
+                            keys_[std::size_t(below)], category::Later, QString(), level::Silent, classes_.get());
             return;
         }
         // All units exist and are contexts, so the gate could refuse only a
         // pair that already has a row; the set knows every row written.
         if (written_.contains(pairOf(u, below))) return;
-        writeRow(u, below, QLatin1Char('>'), status::Stored);
-        writeRow(below, u, QLatin1Char('<'), status::Stored);
+        writeRow(u, below, category::Later, status::Stored);
+        writeRow(below, u, category::Earlier, status::Stored);
     }
 
     void writeRow(int a, int b, QChar code, const QString& status)

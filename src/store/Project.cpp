@@ -596,7 +596,7 @@ UnitKey keyOf(const Table::Row& row, int excavationCol, int unitCol)
 void completeClasses(Table& rels, const std::vector<UnitKey>& duplicates)
 {
     for (const UnitKey& d : duplicates) {
-        for (QChar code : {QLatin1Char('='), QLatin1Char('-')}) {
+        for (QChar code : {category::Equal, category::Contemporary}) {
             const auto members = RelatedUnits(rels, d, code);
             for (size_t i = 0; i < members.size(); ++i)
                 for (size_t j = 0; j < members.size(); ++j)

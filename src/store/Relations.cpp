@@ -9,18 +9,18 @@ namespace belvanto {
 const std::vector<RelationCategory>& RelationCategories()
 {
     static const std::vector<RelationCategory> categories{
-        {QLatin1Char('>'), QStringLiteral("Later than")},
-        {QLatin1Char('<'), QStringLiteral("Earlier than")},
-        {QLatin1Char('='), QStringLiteral("Equal to")},
-        {QLatin1Char('-'), QStringLiteral("Contemporary with")},
-        {QLatin1Char('p'), QStringLiteral("Part of")}};
+        {category::Later, QStringLiteral("Later than")},
+        {category::Earlier, QStringLiteral("Earlier than")},
+        {category::Equal, QStringLiteral("Equal to")},
+        {category::Contemporary, QStringLiteral("Contemporary with")},
+        {category::PartOf, QStringLiteral("Part of")}};
     return categories;
 }
 
 QChar OppositeCategory(QChar code)
 {
-    if (code == QLatin1Char('<')) return QLatin1Char('>');
-    if (code == QLatin1Char('>')) return QLatin1Char('<');
+    if (code == category::Earlier) return category::Later;
+    if (code == category::Later) return category::Earlier;
     return code;
 }
 
@@ -111,7 +111,7 @@ std::vector<UnitKey> RelatedUnits(const Table& table, const UnitKey& unit, QChar
 
 QString OppositeComment(Session& session, QChar code, const QString& comment)
 {
-    if (code != QLatin1Char('<') && code != QLatin1Char('>')) return QString();
+    if (code != category::Earlier && code != category::Later) return QString();
     if (comment.isEmpty()) return QString();
     return TermOppositeComment(session, comment);
 }
@@ -125,7 +125,7 @@ bool DeleteRelationPair(UserInterface& ui, Table& table, const UnitKey& first, c
         ui.message(MessageKind::Warning, QStringLiteral("Relation table seems to be corrupt."), Buttons::Ok);
         return false;
     }
-    const bool partOf = table.str(rel::RelationCat) == QStringLiteral("p");
+    const bool partOf = table.str(rel::RelationCat) == category::PartOf;
     table.del();
     if (partOf) return true;
     const auto opposite = FindRelationRow(table, second, first);
@@ -146,7 +146,7 @@ bool DeleteRelationship(UserInterface& ui, Table& table, int level, bool singleR
         return false;
     }
     const QString code = table.str(rel::RelationCat);
-    if (singleRow && (code == QStringLiteral("=") || code == QStringLiteral("-"))
+    if (singleRow && (code == category::Equal || code == category::Contemporary)
         && table.str(rel::RelationStatus) != status::New) {
         ui.message(MessageKind::Warning,
                    QStringLiteral("Sorry, deleting established contemporary or equal relations\r\n"

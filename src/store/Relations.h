@@ -12,6 +12,15 @@ namespace belvanto {
 class Session;
 class UserInterface;
 
+// Category codes of RelationCat.
+namespace category {
+inline constexpr QChar Later{u'>'};
+inline constexpr QChar Earlier{u'<'};
+inline constexpr QChar Equal{u'='};
+inline constexpr QChar Contemporary{u'-'};
+inline constexpr QChar PartOf{u'p'};
+}
+
 struct RelationCategory {
     QChar code;
     QString explanation;
@@ -26,7 +35,7 @@ enum : int { Excavation1 = 0, Unitname1, Excavation2, Unitname2, RelationCat, Re
 inline constexpr int kCommentSize = 20;
 }
 
-// Status codes.
+// Status codes of RelationStatus.
 namespace status {
 inline const QString Stored = QStringLiteral("u");
 inline const QString New = QStringLiteral("n");

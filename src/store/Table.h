@@ -60,6 +60,23 @@ using Value = std::variant<std::monostate, QString, qint32, double, QDate>;
 bool valueIsEmpty(const Value& v);
 QString valueToString(const Value& v); // "" for empty; numbers locale-free; dates ISO
 
+// The value of an integer field as the records in memory hold it: nullopt for
+// an empty value (or one of another type), and back.
+inline std::optional<qint32> intOf(const Value& v)
+{
+    if (const auto* i = std::get_if<qint32>(&v)) return *i;
+    return std::nullopt;
+}
+inline qint32 intOrZero(const Value& v) { return intOf(v).value_or(0); }
+// Integers widen, so that coordinates stored either way read alike.
+inline std::optional<double> doubleOf(const Value& v)
+{
+    if (const auto* d = std::get_if<double>(&v)) return *d;
+    if (const auto* i = std::get_if<qint32>(&v)) return double(*i);
+    return std::nullopt;
+}
+inline Value toValue(const std::optional<qint32>& v) { return v ? Value(*v) : Value(); }
+
 enum class CompareOp { Eq, Ne, Lt, Gt, Le, Ge };
 
 // Filter expression tree. Code that builds a filter may build the tree

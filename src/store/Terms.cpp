@@ -37,18 +37,6 @@ QString column(const Table& table, int pos)
     return QLatin1Char('"') + name + QLatin1Char('"');
 }
 
-std::optional<qint32> intOf(const Value& v)
-{
-    if (const auto* i = std::get_if<qint32>(&v)) return *i;
-    return std::nullopt;
-}
-
-Value valueOf(const std::optional<qint32>& v)
-{
-    if (v) return *v;
-    return std::monostate{};
-}
-
 std::optional<double> asDouble(const std::optional<qint32>& v)
 {
     if (v) return double(*v);
@@ -425,11 +413,11 @@ void WriteTermRecord(Table& table, const TermRecord& r)
     table.set(tf::Term, r.Term);
     table.set(tf::Abbreviation, r.Abbreviation);
     table.set(tf::Description, r.Description);
-    table.set(tf::Colour, valueOf(r.Colour));
-    table.set(tf::Style, valueOf(r.Style));
-    table.set(tf::MinYear, valueOf(r.MinYear));
-    table.set(tf::MaxYear, valueOf(r.MaxYear));
-    table.set(tf::AvgYear, valueOf(r.AvgYear));
+    table.set(tf::Colour, toValue(r.Colour));
+    table.set(tf::Style, toValue(r.Style));
+    table.set(tf::MinYear, toValue(r.MinYear));
+    table.set(tf::MaxYear, toValue(r.MaxYear));
+    table.set(tf::AvgYear, toValue(r.AvgYear));
     table.set(tf::RelationCat, r.RelationCat);
     table.set(tf::OppositeRel, r.OppositeRel);
 }

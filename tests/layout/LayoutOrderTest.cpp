@@ -10,29 +10,6 @@ using namespace belvanto::testing_support;
 
 namespace {
 
-TEST(KeyTextOrder, CodePointsCaseSensitive)
-{
-    struct Case {
-        QString a, b;
-        int sign;
-    };
-    const std::vector<Case> cases{
-        {QStringLiteral("B"), QStringLiteral("a"), -1},
-        {QString(), QStringLiteral("A"), -1},
-        {QStringLiteral("A"), QStringLiteral("AA"), -1},
-        {QStringLiteral("A1:x"), QStringLiteral("A:x"), -1},
-        {QStringLiteral("Z"), QStringLiteral("\u00C4"), -1},
-        // A code point above U+FFFF sorts after U+E000 though its first
-        // UTF-16 unit is smaller.
-        {QStringLiteral("\uE000"), QString::fromUcs4(U"\U0001F600"), -1},
-        {QStringLiteral("x"), QStringLiteral("x"), 0},
-    };
-    for (const auto& c : cases) {
-        EXPECT_EQ(CompareKeyText(c.a, c.b), c.sign) << c.a.toStdString() << " " << c.b.toStdString();
-        EXPECT_EQ(CompareKeyText(c.b, c.a), -c.sign);
-    }
-}
-
 TEST(NodeListOrder, NewestFirst)
 {
     NodeList list;
