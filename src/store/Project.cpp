@@ -45,22 +45,19 @@ void reportEngineError(UserInterface& ui, const EngineError& e)
 
 // Project files are single-byte Windows text; a value that code page cannot
 // hold (a path, usually) makes the whole file UTF-8 so that nothing is lost.
+// The UTF-8 file starts with a byte-order mark: guessing from the bytes
+// alone would read some Windows text ("Ã©", "Ö°") as UTF-8 and change it.
+const QByteArray kUtf8Mark = QByteArrayLiteral("\xEF\xBB\xBF");
+
 QByteArray encodeProjectText(const QString& text)
 {
     if (auto bytes = encodeCp1252(text)) return *bytes;
-    return text.toUtf8();
+    return kUtf8Mark + text.toUtf8();
 }
 
 QString decodeProjectText(const QByteArray& bytes)
 {
-    bool ascii = true;
-    for (char c : bytes)
-        if (static_cast<unsigned char>(c) >= 0x80) { ascii = false; break; }
-    if (!ascii) {
-        QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-        QString text = utf8(bytes);
-        if (!utf8.hasError()) return text;
-    }
+    if (bytes.startsWith(kUtf8Mark)) return QString::fromUtf8(bytes.mid(kUtf8Mark.size()));
     return decodeCp1252(bytes);
 }
 
@@ -171,6 +168,15 @@ bool WriteProjectFile(Session& session, const QString& path, const QString& proj
     }
     if (!p.Separator.isEmpty() && (!p.PhotoPath.isEmpty() || !p.DrawingPath.isEmpty()))
         lines << QStringLiteral("Separator=") + p.Separator;
+    for (const QString& line : lines) {
+        // A line break in a value would start a line of its own when read.
+        if (!HasControlCharacter(line)) continue;
+        session.ui().message(MessageKind::Error,
+                             QStringLiteral("Project file %1: the value of %2 contains a control character")
+                                 .arg(NativePath(path), line.left(line.indexOf(QLatin1Char('=')))),
+                             Buttons::Ok, HelpTopic(84));
+        return false;
+    }
     if (writeTextAtomically(path, lines)) return true;
     session.ui().message(MessageKind::Error, QStringLiteral("Project file %1: I/O-Error").arg(NativePath(path)),
                          Buttons::Ok, HelpTopic(84));
@@ -223,9 +229,21 @@ std::map<QString, QString> parseProjectLines(const QString& text)
     return values;
 }
 
+// The tables are named after the project: a name that holds a path, or
+// that no file can carry, would put them elsewhere or nowhere. Dots are
+// fine ("v1..2"), but not a name of dots alone.
 bool legalProjectName(const QString& name)
 {
-    return !name.contains(QLatin1Char('/')) && !name.contains(QLatin1Char('\\')) && !name.contains(QStringLiteral(".."));
+    if (name == QStringLiteral(".") || name == QStringLiteral("..")) return false;
+    return name.isEmpty() || IsLegalFileName(name);
+}
+
+// A relative term-file path belongs to the project's folder, wherever the
+// program was started.
+QString termFileOfProject(const QString& stored, const QString& projectDirectory)
+{
+    if (stored.isEmpty() || QDir::isAbsolutePath(stored)) return stored;
+    return QDir::cleanPath(QDir(projectDirectory).absoluteFilePath(stored));
 }
 
 } // namespace
@@ -244,6 +262,12 @@ bool ReadProjectFile(Session& session, const QString& path, bool formatOnly)
         if (it == values.end()) return std::nullopt;
         return cut(it->second);
     };
+    // Paths are read whole: one cut short names another file, and the link
+    // would be lost at the next open.
+    auto wholePath = [&](const char* key) {
+        auto it = values.find(QString::fromLatin1(key));
+        return it == values.end() ? QString() : it->second;
+    };
     const auto project = value("PROJECT");
     const auto term = value("TERMFILE");
     const auto excavation = value("EXCAVATION");
@@ -261,13 +285,13 @@ bool ReadProjectFile(Session& session, const QString& path, bool formatOnly)
     state.ProjectFilePath = MakeAbsolute(path);
     state.ProjectDirectory = directoryOf(state.ProjectFilePath);
     state.ProjectName = *project;
-    state.TermFilePath = *term;
+    state.TermFilePath = termFileOfProject(wholePath("TERMFILE"), state.ProjectDirectory);
     state.CurrentExcavation = *excavation;
     state.SingleExcavation = single->toUpper() == QStringLiteral("TRUE");
     state.DiagramPresent = values.count(QStringLiteral("DIAGRAMPRESENT")) > 0;
-    state.PhotoPath = value("PHOTOPATH").value_or(QString());
+    state.PhotoPath = wholePath("PHOTOPATH");
     state.PhotoPrefix = value("PHOTOPREFIX").value_or(QString());
-    state.DrawingPath = value("DRAWINGPATH").value_or(QString());
+    state.DrawingPath = wholePath("DRAWINGPATH");
     state.DrawingPrefix = value("DRAWINGPREFIX").value_or(QString());
     state.Separator = value("SEPARATOR").value_or(QString());
     session.project() = state;

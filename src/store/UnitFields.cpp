@@ -144,11 +144,21 @@ void CreateUnitTable(const QString& directory, const QString& tableName)
                   IndexDef{QString(), {QStringLiteral("Excavation"), QStringLiteral("Unitname")}});
 }
 
+bool HasControlCharacter(QStringView text)
+{
+    for (QChar c : text)
+        if (c.unicode() < 32 || c.unicode() == 127) return true;
+    return false;
+}
+
 QString ExcavationNameProblem(const QString& name)
 {
     // Each failing test replaces the message of an earlier one.
     QString message;
     if (name.contains(QLatin1Char(':'))) message = QStringLiteral("The excavation name must not contain a colon.");
+    // Tabs and line breaks would break the project file, lists and exports.
+    if (HasControlCharacter(name))
+        message = QStringLiteral("The excavation name must not contain a control character.");
     if (name.isEmpty()) message = QStringLiteral("The excavation name must not be blank");
     const int size = kDefaults[uf::Excavation].size;
     if (name.size() > size)
@@ -176,6 +186,8 @@ QString CheckUnitName(const QString& name)
             break;
         }
     }
+    if (message.isEmpty() && HasControlCharacter(name))
+        message = QStringLiteral("The unit name must not contain a control character.");
     if (name.isEmpty()) message = QStringLiteral("The unit name must not be blank");
     const int size = kDefaults[uf::Unitname].size;
     if (name.size() > size)

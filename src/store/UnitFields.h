@@ -74,6 +74,8 @@ void CreateUnitTable(const QString& directory, const QString& tableName);
 
 // Shows its own error box (help topic 14); true when the name is valid.
 bool CheckExcavationName(UserInterface& ui, const QString& name);
+// Characters below 32 and DEL: none may stand in a name or a project file value.
+bool HasControlCharacter(QStringView text);
 // The message text for an invalid name, or "" when it is valid.
 QString ExcavationNameProblem(const QString& name);
 QString CheckUnitName(const QString& name);

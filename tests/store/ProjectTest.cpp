@@ -379,3 +379,83 @@ TEST_F(ProjectFixture, PackNeedsExclusivelyOpenedTables)
 }
 
 } // namespace
+
+namespace {
+
+// Every value goes through close and open unchanged, whichever code page
+// the file ends up in.
+TEST_F(ProjectFixture, ValuesSurviveTheProjectFileInEitherEncoding)
+{
+    struct Case {
+        QString project, excavation, photoPath;
+        bool utf8;   // the file needs UTF-8
+    };
+    const std::vector<Case> cases{
+        // Windows text whose bytes also happen to be valid UTF-8.
+        {QStringLiteral("\u00C3\u00A9"), QStringLiteral("Grabung \u00D6\u00B0"), QString(), false},
+        {QStringLiteral("Plain"), QStringLiteral("\u20AC Ost"), QStringLiteral("/fotos/\u00FC"), false},
+        // A value that code page cannot hold.
+        {QStringLiteral("Gora"), QStringLiteral("\u0413\u043E\u0440\u0430"), QStringLiteral("/\u65E5\u672C"), true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.project.toStdString());
+        createProject(c.project, c.excavation);
+        session.project().PhotoPath = c.photoPath;
+        CloseProject(session, true);
+        const QByteArray bytes = readAll(path(c.project + QStringLiteral(".bvp")));
+        EXPECT_EQ(bytes.startsWith("\xEF\xBB\xBF"), c.utf8);
+        ASSERT_TRUE(OpenProject(session, path(c.project + QStringLiteral(".bvp"))));
+        EXPECT_EQ(session.project().ProjectName, c.project);
+        EXPECT_EQ(session.project().CurrentExcavation, c.excavation);
+        EXPECT_EQ(session.project().PhotoPath, c.photoPath);
+        CloseProject(session, true);
+    }
+}
+
+TEST_F(ProjectFixture, ProjectNamesMayHoldDotsButNoPath)
+{
+    createProject(QStringLiteral("v1..2"));
+    CloseProject(session, true);
+    ASSERT_TRUE(OpenProject(session, path("v1..2.bvp")));
+    EXPECT_EQ(session.project().ProjectName, QStringLiteral("v1..2"));
+    CloseProject(session, true);
+
+    for (const char* name : {"..", "a/b", "a\\b", "a:b"}) {
+        writeAll(path("R.bvp"), projectFile(name));
+        ui.expectError(QStringLiteral("File %1 has no project file format").arg(path("R.bvp")), 84);
+        EXPECT_FALSE(ReadProjectFile(session, path("R.bvp"), false)) << name;
+    }
+}
+
+TEST_F(ProjectFixture, TermFilePathsAreReadWholeAndRelativeToTheProject)
+{
+    const QString sub = path(QStringLiteral("terms"));
+    ASSERT_TRUE(QDir().mkpath(sub));
+    writeAll(path("R.bvp"), projectFile("P").replace("TermFile=", "TermFile=terms/T.db"));
+    // Read from another current folder: the project's folder counts.
+    const QString before = QDir::currentPath();
+    QDir::setCurrent(QDir::rootPath());
+    const bool read = ReadProjectFile(session, path("R.bvp"), false);
+    QDir::setCurrent(before);
+    ASSERT_TRUE(read);
+    EXPECT_EQ(session.project().TermFilePath, path("terms/T.db"));
+
+    const QByteArray longPath = "/" + QByteArray(300, 'd') + "/T.db";
+    writeAll(path("R.bvp"), projectFile("P").replace("TermFile=", "TermFile=" + longPath));
+    ASSERT_TRUE(ReadProjectFile(session, path("R.bvp"), false));
+    EXPECT_EQ(session.project().TermFilePath, QString::fromLatin1(longPath));
+}
+
+TEST_F(ProjectFixture, AValueWithALineBreakIsNeverWritten)
+{
+    createProject();
+    const QByteArray before = readAll(path("P.bvp"));
+    session.project().DrawingPath = QStringLiteral("/x\r\nTabView=-");
+    ui.expectError(
+        QStringLiteral("Project file %1: the value of Drawingpath contains a control character").arg(path("P.bvp")),
+        84);
+    EXPECT_FALSE(WriteProjectFile(session, path("P.bvp"), QStringLiteral("P"), QStringLiteral("A"), false, false));
+    EXPECT_EQ(readAll(path("P.bvp")), before);
+}
+
+} // namespace

@@ -25,6 +25,10 @@ INSTANTIATE_TEST_SUITE_P(
                     NameCase{"a=b", "The unit name must not contain an equal sign."},
                     NameCase{"a,b", "The unit name must not contain a comma."},
                     NameCase{"a,b=c d", "The unit name must not contain a blank."},
+                    NameCase{"a\tb", "The unit name must not contain a control character."},
+                    NameCase{"a\x7f", "The unit name must not contain a control character."},
+                    NameCase{"a\r\n", "The unit name must not contain a control character."},
+                    NameCase{"a:\nb", "The unit name must not contain a colon."},
                     NameCase{"", "The unit name must not be blank"},
                     NameCase{"ABCDEFGHI", "The unit name must not exceed maximum length of 8"},
                     NameCase{"ABCD EFGH", "The unit name must not exceed maximum length of 8"}));
@@ -40,6 +44,8 @@ INSTANTIATE_TEST_SUITE_P(
     Cases, ExcavationNameRule,
     testing::Values(NameCase{"A=B, C", ""}, NameCase{"ABCDEFGHIJKL", ""},
                     NameCase{"A:B", "The excavation name must not contain a colon."},
+                    NameCase{"X\r\nTabView=-", "The excavation name must not contain a control character."},
+                    NameCase{"A\tB:C", "The excavation name must not contain a control character."},
                     NameCase{"", "The excavation name must not be blank"},
                     NameCase{"ABCDEFGHIJKLM", "The excavation name must not exceed maximum length of 12"},
                     NameCase{"ABCDEF:HIJKLM", "The excavation name must not exceed maximum length of 12"}));
