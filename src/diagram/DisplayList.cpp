@@ -145,12 +145,24 @@ DiagramDrawing BuildDiagram(LayoutSnapshot snapshot, const DrawState& state, con
     drawing.relations.reserve(layout.relations.size());
     const PathParams screen = ScreenPathParams(box);
     for (const RelRecord& relation : layout.relations) {
+        const QString record = QStringLiteral("Relationship layout record %1 %2 %3")
+                                   .arg(unitKeyText(relation.Excavation1, relation.Unitname1), relation.RelationCat,
+                                        unitKeyText(relation.Excavation2, relation.Unitname2));
         if (!g.fits(relation)) {
-            drawing.skipped << outsideText(QStringLiteral("Relationship layout record %1 %2 %3")
-                                               .arg(unitKeyText(relation.Excavation1, relation.Unitname1),
-                                                    relation.RelationCat,
-                                                    unitKeyText(relation.Excavation2, relation.Unitname2)),
-                                           parameters);
+            drawing.skipped << outsideText(record, parameters);
+            continue;
+        }
+        // A damaged table must not draw a line that says the opposite of the
+        // stratigraphy: "<" runs down from the later unit to the earlier one.
+        if (!relation.isEqual() && relation.RelationCat != category::Earlier) {
+            drawing.skipped << record + QStringLiteral(" has no category of a drawn line and is not drawn.");
+            continue;
+        }
+        if (!relation.isEqual() && relation.YLevel2 <= relation.YLevel1) {
+            drawing.skipped << record
+                                   + QStringLiteral(" runs upward from level %1 to level %2 and is not drawn.")
+                                         .arg(relation.YLevel2)
+                                         .arg(relation.YLevel1);
             continue;
         }
         RelItem item;

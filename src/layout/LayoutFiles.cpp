@@ -2,11 +2,13 @@
 #include "core/Regional.h"
 #include "core/TextCodec.h"
 #include "core/UserInterface.h"
+#include "store/Schema.h"
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
 #include <QtEndian>
+#include <algorithm>
 
 namespace belvanto {
 
@@ -147,17 +149,27 @@ std::optional<LayoutParameters> ParseLayoutParameters(QByteArrayView bytes)
 
     LayoutParameters p;
     if (left() < 3) return std::nullopt;
-    p.groups = get() == 1;
+    const qint32 groups = get();
+    if (groups != 0 && groups != 1) return std::nullopt;
+    p.groups = groups == 1;
     const qint32 k = get();
     const qint32 l = get();
     // Four arrays and the period count must fit in what is left; checked
     // before anything is allocated.
     if (k < 0 || l < 0 || 2 * qint64(k) + 2 * qint64(l) + 1 > left()) return std::nullopt;
     p.reset(k, l);
+    // Lanes and tracks are counts: a negative one would give the drawing a
+    // negative size.
+    auto getCount = [&](qint32& into) {
+        into = get();
+        return into >= 0;
+    };
     for (auto* a : {&p.LeftFrameLanes, &p.RightFrameLanes})
-        for (qint32 i = 1; i <= k; ++i) (*a)[std::size_t(i)] = get();
+        for (qint32 i = 1; i <= k; ++i)
+            if (!getCount((*a)[std::size_t(i)])) return std::nullopt;
     for (auto* a : {&p.FrameLanesBelow, &p.TrackCount})
-        for (qint32 i = 1; i <= l; ++i) (*a)[std::size_t(i)] = get();
+        for (qint32 i = 1; i <= l; ++i)
+            if (!getCount((*a)[std::size_t(i)])) return std::nullopt;
     const qint32 count = get();
     if (count < 0 || count > kMaxPeriods || 2 * qint64(count) > left()) return std::nullopt;
     for (qint32 i = 0; i < count; ++i) {
@@ -172,7 +184,11 @@ std::optional<LayoutParameters> ParseLayoutParameters(QByteArrayView bytes)
         }
         Period period;
         period.name = decodeCp1252(name);
-        period.position = get();
+        // Only the low 16 bits carry the start level. Periods run from the
+        // top of the diagram down, each on a level of it.
+        period.position = qint16(quint32(get()) & 0xFFFF);
+        if (period.position < 1 || period.position > l) return std::nullopt;
+        if (!p.periods.empty() && period.position < p.periods.back().position) return std::nullopt;
         p.periods.push_back(period);
     }
     if (left() != 0) return std::nullopt;
@@ -233,7 +249,9 @@ std::optional<LayoutParameters> ReadLayoutParameters(UserInterface& ui, const Re
     if (!parameters) return fail();
 
     // Parameters of another layout than the tables' would send the drawing
-    // past its arrays.
+    // past its arrays; lanes and tracks beyond what the tables hold would
+    // make it absurdly large.
+    QString tablePath = Table::pathOf(directory, projectName + kUnitLayoutSuffix);
     try {
         Table own;
         if (!unitLayout) {
@@ -241,13 +259,41 @@ std::optional<LayoutParameters> ReadLayoutParameters(UserInterface& ui, const Re
             own.open(directory, projectName + kUnitLayoutSuffix);
             unitLayout = &own;
         }
+        if (const auto problem = SchemaProblem(*unitLayout, UnitLayoutFields(), QStringLiteral("unit layout table"))) {
+            ui.error(*problem);
+            return std::nullopt;
+        }
+        qint64 lines = 0;
+        tablePath = Table::pathOf(directory, projectName + kRelLayoutSuffix);
+        if (Table::exists(directory, projectName + kRelLayoutSuffix)) {
+            Table relLayout;
+            relLayout.open(directory, projectName + kRelLayoutSuffix);
+            if (const auto problem =
+                    SchemaProblem(relLayout, RelLayoutFields(), QStringLiteral("relationship layout table"))) {
+                ui.error(*problem);
+                return std::nullopt;
+            }
+            lines = relLayout.count();
+        }
         if (highest(*unitLayout, QStringLiteral("XStop")) > parameters->columns
             || highest(*unitLayout, QStringLiteral("XStart")) > parameters->columns
             || highest(*unitLayout, QStringLiteral("YLevelStop")) > parameters->levels
             || highest(*unitLayout, QStringLiteral("YLevelStart")) > parameters->levels)
             return fail();
-    } catch (const EngineError&) {
-        return fail();
+        const qint32 nesting = highest(*unitLayout, QStringLiteral("NestCt"));
+        auto beyond = [](const std::vector<qint32>& counts, qint64 most) {
+            return std::any_of(counts.begin(), counts.end(), [most](qint32 v) { return v > most; });
+        };
+        if (beyond(parameters->LeftFrameLanes, nesting) || beyond(parameters->RightFrameLanes, nesting)
+            || beyond(parameters->FrameLanesBelow, nesting)
+            // A gap has at most a track per line and one for a period line;
+            // one more is let pass for layouts drawn up by hand.
+            || beyond(parameters->TrackCount, lines + qint64(parameters->periods.size()) + 1))
+            return fail();
+    } catch (const EngineError& e) {
+        ui.error(QStringLiteral("Error: Program is not able to open layout table\r\n") + QDir::toNativeSeparators(tablePath)
+                 + QStringLiteral("\r\n") + e.text());
+        return std::nullopt;
     }
 
     if (!quiet) {

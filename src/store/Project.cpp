@@ -3,6 +3,7 @@
 #include "core/TextCodec.h"
 #include "core/UserInterface.h"
 #include "store/Relations.h"
+#include "store/Schema.h"
 #include "store/Session.h"
 #include "store/Terms.h"
 #include "store/UnitFields.h"
@@ -10,9 +11,9 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
-#include <QStringDecoder>
 #include <map>
 #include <set>
+#include <tuple>
 
 namespace belvanto {
 
@@ -318,6 +319,17 @@ bool OpenProjectTables(Session& session)
     try {
         session.units().open(p.ProjectDirectory, p.ProjectName + kUnitSuffix, true);
         session.relations().open(p.ProjectDirectory, p.ProjectName + kRelSuffix, true);
+        for (const auto& [table, fields, kind] :
+             {std::tuple{&session.units(), UnitTableFields(), QStringLiteral("unit table")},
+              std::tuple{&session.relations(), RelationTableFields(), QStringLiteral("relationship table")}}) {
+            if (const auto problem = SchemaProblem(*table, fields, kind)) {
+                ui.message(MessageKind::Error, *problem + QStringLiteral("\r\nProject cannot be opened."),
+                           Buttons::Ok, HelpTopic(84));
+                closeProjectTables(session);
+                resetState(session);
+                return false;
+            }
+        }
         removeTemporaryTables(p.ProjectDirectory);
         CreateUnitTable(p.ProjectDirectory, kUnitEntry);
         CreateRelationTable(p.ProjectDirectory, kRelEntry);

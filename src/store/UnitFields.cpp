@@ -136,11 +136,16 @@ QStringList UnitClassList()
     return {kContext, kGroup, kWorkArea};
 }
 
-void CreateUnitTable(const QString& directory, const QString& tableName)
+std::vector<FieldDef> UnitTableFields()
 {
     // The names, types and sizes never change with a project's options.
     static const UnitFieldCatalogue defaults;
-    Table::create(directory, tableName, defaults.tableFields(),
+    return defaults.tableFields();
+}
+
+void CreateUnitTable(const QString& directory, const QString& tableName)
+{
+    Table::create(directory, tableName, UnitTableFields(),
                   IndexDef{QString(), {QStringLiteral("Excavation"), QStringLiteral("Unitname")}});
 }
 

@@ -70,6 +70,8 @@ private:
 
 QStringList UnitClassList();
 
+// The unit table's fields, whatever a project's display options.
+std::vector<FieldDef> UnitTableFields();
 void CreateUnitTable(const QString& directory, const QString& tableName);
 
 // Shows its own error box (help topic 14); true when the name is valid.

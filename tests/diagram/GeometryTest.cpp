@@ -351,6 +351,21 @@ TEST(DamagedLayouts, RecordsOutsideTheColumnsAndLevelsAreSkipped)
         QStringLiteral("Relationship layout record E:a = E:h lies outside the layout of 3 columns and 2 levels and is not drawn.")));
 }
 
+TEST(DamagedLayouts, LinesAgainstTheStratigraphyAreSkipped)
+{
+    RelRecord unknown = segment("a", "k", 2, 1, 4, 2);
+    unknown.RelationCat = QStringLiteral(">");
+    const auto d = draw(layout(parameters(3, 3, {1, 1}), {box("AAAAA1", 1, 1)},
+                               {segment("a", "b", 2, 1, 4, 2), segment("a", "up", 2, 3, 4, 2),
+                                segment("a", "flat", 2, 2, 4, 2), unknown}));
+    ASSERT_EQ(d.relations.size(), 1u);
+    EXPECT_EQ(d.relations[0].record->Unitname2, QStringLiteral("b"));
+    EXPECT_EQ(d.skipped, (QStringList{
+        QStringLiteral("Relationship layout record E:a < E:up runs upward from level 2 to level 3 and is not drawn."),
+        QStringLiteral("Relationship layout record E:a < E:flat runs upward from level 2 to level 2 and is not drawn."),
+        QStringLiteral("Relationship layout record E:a > E:k has no category of a drawn line and is not drawn.")}));
+}
+
 TEST(DamagedLayouts, PeriodsStartingOutsideTheLevelsAreLeftOut)
 {
     LayoutSnapshot s = threeByThree();

@@ -54,17 +54,14 @@ TEST(LayoutParameterFile, WithoutPeriodsItEndsWithZero)
     }
 }
 
-TEST(LayoutParameterFile, StartLevelKeepsAllThirtyTwoBits)
+TEST(LayoutParameterFile, StartLevelIsTheLowSixteenBits)
 {
-    LayoutParameters p;
-    p.reset(0, 0);
-    p.periods = {{QStringLiteral("A"), 0, 5, false}, {QStringLiteral("B"), 0, 40000, false}};
-    const QByteArray bytes = SerializeLayoutParameters(p);
-    // Below 32768 the bytes are those of a 16-bit level in the low half.
-    EXPECT_EQ(bytes.mid(4 * 6, 4), QByteArray("\x05\x00\x00\x00", 4));
-    const auto back = ParseLayoutParameters(bytes);
+    // K = 0, L = 5; one period whose start level integer carries more above
+    // its low 16 bits.
+    const auto back = ParseLayoutParameters(ints({0, 0, 5, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 'A', 0x00010003}));
     ASSERT_TRUE(back);
-    EXPECT_EQ(back->periods[1].position, 40000);
+    EXPECT_EQ(back->periods[0].position, 3);
+    EXPECT_EQ(SerializeLayoutParameters(*back).right(4), ints({3}));
 }
 
 TEST(LayoutParameterFile, RoundTrip)
@@ -93,6 +90,12 @@ TEST(LayoutParameterFile, DamagedBytesAreRefused)
          }()},
         {"character code beyond a byte", ints({0, 0, 0, 1, 1, 256, 1})},
         {"negative name length", ints({0, 0, 0, 1, -1, 1})},
+        {"groups flag neither 0 nor 1", ints({2, 0, 0, 0})},
+        {"negative frame lane", ints({0, 1, 0, -1, 0, 0})},
+        {"negative track count", ints({0, 0, 1, 0, -3, 0})},
+        {"start level 0", ints({0, 0, 1, 0, 0, 1, 1, 'A', 0})},
+        {"start level below the last level", ints({0, 0, 1, 0, 0, 1, 1, 'A', 2})},
+        {"start levels going up", ints({0, 0, 2, 0, 0, 0, 0, 2, 1, 'A', 2, 1, 'B', 1})},
     };
     for (const auto& [what, bytes] : damaged) EXPECT_FALSE(ParseLayoutParameters(bytes)) << what;
 }
@@ -119,7 +122,7 @@ protected:
     QString parameterPath() const { return LayoutParameterPath(dir.path(), project); }
 
     // One box at column k, level l.
-    void addBox(qint32 k, qint32 l)
+    void addBox(qint32 k, qint32 l, qint32 nesting = 0)
     {
         Table units;
         units.open(dir.path(), project + kUnitLayoutSuffix);
@@ -130,7 +133,22 @@ protected:
         units.set(ul::XStop, k);
         units.set(ul::YLevelStart, l);
         units.set(ul::YLevelStop, l);
+        units.set(ul::NestCt, nesting);
         units.post();
+    }
+
+    void addLines(int n)
+    {
+        Table lines;
+        lines.open(dir.path(), project + kRelLayoutSuffix);
+        for (int i = 0; i < n; ++i) {
+            lines.insert();
+            lines.set(rl::Excavation1, QStringLiteral("E"));
+            lines.set(rl::Unitname1, QString::number(i));
+            lines.set(rl::Excavation2, QStringLiteral("E"));
+            lines.set(rl::Unitname2, QStringLiteral("x"));
+            lines.post();
+        }
     }
 
     void write(const QByteArray& bytes)
@@ -176,7 +194,10 @@ TEST_F(LayoutFileTables, CreatingTheTablesRemovesTheOldParameterFile)
 TEST_F(LayoutFileTables, WrittenFileReadsBackAfterTheQuestion)
 {
     CreateLayoutTables(dir.path(), project);
-    addBox(2, 3);
+    // As deep as the sample's frame lanes, and as many lines as its tracks
+    // need beside the two period tracks.
+    addBox(2, 3, 2);
+    addLines(2);
     ASSERT_TRUE(WriteLayoutParameters(ui, dir.path(), project, sample()));
     QFile f(parameterPath());
     ASSERT_TRUE(f.open(QIODevice::ReadWrite));
@@ -222,6 +243,66 @@ TEST_F(LayoutFileTables, MissingDamagedOrMismatchedFileGivesTheOpenError)
         ui.expectError(openError());
         EXPECT_FALSE(ReadLayoutParameters(ui, regional, dir.path(), project, false)) << k << "," << l;
     }
+    ui.verifyDone();
+}
+
+TEST_F(LayoutFileTables, CountsBeyondTheTablesAreRefused)
+{
+    struct Case {
+        const char* what;
+        void (*damage)(LayoutParameters&);
+    };
+    const Case cases[]{
+        {"a track count no line could fill", [](LayoutParameters& p) { p.TrackCount[1] = 0x7fffffff; }},
+        {"more tracks than lines and period lines", [](LayoutParameters& p) { p.TrackCount[2] = 6; }},
+        {"a frame lane deeper than any frame", [](LayoutParameters& p) { p.LeftFrameLanes[1] = 3; }},
+        {"levels below deeper than any frame", [](LayoutParameters& p) { p.FrameLanesBelow[3] = 3; }},
+    };
+    CreateLayoutTables(dir.path(), project);
+    addBox(2, 3, 2);
+    addLines(2);
+    for (const Case& c : cases) {
+        LayoutParameters p = sample();
+        c.damage(p);
+        write(SerializeLayoutParameters(p));
+        ui.expectError(openError());
+        EXPECT_FALSE(ReadLayoutParameters(ui, regional, dir.path(), project, true)) << c.what;
+    }
+    write(SerializeLayoutParameters(sample()));
+    EXPECT_TRUE(ReadLayoutParameters(ui, regional, dir.path(), project, true));
+    ui.verifyDone();
+}
+
+TEST_F(LayoutFileTables, DamagedLayoutTablesAreNamed)
+{
+    CreateLayoutTables(dir.path(), project);
+    addBox(2, 3, 2);
+    write(SerializeLayoutParameters(sample()));
+    const QString lines = Table::pathOf(dir.path(), project + kRelLayoutSuffix);
+    // Another program dropped a column: every port would read as 0.
+    Table::remove(dir.path(), project + kRelLayoutSuffix);
+    auto fields = RelLayoutFields();
+    fields.erase(fields.begin() + rl::Port1);
+    Table::create(dir.path(), project + kRelLayoutSuffix, fields, RelLayoutPrimaryIndex());
+    ui.expectError(QStringLiteral("File %1 is not a relationship layout table: it has 13 fields, 14 expected.")
+                       .arg(QDir::toNativeSeparators(lines)));
+    EXPECT_FALSE(ReadLayoutParameters(ui, regional, dir.path(), project, true));
+
+    // A cut-off unit layout table: the table is at fault, not the parameter file.
+    const QString units = Table::pathOf(dir.path(), project + kUnitLayoutSuffix);
+    QFile file(units);
+    ASSERT_TRUE(file.resize(100));
+    QString engineText;
+    try {
+        Table t;
+        t.open(dir.path(), project + kUnitLayoutSuffix);
+    } catch (const EngineError& e) {
+        engineText = e.text();
+    }
+    ASSERT_FALSE(engineText.isEmpty());
+    ui.expectError(QStringLiteral("Error: Program is not able to open layout table\r\n") + QDir::toNativeSeparators(units)
+                   + QStringLiteral("\r\n") + engineText);
+    EXPECT_FALSE(ReadLayoutParameters(ui, regional, dir.path(), project, true));
     ui.verifyDone();
 }
 

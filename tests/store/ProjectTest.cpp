@@ -459,3 +459,44 @@ TEST_F(ProjectFixture, AValueWithALineBreakIsNeverWritten)
 }
 
 } // namespace
+
+namespace {
+
+// Fields are addressed by position: a table whose columns another program
+// dropped, moved or retyped must not open, or values land in other fields.
+TEST_F(ProjectFixture, ForeignOrDamagedTablesAreRefusedOnOpen)
+{
+    struct Case {
+        const char* what;
+        const char* table;
+        std::function<void(std::vector<FieldDef>&)> change;
+        const char* problem;
+    };
+    const std::vector<Case> cases{
+        {"dropped", "_unit", [](auto& f) { f.erase(f.begin() + uf::Colour); }, "is not a unit table: it has 42 fields, 43 expected."},
+        {"moved", "_unit", [](auto& f) { std::swap(f[uf::Period], f[uf::AvgYear]); },
+         "is not a unit table: field 28 is Period, AvgYear expected."},
+        {"retyped", "_rel", [](auto& f) { f[rel::RelationFull].type = FieldType::Integer; },
+         "is not a relationship table: field RelationFull is integer, text of 20 characters expected."},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const QString project = QString::fromLatin1(c.what);
+        createProject(project);
+        CloseProject(session, true);
+        const QString table = project + QString::fromLatin1(c.table);
+        auto fields = table.endsWith(QStringLiteral("_unit")) ? UnitTableFields() : RelationTableFields();
+        c.change(fields);
+        Table::remove(dir.path(), table);
+        Table::create(dir.path(), table, fields, IndexDef{QString(), {fields[0].name, fields[1].name}});
+        ui.expectError(QStringLiteral("File %1 %2\r\nProject cannot be opened.")
+                           .arg(QDir::toNativeSeparators(path(table + QStringLiteral(".db"))), QString::fromLatin1(c.problem)),
+                       84);
+        EXPECT_FALSE(OpenProject(session, path(project + QStringLiteral(".bvp"))));
+        EXPECT_FALSE(session.project().isOpen());
+        EXPECT_FALSE(session.units().isOpen());
+        ui.verifyDone();
+    }
+}
+
+} // namespace
