@@ -3,7 +3,7 @@
 # Idempotent: the package lists are refreshed only when something is missing.
 set -euo pipefail
 packages=(
-  cmake g++ ninja-build pkg-config ccache
+  cmake g++ clang ninja-build pkg-config ccache
   qt6-base-dev libgl-dev libsqlite3-dev libjpeg-dev libshp-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   sqlite3 fonts-dejavu-core xvfb xauth imagemagick librsvg2-bin libxml2-utils

@@ -192,7 +192,7 @@ std::array<qint32, kSeedCount> ShuffleSeeds(QTime time)
                                     2 * s4 - s1};
     std::array<qint32, kSeedCount> seeds{};
     for (int i = 0; i < kSeedCount; ++i) {
-        RandomGenerator g(quint32(raw[i]));
+        RandomGenerator g{quint32(raw[i])};
         g.nextInt(0);   // one step; only the new seed is wanted
         // The seed read as a signed number; the remainder keeps its sign.
         seeds[std::size_t(i)] = qint32(g.seed()) % kSeedLimit;
