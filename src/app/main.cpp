@@ -3,11 +3,11 @@
 #include "simulation/forms/TSimulationForm.h"
 #include "store/Session.h"
 #include "store/Settings.h"
+#include "ui/Help.h"
+#include "ui/QtUserInterface.h"
+#include "ui/SingleInstance.h"
+#include "ui/SystemRegional.h"
 #include "views/forms/TMainForm.h"
-#include "views/qt/Help.h"
-#include "views/qt/QtUserInterface.h"
-#include "views/qt/SingleInstance.h"
-#include "views/qt/SystemRegional.h"
 #include <QApplication>
 #include <QStandardPaths>
 

@@ -2,10 +2,10 @@
 #include "store/Settings.h"
 #include "store/forms/TFieldConfigForm.h"
 #include "store/forms/TNewProjectForm.h"
+#include "ui/QtUserInterface.h"
+#include "ui/TableListModel.h"
 #include "ui/UiSupport.h"
 #include "views/forms/TMainForm.h"
-#include "views/qt/QtUserInterface.h"
-#include "views/qt/TableListModel.h"
 #include <QAction>
 #include <QCoreApplication>
 #include <QGroupBox>

@@ -2,8 +2,8 @@
 #include "editing/forms/TChainForm.h"
 #include "editing/forms/TReassignForm.h"
 #include "editing/forms/TRelationshipForm.h"
+#include "editing/forms/TSelectRelationForm.h"
 #include "store/ProjectFixture.h"
-#include "store/forms/TSelectRelationForm.h"
 #include "ui/UiSupport.h"
 #include "views/forms/TMainForm.h"
 #include <QAction>

@@ -7,8 +7,8 @@
 #include "store/Relations.h"
 #include "store/Session.h"
 #include "store/UnitFields.h"
+#include "ui/TableListModel.h"
 #include "views/forms/TMainForm.h"
-#include "views/qt/TableListModel.h"
 #include <QItemSelectionModel>
 #include <QTableView>
 
