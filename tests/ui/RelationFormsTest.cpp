@@ -1,3 +1,4 @@
+#include "editing/forms/EditingCommands.h"
 #include "editing/forms/RelationCommands.h"
 #include "editing/forms/TChainForm.h"
 #include "editing/forms/TReassignForm.h"
@@ -285,7 +286,7 @@ TEST_F(RelationForms, MainWindowCommandsRunTheDialogsOnTheCurrentUnit)
     const QString project = session.project().ProjectFilePath;
     CloseProject(session, true);
     TMainForm window(session);
-    InstallRelationCommands(window, session);
+    RegisterEditingCommands(window.commands());
     ASSERT_TRUE(window.openProject(project));
     for (const char* name : {"RelationsAdd", "RelationsEdit", "RelationsChain", "RelationsRemove"})
         EXPECT_TRUE(window.command(QString::fromLatin1(name))->isEnabled()) << name;
