@@ -115,6 +115,37 @@ TEST_F(MainFormTest, CommandsOfLaterWindowsStayDisabledUntilInstalled)
     EXPECT_EQ(runs, 2);
 }
 
+TEST_F(MainFormTest, SelectionCommandsGetTheSelectedRowsOfTheirOwnList)
+{
+    open();
+    std::vector<qint64> units;
+    std::vector<qint64> relations;
+    QWidget* parent = nullptr;
+    form->commands().add(QStringLiteral("UnitsDelete"), ListSelection::Units,
+                         [&](Session&, QWidget* window, const std::vector<qint64>& rowids) {
+                             parent = window;
+                             units = rowids;
+                         });
+    form->commands().add(QStringLiteral("RelationsRemove"), ListSelection::Relations,
+                         [&](Session&, QWidget*, const std::vector<qint64>& rowids) { relations = rowids; });
+    auto select = [](QTableView* view, std::initializer_list<int> rows) {
+        view->clearSelection();
+        for (int row : rows)
+            view->selectionModel()->select(view->model()->index(row, 0),
+                                           QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    };
+    // Each list is reloaded after a command, so each selection is made just before.
+    select(form->unitList(), {0, 2});
+    select(form->relationList(), {3});
+    form->command(QStringLiteral("UnitsDelete"))->trigger();
+    EXPECT_EQ(units, (std::vector<qint64>{form->unitModel()->rowidAt(0), form->unitModel()->rowidAt(2)}));
+    EXPECT_EQ(parent, form.get());
+    select(form->unitList(), {1});
+    select(form->relationList(), {3});
+    form->command(QStringLiteral("RelationsRemove"))->trigger();
+    EXPECT_EQ(relations, std::vector<qint64>{form->relationModel()->rowidAt(3)});
+}
+
 TEST_F(MainFormTest, EveryShortcutBelongsToOneCommand)
 {
     std::set<QString> seen;
