@@ -9,7 +9,8 @@ namespace belvanto {
 
 namespace {
 
-// The menus in their order.
+// The menus in their order. A new command is a row here and an add() in the
+// subsystem that does it.
 const CommandSpec kCommands[] = {
     {"FileNew", "File", "&New project...", "Ctrl+N", "Create a new project", Need::Always, false},
     {"FileOpen", "File", "&Open project...", "Ctrl+O", "Open an existing project", Need::Always, false},
@@ -123,9 +124,7 @@ const char* const kToolBar[] = {"FileNew",     "FileOpen",      "FileClose",    
                                 "UnitsEdit",   "UnitsDelete",   "",              "RelationsAdd", "RelationsChain",
                                 "RelationsRemove", "",          "DiagramLayout", "DiagramDisplay"};
 
-} // namespace
-
-bool NeedHolds(Need need, const ProjectState& project, bool unitListShown)
+bool needHolds(Need need, const ProjectState& project, bool unitListShown)
 {
     const bool open = project.isOpen();
     switch (need) {
@@ -139,6 +138,8 @@ bool NeedHolds(Need need, const ProjectState& project, bool unitListShown)
     }
     return false;
 }
+
+} // namespace
 
 struct CommandRegistry::Command {
     const CommandSpec* spec = nullptr;
@@ -245,7 +246,7 @@ QAction* CommandRegistry::addEntry(QMenu* menu, const QString& caption, const QS
 
 bool CommandRegistry::available(const Command& c) const
 {
-    return NeedHolds(c.spec->need, session_->project(), !host_.unitListShown || host_.unitListShown());
+    return needHolds(c.spec->need, session_->project(), !host_.unitListShown || host_.unitListShown());
 }
 
 void CommandRegistry::updateEnabled()

@@ -14,14 +14,13 @@
 //     }
 //
 // A row nobody registered stays disabled, so a menu shows commands whose
-// windows come later. A new command is one row here and one add() in its
-// subsystem.
+// windows come later. A new command is one row of that table and one add()
+// in its subsystem.
 //
 // The hosting window installs the registry once: every row becomes a QAction
 // of that window, which it places in its menus and tool bar. Triggering one
 // runs the registered function through the host's runner, and only while the
 // row's condition holds.
-#include <QList>
 #include <QString>
 #include <functional>
 #include <map>
@@ -36,14 +35,10 @@ class QWidget;
 namespace belvanto {
 
 class Session;
-struct ProjectState;
 
-// When a command may run, besides being registered.
+// When a command may run, besides being registered. UnitView: a project is
+// open and the unit list shows (the group hierarchy may take its place).
 enum class Need { Always, NoProject, Project, TermFile, Diagram, MultiExcavation, UnitView };
-
-// unitListShown: false while another view (the group hierarchy) replaces the
-// unit list; UnitView commands work on the list.
-bool NeedHolds(Need need, const ProjectState& project, bool unitListShown);
 
 struct CommandSpec {
     const char* name;

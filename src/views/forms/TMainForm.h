@@ -1,6 +1,6 @@
 #pragma once
 // The main window: menus, tool bar, the unit list and the relationship list,
-// the status line, and the commands that belong to the window itself.
+// and the status line.
 //
 // The window hosts the commands of its CommandRegistry (ui/CommandRegistry.h):
 // it builds its menus and tool bar from the registry's rows, registers the
