@@ -1,13 +1,13 @@
-#include "editing/forms/RelationCommands.h"
-#include "editing/forms/TConsecutiveForm.h"
-#include "simulation/forms/TSimulationForm.h"
+#include "editing/forms/EditingCommands.h"
+#include "simulation/forms/SimulationCommands.h"
 #include "store/Session.h"
 #include "store/Settings.h"
+#include "store/forms/StoreCommands.h"
+#include "ui/Help.h"
+#include "ui/QtUserInterface.h"
+#include "ui/SingleInstance.h"
+#include "ui/SystemRegional.h"
 #include "views/forms/TMainForm.h"
-#include "views/qt/Help.h"
-#include "views/qt/QtUserInterface.h"
-#include "views/qt/SingleInstance.h"
-#include "views/qt/SystemRegional.h"
 #include <QApplication>
 #include <QStandardPaths>
 
@@ -31,11 +31,11 @@ int main(int argc, char* argv[])
 
     TMainForm window(session);
     help.setMainWindow(&window);
-    // The commands other windows provide; each Install... makes its menu
-    // items and tool buttons work.
-    InstallRelationCommands(window, session);
-    window.installCommand(QStringLiteral("FileSimulate"), [&] { SimulateProject(session, &window); });
-    window.installCommand(QStringLiteral("UnitsConsecutive"), [&] { ConsecutiveNumbers(session, &window); });
+    // The window hosts the commands; each subsystem's Register... makes its
+    // menu items and tool buttons work.
+    RegisterStoreCommands(window.commands());
+    RegisterEditingCommands(window.commands());
+    RegisterSimulationCommands(window.commands());
     const QString settingsPath = SettingsFilePath(QApplication::applicationDirPath(),
                                                   QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation));
     if (const auto settings = ReadSettings(settingsPath)) window.applySettings(*settings);

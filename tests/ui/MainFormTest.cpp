@@ -1,11 +1,12 @@
 #include "store/ProjectFixture.h"
 #include "store/Settings.h"
+#include "store/forms/StoreCommands.h"
 #include "store/forms/TFieldConfigForm.h"
 #include "store/forms/TNewProjectForm.h"
+#include "ui/QtUserInterface.h"
+#include "ui/TableListModel.h"
 #include "ui/UiSupport.h"
 #include "views/forms/TMainForm.h"
-#include "views/qt/QtUserInterface.h"
-#include "views/qt/TableListModel.h"
 #include <QAction>
 #include <QCoreApplication>
 #include <QGroupBox>
@@ -34,6 +35,7 @@ protected:
         projectFile = session.project().ProjectFilePath;
         CloseProject(session, true);
         form = std::make_unique<TMainForm>(session);
+        RegisterStoreCommands(form->commands());
     }
     void TearDown() override
     {
@@ -65,10 +67,10 @@ TEST_F(MainFormTest, CaptionFollowsTheProject)
 TEST_F(MainFormTest, ImportOnlyWithoutProjectExportOnlyWithOne)
 {
     // Both belong to a later window; installed, the rules decide.
-    form->installCommand(QStringLiteral("FileImport"), [] {});
-    form->installCommand(QStringLiteral("FileExport"), [] {});
-    form->installCommand(QStringLiteral("FileHtmlReport"), [] {});
-    form->installCommand(QStringLiteral("FilePrint"), [] {});
+    form->commands().add(QStringLiteral("FileImport"), [](Session&, QWidget*) {});
+    form->commands().add(QStringLiteral("FileExport"), [](Session&, QWidget*) {});
+    form->commands().add(QStringLiteral("FileHtmlReport"), [](Session&, QWidget*) {});
+    form->commands().add(QStringLiteral("FilePrint"), [](Session&, QWidget*) {});
     EXPECT_TRUE(enabled("FileImport"));
     for (const char* name : {"FileNew", "FileOpen", "FilePrinterSetup", "FileExit", "HelpTopics", "HelpFind",
                              "HelpUsing", "HelpAbout"})
@@ -97,9 +99,9 @@ TEST_F(MainFormTest, CommandsOfLaterWindowsStayDisabledUntilInstalled)
         EXPECT_FALSE(enabled(name)) << name;
     // Conditions hold beyond being built: no layout, no term file yet.
     int runs = 0;
-    form->installCommand(QStringLiteral("UnitsEdit"), [&] { ++runs; });
-    form->installCommand(QStringLiteral("DiagramDisplay"), [&] { ++runs; });
-    form->installCommand(QStringLiteral("TermsShowList"), [&] { ++runs; });
+    form->commands().add(QStringLiteral("UnitsEdit"), [&](Session&, QWidget*) { ++runs; });
+    form->commands().add(QStringLiteral("DiagramDisplay"), [&](Session&, QWidget*) { ++runs; });
+    form->commands().add(QStringLiteral("TermsShowList"), [&](Session&, QWidget*) { ++runs; });
     EXPECT_TRUE(enabled("UnitsEdit"));
     EXPECT_FALSE(enabled("DiagramDisplay"));
     EXPECT_FALSE(enabled("TermsShowList"));
@@ -111,6 +113,37 @@ TEST_F(MainFormTest, CommandsOfLaterWindowsStayDisabledUntilInstalled)
     entry->trigger();
     form->command(QStringLiteral("UnitsEdit"))->trigger();
     EXPECT_EQ(runs, 2);
+}
+
+TEST_F(MainFormTest, SelectionCommandsGetTheSelectedRowsOfTheirOwnList)
+{
+    open();
+    std::vector<qint64> units;
+    std::vector<qint64> relations;
+    QWidget* parent = nullptr;
+    form->commands().add(QStringLiteral("UnitsDelete"), ListSelection::Units,
+                         [&](Session&, QWidget* window, const std::vector<qint64>& rowids) {
+                             parent = window;
+                             units = rowids;
+                         });
+    form->commands().add(QStringLiteral("RelationsRemove"), ListSelection::Relations,
+                         [&](Session&, QWidget*, const std::vector<qint64>& rowids) { relations = rowids; });
+    auto select = [](QTableView* view, std::initializer_list<int> rows) {
+        view->clearSelection();
+        for (int row : rows)
+            view->selectionModel()->select(view->model()->index(row, 0),
+                                           QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    };
+    // Each list is reloaded after a command, so each selection is made just before.
+    select(form->unitList(), {0, 2});
+    select(form->relationList(), {3});
+    form->command(QStringLiteral("UnitsDelete"))->trigger();
+    EXPECT_EQ(units, (std::vector<qint64>{form->unitModel()->rowidAt(0), form->unitModel()->rowidAt(2)}));
+    EXPECT_EQ(parent, form.get());
+    select(form->unitList(), {1});
+    select(form->relationList(), {3});
+    form->command(QStringLiteral("RelationsRemove"))->trigger();
+    EXPECT_EQ(relations, std::vector<qint64>{form->relationModel()->rowidAt(3)});
 }
 
 TEST_F(MainFormTest, EveryShortcutBelongsToOneCommand)
@@ -161,7 +194,7 @@ TEST_F(MainFormTest, SingleExcavationHidesTheExcavationColumns)
     EXPECT_TRUE(form->relationList()->isColumnHidden(0));
     EXPECT_TRUE(form->relationList()->isColumnHidden(2));
     EXPECT_FALSE(form->relationList()->isColumnHidden(1));
-    EXPECT_FALSE(enabled("ConfigureExcavation") && form->commandBuilt(QStringLiteral("ConfigureExcavation")));
+    EXPECT_FALSE(enabled("ConfigureExcavation") && form->commands().registered(QStringLiteral("ConfigureExcavation")));
 }
 
 TEST_F(MainFormTest, TreeViewTakesTheListsPlace)

@@ -1,14 +1,14 @@
+#include "ui/Help.h"
+#include "ui/HelpTopics.h"
+#include "ui/QtUserInterface.h"
+#include "ui/THelpForm.h"
 #include "ui/UiSupport.h"
-#include "views/HelpTopics.h"
-#include "views/qt/Help.h"
-#include "views/qt/QtUserInterface.h"
 #include <QDir>
 #include <QFileInfo>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTextBrowser>
-#include "views/forms/THelpForm.h"
 #include <gtest/gtest.h>
 
 using namespace belvanto;
@@ -66,7 +66,7 @@ TEST(QtUserInterface, ListDialogOkAndCancel)
 
 TEST(BrowserHelp, EveryTopicInUseHasItsPage)
 {
-    const QString dir = DefaultHelpDirectory();
+    const QString dir = QStringLiteral(BELVANTO_HELP_DIR);
     ASSERT_TRUE(QFileInfo::exists(QDir(dir).filePath(QStringLiteral("Contents.html")))) << qPrintable(dir);
     const HelpTopic topics[] = {HelpTopic("Configure_Fields"), HelpTopic("New_project"), HelpTopic("Projects__add"),
                                 HelpTopic("Report_window"), HelpTopic(kHelpFind), HelpTopic(kHelpUsing), HelpTopic(14),

@@ -1,9 +1,10 @@
+#include "editing/forms/EditingCommands.h"
 #include "editing/forms/RelationCommands.h"
 #include "editing/forms/TChainForm.h"
 #include "editing/forms/TReassignForm.h"
 #include "editing/forms/TRelationshipForm.h"
+#include "editing/forms/TSelectRelationForm.h"
 #include "store/ProjectFixture.h"
-#include "store/forms/TSelectRelationForm.h"
 #include "ui/UiSupport.h"
 #include "views/forms/TMainForm.h"
 #include <QAction>
@@ -285,7 +286,7 @@ TEST_F(RelationForms, MainWindowCommandsRunTheDialogsOnTheCurrentUnit)
     const QString project = session.project().ProjectFilePath;
     CloseProject(session, true);
     TMainForm window(session);
-    InstallRelationCommands(window, session);
+    RegisterEditingCommands(window.commands());
     ASSERT_TRUE(window.openProject(project));
     for (const char* name : {"RelationsAdd", "RelationsEdit", "RelationsChain", "RelationsRemove"})
         EXPECT_TRUE(window.command(QString::fromLatin1(name))->isEnabled()) << name;

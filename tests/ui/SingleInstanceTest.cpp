@@ -1,4 +1,4 @@
-#include "views/qt/SingleInstance.h"
+#include "ui/SingleInstance.h"
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>

@@ -1,5 +1,5 @@
 #pragma once
-#include "views/qt/Help.h"
+#include "ui/Help.h"
 #include <QApplication>
 #include <QStringList>
 #include <QTimer>

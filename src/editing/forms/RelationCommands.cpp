@@ -7,10 +7,6 @@
 #include "store/Relations.h"
 #include "store/Session.h"
 #include "store/UnitFields.h"
-#include "views/forms/TMainForm.h"
-#include "views/qt/TableListModel.h"
-#include <QItemSelectionModel>
-#include <QTableView>
 
 namespace belvanto {
 
@@ -74,25 +70,6 @@ std::optional<UnitKey> CurrentUnit(const Table& unitTable)
 {
     if (!unitTable.isOpen() || unitTable.count() == 0 || !unitTable.hasRecord()) return std::nullopt;
     return UnitKey{unitTable.str(uf::Excavation), unitTable.str(uf::Unitname)};
-}
-
-void InstallRelationCommands(TMainForm& window, Session& session, std::function<RelationListHooks()> groupTree)
-{
-    auto hooks = [groupTree] { return groupTree ? groupTree() : RelationListHooks{}; };
-    window.installCommand(QStringLiteral("RelationsAdd"), [&window, &session, hooks] {
-        AddRelationshipCommand(session, &window, CurrentUnit(session.units()), hooks());
-    });
-    window.installCommand(QStringLiteral("RelationsEdit"),
-                          [&window, &session] { EditRelationshipCommand(session, &window); });
-    window.installCommand(QStringLiteral("RelationsChain"), [&window, &session] { ChainCommand(session, &window); });
-    window.installCommand(QStringLiteral("RelationsRemove"), [&window, &session, hooks] {
-        // A snapshot of the selection by key: deleting rows must not shift
-        // what the user selected.
-        std::vector<qint64> rowids;
-        for (const QModelIndex& index : window.relationList()->selectionModel()->selectedRows())
-            rowids.push_back(window.relationModel()->rowidAt(index.row()));
-        RemoveRelationshipsCommand(session, &window, RelationRowKeys(session.relations(), rowids), hooks());
-    });
 }
 
 } // namespace belvanto

@@ -3,7 +3,6 @@
 // session and the window that owns the dialogs.
 #include "editing/RemoveRelationships.h"
 #include "store/UnitKey.h"
-#include <functional>
 #include <optional>
 #include <vector>
 
@@ -13,7 +12,6 @@ namespace belvanto {
 
 class Session;
 class Table;
-class TMainForm;
 
 // Relations | Add. firstUnit: the unit list's current unit, or the selected
 // node of the group hierarchy when that view shows. hooks: the group tree.
@@ -33,11 +31,5 @@ bool RemoveRelationshipsCommand(Session& session, QWidget* parent, const std::ve
 std::vector<RelationRowKey> RelationRowKeys(const Table& relTable, const std::vector<qint64>& rowids);
 // The unit table's current unit, none on an empty view.
 std::optional<UnitKey> CurrentUnit(const Table& unitTable);
-
-// Makes the main window's RelationsAdd, RelationsEdit, RelationsChain and
-// RelationsRemove commands work. groupTree, when given, tells whether the
-// group hierarchy shows and rebuilds it.
-void InstallRelationCommands(TMainForm& window, Session& session,
-                             std::function<RelationListHooks()> groupTree = {});
 
 } // namespace belvanto

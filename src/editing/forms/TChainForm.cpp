@@ -6,7 +6,7 @@
 #include "store/Session.h"
 #include "store/Terms.h"
 #include "store/UnitFields.h"
-#include "views/qt/DialogButtons.h"
+#include "ui/DialogButtons.h"
 #include <QDialogButtonBox>
 #include <QHBoxLayout>
 #include <QHeaderView>

@@ -3,7 +3,7 @@
 #include "editing/forms/RelationWidgets.h"
 #include "store/Session.h"
 #include "store/UnitFields.h"
-#include "views/qt/DialogButtons.h"
+#include "ui/DialogButtons.h"
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>

@@ -2,7 +2,7 @@
 #include "core/UserInterface.h"
 #include "editing/RemoveRelationships.h"
 #include "store/Session.h"
-#include "views/qt/DialogButtons.h"
+#include "ui/DialogButtons.h"
 #include <QDialogButtonBox>
 #include <QGridLayout>
 #include <QLabel>

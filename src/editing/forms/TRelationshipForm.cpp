@@ -3,11 +3,11 @@
 #include "editing/AddRelationship.h"
 #include "editing/RelationEntry.h"
 #include "editing/forms/RelationWidgets.h"
+#include "editing/forms/TSelectRelationForm.h"
 #include "store/Relations.h"
 #include "store/Session.h"
 #include "store/UnitFields.h"
-#include "store/forms/TSelectRelationForm.h"
-#include "views/qt/Help.h"
+#include "ui/Help.h"
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QKeyEvent>

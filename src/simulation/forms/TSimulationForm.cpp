@@ -3,7 +3,7 @@
 #include "store/Project.h"
 #include "store/Session.h"
 #include "store/UnitFields.h"
-#include "views/qt/DialogButtons.h"
+#include "ui/DialogButtons.h"
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QGridLayout>

@@ -1,7 +1,7 @@
 #include "store/forms/TFieldConfigForm.h"
 #include "core/UserInterface.h"
 #include "store/UnitFields.h"
-#include "views/qt/DialogButtons.h"
+#include "ui/DialogButtons.h"
 #include <QDialogButtonBox>
 #include <QGroupBox>
 #include <QHeaderView>

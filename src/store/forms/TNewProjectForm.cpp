@@ -2,7 +2,7 @@
 #include "store/Session.h"
 #include "store/UnitFields.h"
 #include "store/forms/TFieldConfigForm.h"
-#include "views/qt/DialogButtons.h"
+#include "ui/DialogButtons.h"
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QGridLayout>

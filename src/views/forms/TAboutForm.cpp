@@ -1,7 +1,7 @@
 #include "views/forms/TAboutForm.h"
+#include "ui/Help.h"
+#include "ui/Icons.h"
 #include "views/MainCommands.h"
-#include "views/qt/Help.h"
-#include "views/qt/Icons.h"
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QFile>

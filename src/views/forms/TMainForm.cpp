@@ -4,16 +4,14 @@
 #include "store/Relations.h"
 #include "store/Session.h"
 #include "store/UnitFields.h"
-#include "store/forms/TFieldConfigForm.h"
-#include "store/forms/TNewProjectForm.h"
-#include "views/HelpTopics.h"
+#include "ui/Help.h"
+#include "ui/HelpTopics.h"
+#include "ui/Icons.h"
+#include "ui/Printer.h"
+#include "ui/QtUserInterface.h"
+#include "ui/TableListModel.h"
 #include "views/MainCommands.h"
 #include "views/forms/TAboutForm.h"
-#include "views/qt/Help.h"
-#include "views/qt/Icons.h"
-#include "views/qt/Printer.h"
-#include "views/qt/QtUserInterface.h"
-#include "views/qt/TableListModel.h"
 #include <QAction>
 #include <QActionGroup>
 #include <QApplication>
@@ -35,159 +33,11 @@ namespace belvanto {
 
 namespace {
 
-// When a command may run, besides being built.
-enum class Need { Always, NoProject, Project, TermFile, Diagram, MultiExcavation, UnitView };
-
-struct CommandSpec {
-    const char* name;
-    const char* menu;        // "File", "Units", ..., "Terms" for the submenu
-    const char* caption;
-    const char* shortcut;    // "" for none
-    const char* hint;
-    Need need;
-    bool built;              // works in this window already
-    bool separatorBefore;
-};
-
-// The menus in their order. Commands that other windows provide are listed
-// with built = false until installCommand() is called for them.
-const CommandSpec kCommands[] = {
-    {"FileNew", "File", "&New project...", "Ctrl+N", "Create a new project", Need::Always, true, false},
-    {"FileOpen", "File", "&Open project...", "Ctrl+O", "Open an existing project", Need::Always, true, false},
-    {"FileRefresh", "File", "&Refresh", "", "Reload project when selecting a unit or relationship does not work any more",
-     Need::Project, true, true},
-    {"FileAddProject", "File", "A&dd project...", "", "Add the units and relationships of another project to this one",
-     Need::UnitView, true, false},
-    {"FileSimulate", "File", "&Simulate...", "", "Create a project of simulated test data", Need::Always, false, true},
-    {"FileImport", "File", "&Import...", "Ctrl+I", "Import units and relationships into a new project", Need::NoProject,
-     false, false},
-    {"FileExport", "File", "&Export...", "", "Export the units and relationships of the project", Need::Project, false,
-     false},
-    {"FileSaveCopy", "File", "Save project copy &as...", "", "Save a copy of the project under another name",
-     Need::Project, true, true},
-    {"FileSaveTermCopy", "File", "Save &term file copy as...", "", "Save a copy of the linked term file",
-     Need::TermFile, false, false},
-    {"FilePack", "File", "Pack tables", "", "Remove deleted records from the unit and relationship tables for good",
-     Need::Project, true, false},
-    {"FileDelete", "File", "De&lete project", "", "Delete the project and all its data files", Need::Project, true,
-     false},
-    {"FileClose", "File", "&Close project", "", "Close the project", Need::Project, true, false},
-    {"FileHtmlReport", "File", "HTML report", "", "Write the units of the project as an HTML report", Need::Project,
-     false, true},
-    {"FilePrint", "File", "&Print...", "Ctrl+P", "Print reports of the project", Need::Project, false, false},
-    {"FilePrinterSetup", "File", "Printer Set&up...", "", "Choose and set up the printer", Need::Always, true, false},
-    {"FileExit", "File", "E&xit", "", "Close the project and end Belvanto", Need::Always, true, true},
-
-    {"UnitsNew", "Units", "&New...", "F2", "Enter a new unit", Need::Project, false, false},
-    {"UnitsEdit", "Units", "&Edit...", "F3", "Change the data of the current unit", Need::Project, false, false},
-    {"UnitsDelete", "Units", "&Delete", "", "Delete the selected units and their relationships", Need::Project, false,
-     false},
-    {"UnitsCopy", "Units", "C&opy...", "", "Enter a new unit as a copy of the current unit", Need::Project, false,
-     false},
-    {"UnitsBlankField", "Units", "Bl&ank field...", "", "Clear one field in all listed units", Need::Project, false,
-     true},
-    {"UnitsSetDefault", "Units", "Set default...", "", "Set one field of all listed units to a value", Need::Project,
-     false, false},
-    {"UnitsSearchReplace", "Units", "Search/Replace...", "", "Replace a text in one field of all listed units",
-     Need::Project, false, false},
-    {"UnitsSplit", "Units", "&Split...", "", "Split the current unit into two units", Need::Project, false, true},
-    {"UnitsMerge", "Units", "&Merge", "", "Merge the selected units into one", Need::UnitView, false, false},
-    {"UnitsCombine", "Units", "Com&bine...", "", "Combine the selected units into a group", Need::UnitView, false,
-     false},
-    {"UnitsConsecutive", "Units", "&Consecutive numbers...", "", "Enter units with consecutive numbers",
-     Need::Project, false, false},
-    {"UnitsFind", "Units", "&Find unit...", "Ctrl+F", "Find a unit by its name", Need::Project, true, true},
-    {"UnitsSort", "Units", "So&rt...", "", "Sort the unit list by a field", Need::Project, false, false},
-    {"UnitsThematic", "Units", "&Thematic style...", "", "Colour the diagram boxes by the values of a field",
-     Need::Project, false, false},
-    {"UnitsEstimate", "Units", "Estimate center &year...", "", "Estimate center years of contexts from the stratigraphy",
-     Need::Project, false, false},
-    {"UnitsCount", "Units", "Co&unt", "", "Count the units of the project", Need::Project, true, true},
-
-    {"RelationsAdd", "Relations", "&Add...", "F5", "Add a relationship", Need::Project, false, false},
-    {"RelationsChain", "Relations", "&Chain...", "F6", "Add a chain of earlier/later relationships", Need::Project,
-     false, false},
-    {"RelationsRemove", "Relations", "&Remove", "", "Remove the selected relationships", Need::Project, false, false},
-    {"RelationsEdit", "Relations", "&Edit...", "", "Change the comment of the current relationship", Need::Project,
-     false, false},
-    {"RelationsTestPair", "Relations", "&Test context pair", "", "Test how two contexts are related", Need::UnitView,
-     false, true},
-
-    // F2 belongs to "&New..." of the Units menu: two actions with one
-    // shortcut would both be dead.
-    {"DiagramNavigate", "Diagram", "&Navigate", "", "Walk through the stratigraphic network", Need::Project, false,
-     false},
-    {"DiagramLayout", "Diagram", "&Layout and check...", "", "Check the project and lay out the Harris diagram",
-     Need::Project, false, false},
-    {"DiagramDisplay", "Diagram", "&Display Harris diagram", "", "Show the Harris diagram of the last layout",
-     Need::Diagram, false, false},
-
-    {"FilterNone", "Filter", "&None", "", "Show all units and relationships", Need::Project, false, false},
-    {"FilterExcavation", "Filter", "&Excavation...", "", "Show the units of one excavation", Need::MultiExcavation,
-     false, true},
-    {"FilterUnitClass", "Filter", "Unit &class...", "", "Show the units of one class", Need::Project, false, false},
-    {"FilterField", "Filter", "Other unit &field...", "", "Show the units with a value of a field", Need::Project,
-     false, false},
-    {"FilterUnrelated", "Filter", "&Unrelated...", "", "Show the units without relationships", Need::Project, false,
-     false},
-    {"FilterTop", "Filter", "T&op contexts", "", "Show the contexts with no later context", Need::Project, false,
-     true},
-    {"FilterBottom", "Filter", "&Bottom contexts", "", "Show the contexts with no earlier context", Need::Project,
-     false, false},
-    {"FilterWithoutGroup", "Filter", "Contexts &without group", "", "Show the contexts that are part of no group",
-     Need::Project, false, false},
-    {"FilterPartOf", "Filter", "&Part of current unit", "", "Show the units that are part of the current unit",
-     Need::Project, false, true},
-    {"FilterLater", "Filter", "Show &later contexts", "", "Show the contexts later than the current unit",
-     Need::Project, false, false},
-    {"FilterEarlier", "Filter", "Show e&arlier contexts", "", "Show the contexts earlier than the current unit",
-     Need::Project, false, false},
-    {"FilterRelationsOfSelected", "Filter", "&Relations of selected unit(s)", "",
-     "Show the relationships of the selected units", Need::Project, false, true},
-
-    {"TermsCreateLoad", "Terms", "&Create or load term file...", "", "Link a term file to the project",
-     Need::Project, false, false},
-    {"TermsShowList", "Terms", "&Show term list...", "", "Show and edit the terms of the term file", Need::TermFile,
-     false, false},
-    {"TermsRemoveLink", "Terms", "&Remove link to term file", "", "Use the project without a term file",
-     Need::TermFile, false, false},
-    {"ConfigureExcavation", "Configure", "Change &excavation...", "", "Move the selected units to another excavation",
-     Need::MultiExcavation, false, false},
-    {"ConfigureFields", "Configure", "Configure &fields...", "", "Choose the fields shown in the list and in the form",
-     Need::Project, true, false},
-    {"ConfigureImages", "Configure", "Configure &link to images...", "",
-     "Set the folders and name prefixes of photos and drawings", Need::Project, false, false},
-    {"ConfigureShowHierarchy", "Configure", "Show group hierarchy", "", "Show the groups and their members as a tree", Need::Project, false,
-     true},
-    {"ConfigureShowUnitList", "Configure", "Show unit list", "", "Show the list of units", Need::Project, true,
-     false},
-
-    {"HelpTopics", "Help", "&Help topics", "F1", "Show the contents of the help", Need::Always, true, false},
-    {"HelpFind", "Help", "&Find help", "", "Show the index of the help", Need::Always, true, false},
-    {"HelpUsing", "Help", "&Using help", "", "How to use the help window", Need::Always, true, false},
-    {"HelpAbout", "Help", "&About...", "", "Program version and memory", Need::Always, true, true},
-};
-
-// Tool bar, left to right; "" is a gap.
-const char* const kToolBar[] = {"FileNew",     "FileOpen",      "FileClose",     "FilePrint",    "",
-                                "UnitsFind",   "TermsShowList", "DiagramNavigate", "",           "UnitsNew",
-                                "UnitsEdit",   "UnitsDelete",   "",              "RelationsAdd", "RelationsChain",
-                                "RelationsRemove", "",          "DiagramLayout", "DiagramDisplay"};
-
 // Visible order of the relationship list: first unit, category, second unit.
 const char* const kRelationTitles[] = {"Excavation", "Unit name", "Excavation", "Unit name",
                                        "Rel.",       "Comment",   "Status"};
 
 } // namespace
-
-struct TMainForm::Command {
-    QString name;
-    Need need = Need::Always;
-    bool built = false;
-    std::function<void()> run;
-    QAction* action = nullptr;
-    QList<QAction*> entries;   // context-menu entries of the same command
-};
 
 TMainForm::TMainForm(Session& session, QWidget* parent) : QMainWindow(parent), session_(session)
 {
@@ -226,90 +76,43 @@ TMainForm::~TMainForm()
 
 void TMainForm::buildCommands()
 {
-    for (const CommandSpec& entry : kCommands) {
-        auto c = std::make_unique<Command>();
-        c->name = QString::fromLatin1(entry.name);
-        c->need = entry.need;
-        c->built = entry.built;
-        c->action = new QAction(QString::fromLatin1(entry.caption), this);
-        c->action->setObjectName(c->name);
-        c->action->setStatusTip(QString::fromLatin1(entry.hint));
-        c->action->setToolTip(QString(c->action->text()).remove(QLatin1Char('&')).remove(QStringLiteral("...")));
-        if (*entry.shortcut) c->action->setShortcut(QKeySequence(QString::fromLatin1(entry.shortcut)));
-        c->action->setIcon(commandIcon(c->name));
-        c->action->setIconVisibleInMenu(false);
-        // Shortcuts work while the menus are closed or hidden.
-        addAction(c->action);
-        Command* raw = c.get();
-        connect(c->action, &QAction::triggered, this, [this, raw] {
-            if (raw->run && commandAvailable(*raw)) runCommand(raw->run);
-        });
-        commands_.emplace(c->name, std::move(c));
-    }
-    auto built = [this](const char* name, void (TMainForm::*handler)()) {
-        Command& c = *commands_.at(QString::fromLatin1(name));
-        c.built = true;
-        c.run = [this, handler] { (this->*handler)(); };
+    CommandRegistry::Host host;
+    host.run = [this](const std::function<void()>& work) { runCommand(work); };
+    host.unitListShown = [this] { return !hierarchy_; };
+    host.selection = [this](ListSelection list) { return selectedRows(list); };
+    commands_.install(session_, this, std::move(host));
+    auto own = [this](const char* name, void (TMainForm::*handler)()) {
+        commands_.add(QString::fromLatin1(name), [this, handler](Session&, QWidget*) { (this->*handler)(); });
     };
-    built("FileNew", &TMainForm::FileNewClick);
-    built("FileOpen", &TMainForm::FileOpenClick);
-    built("FileRefresh", &TMainForm::FileRefreshClick);
-    built("FileAddProject", &TMainForm::FileAddProjectClick);
-    built("FileSaveCopy", &TMainForm::FileSaveCopyClick);
-    built("FilePack", &TMainForm::FilePackClick);
-    built("FileDelete", &TMainForm::FileDeleteClick);
-    built("FileClose", &TMainForm::FileCloseClick);
-    built("FilePrinterSetup", &TMainForm::FilePrinterSetupClick);
-    built("FileExit", &TMainForm::FileExitClick);
-    built("UnitsFind", &TMainForm::UnitsFindClick);
-    built("UnitsCount", &TMainForm::UnitsCountClick);
-    built("ConfigureFields", &TMainForm::ConfigureFieldsClick);
-    built("HelpAbout", &TMainForm::HelpAboutClick);
-    commands_.at(QStringLiteral("HelpTopics"))->run = [] { showHelp(HelpTopic(kHelpContents)); };
-    commands_.at(QStringLiteral("HelpFind"))->run = [] { showHelp(HelpTopic(kHelpFind)); };
-    commands_.at(QStringLiteral("HelpUsing"))->run = [] { showHelp(HelpTopic(kHelpUsing)); };
+    own("FileClose", &TMainForm::FileCloseClick);
+    own("FilePrinterSetup", &TMainForm::FilePrinterSetupClick);
+    own("FileExit", &TMainForm::FileExitClick);
+    own("UnitsFind", &TMainForm::UnitsFindClick);
+    own("UnitsCount", &TMainForm::UnitsCountClick);
+    own("HelpAbout", &TMainForm::HelpAboutClick);
+    commands_.add(QStringLiteral("HelpTopics"), [](Session&, QWidget*) { showHelp(HelpTopic(kHelpContents)); });
+    commands_.add(QStringLiteral("HelpFind"), [](Session&, QWidget*) { showHelp(HelpTopic(kHelpFind)); });
+    commands_.add(QStringLiteral("HelpUsing"), [](Session&, QWidget*) { showHelp(HelpTopic(kHelpUsing)); });
     // The unit list is the only view until the group hierarchy is built.
-    Command& list = *commands_.at(QStringLiteral("ConfigureShowUnitList"));
-    Command& tree = *commands_.at(QStringLiteral("ConfigureShowHierarchy"));
+    QAction* list = command(QStringLiteral("ConfigureShowUnitList"));
+    QAction* tree = command(QStringLiteral("ConfigureShowHierarchy"));
     auto* views = new QActionGroup(this);
     views->setExclusive(true);
-    for (Command* c : {&list, &tree}) {
-        c->action->setCheckable(true);
-        views->addAction(c->action);
+    for (QAction* view : {list, tree}) {
+        view->setCheckable(true);
+        views->addAction(view);
     }
-    list.action->setChecked(true);
-    list.run = [this] { showHierarchyView(nullptr); };
+    list->setChecked(true);
+    commands_.add(QStringLiteral("ConfigureShowUnitList"), [this](Session&, QWidget*) { showHierarchyView(nullptr); });
 }
 
-QAction* TMainForm::command(const QString& name) const
+std::vector<qint64> TMainForm::selectedRows(ListSelection list) const
 {
-    const auto it = commands_.find(name);
-    return it == commands_.end() ? nullptr : it->second->action;
-}
-
-void TMainForm::installCommand(const QString& name, std::function<void()> run)
-{
-    const auto it = commands_.find(name);
-    if (it == commands_.end()) {
-        qWarning("installCommand: no command named %s", qPrintable(name));
-        return;
-    }
-    it->second->built = true;
-    it->second->run = std::move(run);
-    updateCommands();
-}
-
-bool TMainForm::commandBuilt(const QString& name) const
-{
-    const auto it = commands_.find(name);
-    return it != commands_.end() && it->second->built;
-}
-
-QStringList TMainForm::commandNames() const
-{
-    QStringList names;
-    for (const CommandSpec& entry : kCommands) names << QString::fromLatin1(entry.name);
-    return names;
+    QTableView* view = list == ListSelection::Units ? UnitTable : RelationTable;
+    const TableListModel* model = list == ListSelection::Units ? unitModel_ : relationModel_;
+    std::vector<qint64> rowids;
+    for (const QModelIndex& index : view->selectionModel()->selectedRows()) rowids.push_back(model->rowidAt(index.row()));
+    return rowids;
 }
 
 void TMainForm::runCommand(const std::function<void()>& work)
@@ -326,29 +129,9 @@ void TMainForm::runCommand(const std::function<void()>& work)
     refreshLists();
 }
 
-bool TMainForm::commandAvailable(const Command& c) const
-{
-    const ProjectState& p = session_.project();
-    const bool open = p.isOpen();
-    switch (c.need) {
-    case Need::Always: return true;
-    case Need::NoProject: return !open;
-    case Need::Project: return open;
-    case Need::TermFile: return open && !p.TermFilePath.isEmpty();
-    case Need::Diagram: return open && p.DiagramPresent;
-    case Need::MultiExcavation: return open && !p.SingleExcavation;
-    case Need::UnitView: return open && !hierarchy_;
-    }
-    return false;
-}
-
 void TMainForm::updateCommands()
 {
-    for (auto& [name, c] : commands_) {
-        const bool enabled = c->built && commandAvailable(*c);
-        c->action->setEnabled(enabled);
-        for (QAction* entry : c->entries) entry->setEnabled(enabled);
-    }
+    commands_.updateEnabled();
     const bool open = session_.project().isOpen();
     for (QMenu* menu : {UnitsMenu, RelationsMenu, DiagramMenu, FilterMenu, ConfigureMenu})
         menu->menuAction()->setVisible(open);
@@ -379,10 +162,10 @@ void TMainForm::buildMenus()
                                           {QStringLiteral("Terms"), terms},
                                           {QStringLiteral("Help"), HelpMenu}};
     for (const auto& [name, menu] : menus) menu->setObjectName(name + QStringLiteral("Menu"));
-    for (const CommandSpec& entry : kCommands) {
-        QMenu* menu = menus.at(QString::fromLatin1(entry.menu));
-        if (entry.separatorBefore && !menu->isEmpty()) menu->addSeparator();
-        menu->addAction(commands_.at(QString::fromLatin1(entry.name))->action);
+    for (const CommandSpec& row : CommandRegistry::rows()) {
+        QMenu* menu = menus.at(QString::fromLatin1(row.menu));
+        if (row.separatorBefore && !menu->isEmpty()) menu->addSeparator();
+        menu->addAction(command(QString::fromLatin1(row.name)));
     }
     // Menus show hints in the status line, as the tool bar does.
     for (const auto& [name, menu] : menus) menu->setToolTipsVisible(false);
@@ -394,9 +177,9 @@ void TMainForm::buildToolBar()
     ToolBar->setObjectName(QStringLiteral("ToolBar"));
     ToolBar->setMovable(false);
     ToolBar->setIconSize(QSize(24, 24));
-    for (const char* name : kToolBar) {
+    for (const char* name : CommandRegistry::toolBar()) {
         if (!*name) ToolBar->addSeparator();
-        else ToolBar->addAction(commands_.at(QString::fromLatin1(name))->action);
+        else ToolBar->addAction(command(QString::fromLatin1(name)));
     }
 }
 
@@ -508,17 +291,6 @@ void TMainForm::buildLists()
     });
 }
 
-QAction* TMainForm::addContextEntry(QMenu* menu, const QString& caption, const QString& commandName)
-{
-    Command& c = *commands_.at(commandName);
-    QAction* entry = menu->addAction(caption);
-    entry->setObjectName(commandName + QStringLiteral("Entry"));
-    entry->setStatusTip(c.action->statusTip());
-    connect(entry, &QAction::triggered, c.action, &QAction::trigger);
-    c.entries << entry;
-    return entry;
-}
-
 void TMainForm::buildContextMenus()
 {
     UnitContextMenu = new QMenu(this);
@@ -529,13 +301,13 @@ void TMainForm::buildContextMenus()
         {"&Merge", "UnitsMerge"}, {"C&ombine", "UnitsCombine"}, {"&Find", "UnitsFind"},
         {"Configure fields", "ConfigureFields"}, {"Count", "UnitsCount"}};
     for (const auto& [caption, name] : unitEntries)
-        addContextEntry(UnitContextMenu, QString::fromLatin1(caption), QString::fromLatin1(name));
+        commands_.addEntry(UnitContextMenu, QString::fromLatin1(caption), QString::fromLatin1(name));
     RelationContextMenu = new QMenu(this);
     RelationContextMenu->setObjectName(QStringLiteral("RelationContextMenu"));
     const std::pair<const char*, const char*> relationEntries[] = {
         {"&Remove", "RelationsRemove"}, {"&Edit", "RelationsEdit"}, {"&Add", "RelationsAdd"}, {"&Chain", "RelationsChain"}};
     for (const auto& [caption, name] : relationEntries)
-        addContextEntry(RelationContextMenu, QString::fromLatin1(caption), QString::fromLatin1(name));
+        commands_.addEntry(RelationContextMenu, QString::fromLatin1(caption), QString::fromLatin1(name));
     connect(UnitTable, &QWidget::customContextMenuRequested, this,
             [this](const QPoint& at) { UnitContextMenu->popup(UnitTable->viewport()->mapToGlobal(at)); });
     connect(RelationTable, &QWidget::customContextMenuRequested, this,
@@ -794,19 +566,6 @@ void TMainForm::rebuildRecentMenu()
 
 // --- File menu -------------------------------------------------------------------------
 
-void TMainForm::FileNewClick()
-{
-    if (!BeginNewProject(session_)) return;
-    TNewProjectForm form(session_, this);
-    const bool ok = form.exec() == QDialog::Accepted && NewProject(session_, form.request());
-    if (!ok) session_.project() = ProjectState{};
-}
-
-void TMainForm::FileOpenClick()
-{
-    OpenProject(session_);
-}
-
 void TMainForm::FileRecentClick(const QString& path)
 {
     OpenProject(session_, path, true);
@@ -823,37 +582,12 @@ void TMainForm::FileExitClick()
     close();
 }
 
-void TMainForm::FileDeleteClick()
-{
-    DeleteProject(session_);
-}
-
-void TMainForm::FileSaveCopyClick()
-{
-    SaveProjectCopy(session_);
-}
-
-void TMainForm::FilePackClick()
-{
-    PackTables(session_);
-}
-
-void TMainForm::FileRefreshClick()
-{
-    RefreshProject(session_);
-}
-
-void TMainForm::FileAddProjectClick()
-{
-    AddProject(session_);
-}
-
 void TMainForm::FilePrinterSetupClick()
 {
     setupPrinter(this);
 }
 
-// --- Units and Configure menus -----------------------------------------------------------
+// --- Units menu --------------------------------------------------------------------------
 
 void TMainForm::UnitsFindClick()
 {
@@ -881,27 +615,6 @@ void TMainForm::UnitsCountClick()
     }
     session_.ui().message(MessageKind::Information, CountMessage(session_.project().ProjectName, all, shown), Buttons::Ok,
                           HelpTopic(kCountHelpTopic));
-}
-
-void TMainForm::ConfigureFieldsClick()
-{
-    ProjectState& p = session_.project();
-    bool oneExcavation = p.SingleExcavation;
-    if (!oneExcavation) {
-        // The composition may become "single" only while that is true.
-        const auto first = session_.units().query(QString(), {}, QStringLiteral("Excavation LIMIT 1"));
-        const auto last = session_.units().query(QString(), {}, QStringLiteral("Excavation DESC LIMIT 1"));
-        oneExcavation = first.empty() || first.front().values[uf::Excavation] == last.front().values[uf::Excavation];
-    }
-    TFieldConfigForm form(session_.catalogue(), !p.TermFilePath.isEmpty(), oneExcavation, p.SingleExcavation,
-                          session_.ui(), this);
-    if (form.exec() != QDialog::Accepted) return;
-    form.applyTo(session_.catalogue());
-    if (oneExcavation && form.singleExcavation() != p.SingleExcavation) {
-        p.SingleExcavation = form.singleExcavation();
-        session_.notifyStateChanged();
-    }
-    updateColumns();
 }
 
 // --- Help menu -----------------------------------------------------------------------------

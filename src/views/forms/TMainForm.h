@@ -1,24 +1,21 @@
 #pragma once
 // The main window: menus, tool bar, the unit list and the relationship list,
-// the status line, and the commands that belong to the window itself.
+// and the status line.
 //
-// Every command is known by an object name ("FileNew", "UnitsEdit", ...; see
-// kCommands in TMainForm.cpp). A command is enabled only when it is built and
-// its condition holds (a project open, a term file linked, ...). Commands of
-// other windows are present from the start, disabled; the code that builds
-// one installs it:
+// The window hosts the commands of its CommandRegistry (ui/CommandRegistry.h):
+// it builds its menus and tool bar from the registry's rows, registers the
+// commands that belong to the window itself, and runs every command through
+// runCommand(). The subsystems register theirs:
 //
-//     mainForm.installCommand(QStringLiteral("UnitsEdit"), [&] { ... });
+//     RegisterEditingCommands(mainForm.commands());
 //
-// which connects its menu item, tool button and context-menu entries and
-// lets the enabling rules enable it. After a command the window refreshes
-// both lists and its menus.
+// After a command the window refreshes both lists and its menus.
 #include "store/Settings.h"
+#include "ui/CommandRegistry.h"
 #include <QMainWindow>
 #include <QPointer>
 #include <functional>
-#include <map>
-#include <memory>
+#include <vector>
 
 class QAction;
 class QLabel;
@@ -42,13 +39,9 @@ public:
     ~TMainForm() override;
 
     // --- commands -----------------------------------------------------------
+    CommandRegistry& commands() { return commands_; }
     // The menu item of a command; nullptr for an unknown name.
-    QAction* command(const QString& name) const;
-    // Makes a command work: its menu item, tool button and context entries
-    // run `run`, and the enabling rules may enable it.
-    void installCommand(const QString& name, std::function<void()> run);
-    bool commandBuilt(const QString& name) const;
-    QStringList commandNames() const;
+    QAction* command(const QString& name) const { return commands_.action(name); }
     // Runs a piece of work as a command: engine errors become an error box,
     // and afterwards the lists, menus and caption follow the tables.
     void runCommand(const std::function<void()>& work);
@@ -92,40 +85,30 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    struct Command;
     void buildCommands();
     void buildMenus();
     void buildToolBar();
     void buildLists();
     void buildContextMenus();
-    QAction* addContextEntry(QMenu* menu, const QString& caption, const QString& commandName);
     void updateCommands();
     void updateColumns();
     void rebuildRecentMenu();
     void showHint(const QString& hint);
     void projectStateChanged();
-    bool commandAvailable(const Command& c) const;
+    std::vector<qint64> selectedRows(ListSelection list) const;
 
-    void FileNewClick();
-    void FileOpenClick();
     void FileRecentClick(const QString& path);
     void FileCloseClick();
     void FileExitClick();
-    void FileDeleteClick();
-    void FileSaveCopyClick();
-    void FilePackClick();
-    void FileRefreshClick();
-    void FileAddProjectClick();
     void FilePrinterSetupClick();
     void UnitsFindClick();
     void UnitsCountClick();
-    void ConfigureFieldsClick();
     void HelpAboutClick();
     void UnitTableCurrentChanged();
     void RelationTableCurrentChanged();
 
     Session& session_;
-    std::map<QString, std::unique_ptr<Command>> commands_;
+    CommandRegistry commands_;
     std::function<void()> reapplyRelationFilter_;
 
     QMenu* FileMenu = nullptr;

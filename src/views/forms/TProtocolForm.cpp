@@ -1,6 +1,6 @@
 #include "views/forms/TProtocolForm.h"
-#include "views/qt/Help.h"
-#include "views/qt/Printer.h"
+#include "ui/Help.h"
+#include "ui/Printer.h"
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>

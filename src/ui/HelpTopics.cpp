@@ -1,4 +1,4 @@
-#include "views/HelpTopics.h"
+#include "ui/HelpTopics.h"
 #include <map>
 
 namespace belvanto {

@@ -1,5 +1,5 @@
-#include "views/forms/TListForm.h"
-#include "views/qt/DialogButtons.h"
+#include "ui/TListForm.h"
+#include "ui/DialogButtons.h"
 #include <QDialogButtonBox>
 #include <QLabel>
 #include <QListWidget>

@@ -1,5 +1,5 @@
-#include "views/qt/DialogButtons.h"
-#include "views/qt/Help.h"
+#include "ui/DialogButtons.h"
+#include "ui/Help.h"
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QPushButton>

@@ -1,6 +1,6 @@
-#include "views/qt/QtUserInterface.h"
-#include "views/forms/TListForm.h"
-#include "views/qt/Help.h"
+#include "ui/QtUserInterface.h"
+#include "ui/Help.h"
+#include "ui/TListForm.h"
 #include <QApplication>
 #include <QFileDialog>
 #include <QInputDialog>

@@ -1,4 +1,4 @@
-#include "views/qt/SystemRegional.h"
+#include "ui/SystemRegional.h"
 #include <QLocale>
 
 namespace belvanto {

@@ -1,6 +1,6 @@
-#include "views/qt/Help.h"
-#include "views/HelpTopics.h"
-#include "views/forms/THelpForm.h"
+#include "ui/Help.h"
+#include "ui/HelpTopics.h"
+#include "ui/THelpForm.h"
 #include <QApplication>
 #include <QCoreApplication>
 #include <QDir>
@@ -36,12 +36,6 @@ void showHelp(const HelpTopic& topic)
 
 QString DefaultHelpDirectory()
 {
-    QDir dir(QCoreApplication::applicationDirPath());
-    for (int up = 0; up < 6; ++up) {
-        if (QFileInfo::exists(dir.filePath(QStringLiteral("help/Contents.html"))))
-            return dir.filePath(QStringLiteral("help"));
-        if (!dir.cdUp()) break;
-    }
     return QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("help"));
 }
 

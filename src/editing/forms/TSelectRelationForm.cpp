@@ -1,6 +1,6 @@
-#include "store/forms/TSelectRelationForm.h"
+#include "editing/forms/TSelectRelationForm.h"
 #include "store/Relations.h"
-#include "views/qt/DialogButtons.h"
+#include "ui/DialogButtons.h"
 #include <QDialogButtonBox>
 #include <QHeaderView>
 #include <QKeyEvent>

@@ -1,5 +1,5 @@
-#include "views/forms/THelpForm.h"
-#include "views/HelpTopics.h"
+#include "ui/THelpForm.h"
+#include "ui/HelpTopics.h"
 #include <QDesktopServices>
 #include <QDir>
 #include <QHBoxLayout>

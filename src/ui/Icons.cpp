@@ -1,4 +1,4 @@
-#include "views/qt/Icons.h"
+#include "ui/Icons.h"
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>

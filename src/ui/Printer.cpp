@@ -1,4 +1,4 @@
-#include "views/qt/Printer.h"
+#include "ui/Printer.h"
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPrinterInfo>

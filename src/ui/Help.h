@@ -21,8 +21,8 @@ void setHelpService(HelpService* service);
 HelpService* helpService();
 void showHelp(const HelpTopic& topic);
 
-// The "help" folder beside the program, else the nearest one above it (a
-// build tree inside the source tree finds the sources' pages).
+// The "help" folder beside the program, where the build and the installation
+// put the pages.
 QString DefaultHelpDirectory();
 
 // Shows pages in a window of its own. Opened while a modal dialog is up, the

@@ -1,4 +1,4 @@
-#include "views/qt/TableListModel.h"
+#include "ui/TableListModel.h"
 #include "core/Regional.h"
 #include <QApplication>
 #include <QThread>
