@@ -57,18 +57,25 @@ void RegisterSimulationCommands(CLI::App& program, CliContext& c)
         const char* description;
     };
     const Single single[] = {
-        {"--contexts", "N", SimField::StratCt, "the number of contexts, 10 to 99999 (default 500)"},
-        {"--contemporary", "N", SimField::ContempCt, "the chance of a block of contemporary contexts (default 0)"},
-        {"--cubes", "N", SimField::AvgCubeCt, "the mean number of grid cubes of a context (default 80)"},
-        {"--upright", "N", SimField::UprightFactor, "the weight of staying in place (default 1)"},
-        {"--periods", "N", SimField::PeriodCt, "the number of periods (default 7)"},
-        {"--interval", "N", SimField::IntervalLength, "the length of a context's year range (default 50)"},
-        {"--prefix", "P", SimField::Prefix, "the first characters of the unit names, at most 3 (default F)"},
+        {"--contexts", "N", SimField::StratCt, "the number of contexts, 10 to 99999"},
+        {"--contemporary", "N", SimField::ContempCt, "the chance of a block of contemporary contexts"},
+        {"--cubes", "N", SimField::AvgCubeCt, "the mean number of grid cubes of a context"},
+        {"--upright", "N", SimField::UprightFactor, "the weight of staying in place"},
+        {"--periods", "N", SimField::PeriodCt, "the number of periods"},
+        {"--interval", "N", SimField::IntervalLength, "the length of a context's year range"},
+        {"--prefix", "P", SimField::Prefix, "the first characters of the unit names, at most 3"},
         {"--excavation", "E", SimField::Excavation, "the excavation (default: the project name)"},
-        {"--mean-contemporary", "N", SimField::AvgCont, "the mean size of a contemporary block (default 4)"}};
+        {"--mean-contemporary", "N", SimField::AvgCont, "the mean size of a contemporary block"}};
+    // The dialog's first texts are the defaults.
+    const SimulationEntries defaults;
+    auto described = [](const char* description, const QString& value) {
+        return QStringLiteral("%1 (default %2)").arg(QString::fromUtf8(description), value).toStdString();
+    };
     for (const Single& option : single) {
         const SimField field = option.field;
-        AddValueOption(command, option.name, option.valueName, option.description, [o, field](const QString& value) {
+        const std::string description = field == SimField::Excavation ? std::string(option.description)
+                                                                      : described(option.description, defaults[field]);
+        AddValueOption(command, option.name, option.valueName, description, [o, field](const QString& value) {
             if (field == SimField::Prefix && value.size() > kMaxPrefixLength)
                 RefuseValue(QStringLiteral("--prefix takes at most %1 characters").arg(kMaxPrefixLength));
             o->entries[field] = value;
@@ -85,13 +92,15 @@ void RegisterSimulationCommands(CLI::App& program, CliContext& c)
     std::vector<SimField> seeds;
     for (int i = 0; i < kSeedCount; ++i) seeds.push_back(seedField(i));
     const List lists[] = {
-        {"--grid", "X,Y", {SimField::HorUnitCt, SimField::VertUnitCt}, "the rows and columns of the grid (default 22,10)"},
+        {"--grid", "X,Y", {SimField::HorUnitCt, SimField::VertUnitCt}, "the rows and columns of the grid"},
         {"--years", "FIRST,LAST", {SimField::FirstYear, SimField::LastYear},
-         "the first and the last year, negative before the common era (default 0,500)"},
+         "the first and the last year, negative before the common era"},
         {"--seeds", "S1,...,S7", seeds, "the seven seeds of the random draws"}};
     for (const List& list : lists) {
         const QString name = QString::fromLatin1(list.name);
-        AddValueOption(command, list.name, list.valueName, list.description,
+        QStringList values;
+        for (SimField field : list.fields) values << defaults[field];
+        AddValueOption(command, list.name, list.valueName, described(list.description, values.join(QLatin1Char(','))),
                        [o, name, fields = list.fields](const QString& value) {
                            const QStringList parts = value.split(QLatin1Char(','));
                            if (parts.size() != qsizetype(fields.size()))
