@@ -103,8 +103,8 @@ public:
                     line += QLatin1Char(' ') + part;
                 }
             }
-            line += line.size() < kDescriptionColumn - 1 ? QString(kDescriptionColumn - line.size(), QLatin1Char(' '))
-                                                          : QLatin1Char('\n') + QString(kDescriptionColumn, QLatin1Char(' '));
+            if (line.size() < kDescriptionColumn - 1) line += QString(kDescriptionColumn - line.size(), QLatin1Char(' '));
+            else line += QLatin1Char('\n') + QString(kDescriptionColumn, QLatin1Char(' '));
             text += line + fromUtf8(command->get_description()) + QLatin1Char('\n');
         }
         return utf8(text);
@@ -135,20 +135,17 @@ int usageError(CliContext& c, const CLI::App& program, const CLI::ParseError& e,
     QStringList leftOver;
     for (const std::string& word : program.remaining(true)) leftOver << fromUtf8(word);
     const QString help = QStringLiteral(" (see %1 --help)").arg(programAnd(app));
-    const auto entry = c.commands.find(app);
-    const QString takes = QStringLiteral("%1 takes %2").arg(commandPath(app), entry != c.commands.end() && !entry->second.takes.isEmpty()
-                                                                                  ? entry->second.takes
-                                                                                  : CommandSynopsis(app));
 
     if (dynamic_cast<const CLI::RequiredError*>(&e) || dynamic_cast<const CLI::ExtrasError*>(&e)) {
         for (const QString& word : leftOver)
             if (looksLikeOption(word)) return c.usage(QStringLiteral("unknown option '%1'").arg(word) + help);
-        if (command) return c.usage(takes);
+        if (command) {
+            const QString takes = c.commands.at(app).takes;
+            return c.usage(QStringLiteral("%1 takes %2").arg(commandPath(app), takes.isEmpty() ? CommandSynopsis(app) : takes));
+        }
         if (!leftOver.isEmpty()) {
-            const QString path = commandPath(app);
-            return c.usage(QStringLiteral("unknown command '%1'").arg(path.isEmpty() ? leftOver.front()
-                                                                                      : path + QLatin1Char(' ') + leftOver.front())
-                           + help);
+            const QString typed = (commandPath(app) + QLatin1Char(' ') + leftOver.front()).trimmed();
+            return c.usage(QStringLiteral("unknown command '%1'").arg(typed) + help);
         }
         if (noArguments) {
             fputs(program.help().c_str(), c.out);
