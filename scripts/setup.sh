@@ -5,7 +5,7 @@ set -euo pipefail
 packages=(
   cmake g++ clang ninja-build pkg-config ccache
   qt6-base-dev libgl-dev libsqlite3-dev libjpeg-dev libshp-dev
-  libgtest-dev libgmock-dev libbenchmark-dev
+  libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev
   sqlite3 fonts-dejavu-core xvfb xauth imagemagick librsvg2-bin libxml2-utils
 )
 missing=()

@@ -1,13 +1,21 @@
 #pragma once
-// What every belvanto-cli command gets: the arguments after its command
-// words, the output streams and the command-line user interface.
+// What every belvanto-cli command gets: its words from the command line,
+// the output streams and the command-line user interface.
 #include "core/Regional.h"
 #include "core/StreamUi.h"
 #include "store/Project.h"
 #include "store/Session.h"
 #include <QStringList>
 #include <cstdio>
+#include <deque>
+#include <functional>
+#include <map>
 #include <optional>
+#include <vector>
+
+namespace CLI {
+class App;
+}
 
 namespace belvanto {
 
@@ -37,7 +45,30 @@ struct CliContext {
     FILE* err;
     CliUi ui;
     FixedRegional regional;
-    QStringList args;   // after the command word(s)
+    QStringList args;   // the command's words, without its options
+
+    // The commands that the parser can select, with what they run and, where
+    // the usage line is too long for it, what a usage error says they take.
+    struct Command {
+        std::function<int()> run;
+        QString takes;
+    };
+    std::map<const CLI::App*, Command> commands;
+
+    // The tables that "dump P.bvp TABLE" prints, in the order they were added.
+    struct ProjectDump {
+        QString name;
+        std::function<int(const QString& project)> print;
+    };
+    std::vector<ProjectDump> dumps;
+
+    // The formats of "export P.bvp --FORMAT FILE", with the files given.
+    struct ExportFormat {
+        QString option;
+        QStringList files;
+        std::function<int(const QString& project, const QString& file)> write;
+    };
+    std::deque<ExportFormat> exports;
 
     CliContext(FILE* o, FILE* e) : out(o), err(e), ui(e) {}
 
@@ -47,22 +78,6 @@ struct CliContext {
         print(err, QStringLiteral("error: %1\n").arg(text));
         return Usage;
     }
-    // Takes "--name VALUE" out of args.
-    std::optional<QString> option(const QString& name)
-    {
-        const qsizetype i = args.indexOf(name);
-        if (i < 0 || i + 1 >= args.size()) return std::nullopt;
-        QString value = args[i + 1];
-        args.remove(i, 2);
-        return value;
-    }
-    QStringList options(const QString& name)
-    {
-        QStringList values;
-        while (auto v = option(name)) values << *v;
-        return values;
-    }
-    bool flag(const QString& name) { return args.removeAll(name) > 0; }
 };
 
 // An open project for the duration of one command, closed as the File menu

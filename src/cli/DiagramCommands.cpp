@@ -1,5 +1,5 @@
 #include "cli/DiagramCommands.h"
-#include "cli/CliContext.h"
+#include "cli/CliCommand.h"
 #include "core/Format.h"
 #include "diagram/DisplayList.h"
 #include "diagram/StoredLayout.h"
@@ -66,39 +66,32 @@ std::optional<DiagramFont> parseFont(const QString& text, QString& problem)
 std::unique_ptr<QCoreApplication> MakeCliApplication(int& argc, char** argv)
 {
     bool fonts = false;
-    for (int i = 1; i < argc; ++i) fonts = fonts || qstrcmp(argv[i], "--svg") == 0;
+    for (int i = 1; i < argc; ++i)
+        fonts = fonts || qstrcmp(argv[i], "--svg") == 0 || QByteArray(argv[i]).startsWith("--svg=");
     if (!fonts) return std::make_unique<QCoreApplication>(argc, argv);
     qputenv("QT_QPA_PLATFORM", "offscreen");
     previousHandler = qInstallMessageHandler(quietRuntimeDirectoryNote);
     return std::make_unique<QGuiApplication>(argc, argv);
 }
 
-bool IsDiagramExport(const CliContext& c)
-{
-    return c.args.contains(QStringLiteral("--svg"));
-}
+namespace {
 
-int cmdExportSvg(CliContext& c)
+struct SvgOptions {
+    std::optional<DiagramFont> font;
+    QString labels = QStringLiteral("name");
+    bool blackWhite = false;
+    bool thematic = false;
+};
+
+int writeSvg(CliContext& c, const SvgOptions& o, const QString& project, const QString& file)
 {
-    const auto file = c.option(QStringLiteral("--svg"));
-    const auto fontText = c.option(QStringLiteral("--font"));
-    const auto labels = c.option(QStringLiteral("--labels")).value_or(QStringLiteral("name"));
     DrawState state;
-    state.blackWhite = c.flag(QStringLiteral("--bw"));
-    state.thematic = c.flag(QStringLiteral("--thematic"));
-    if (!file || c.args.size() != 1)
-        return c.usage(QStringLiteral("export takes P.bvp --svg FILE [--font FAMILY,POINTS] "
-                                      "[--labels name|excavation|abbreviation] [--bw] [--thematic]"));
-    if (labels == QStringLiteral("name")) state.contents = BoxContents::UnitName;
-    else if (labels == QStringLiteral("excavation")) state.contents = BoxContents::ExcavationName;
-    else if (labels == QStringLiteral("abbreviation")) state.contents = BoxContents::AbbreviationName;
-    else return c.usage(QStringLiteral("unknown --labels '%1': use name, excavation or abbreviation").arg(labels));
-    if (fontText) {
-        QString problem;
-        const auto font = parseFont(*fontText, problem);
-        if (!font) return c.usage(problem);
-        state.font = *font;
-    }
+    state.blackWhite = o.blackWhite;
+    state.thematic = o.thematic;
+    if (o.labels == QStringLiteral("name")) state.contents = BoxContents::UnitName;
+    else if (o.labels == QStringLiteral("excavation")) state.contents = BoxContents::ExcavationName;
+    else state.contents = BoxContents::AbbreviationName;
+    if (o.font) state.font = *o.font;
     if (!haveGuiApplication()) {
         c.ui.error(QStringLiteral("Text cannot be measured: the program has no graphical application object"));
         return Failed;
@@ -108,22 +101,42 @@ int cmdExportSvg(CliContext& c)
         return Failed;
     }
 
-    // Called ahead of the command table, so the table engine's errors are
-    // caught here.
-    try {
-        OpenedProject p(c, c.args[0]);
-        if (!p.ok) return Failed;
-        auto layout = ReadStoredLayout(p.session, true);
-        if (!layout) return Failed;
-        if (state.contents == BoxContents::AbbreviationName) state.abbreviations = ExcavationAbbreviations(p.session);
-        const DiagramDrawing drawing = BuildDiagram(std::move(*layout), state, QtTextMetrics(state.font));
-        for (const QString& skipped : drawing.skipped) c.ui.warning(skipped);
-        c.ui.setSaveFileAnswer(MakeAbsolute(*file));
-        return ExportSvgCommand(c.ui, drawing, state.font) ? Ok : Failed;
-    } catch (const EngineError& e) {
-        c.ui.error(e.text());
-        return Failed;
-    }
+    OpenedProject p(c, project);
+    if (!p.ok) return Failed;
+    auto layout = ReadStoredLayout(p.session, true);
+    if (!layout) return Failed;
+    if (state.contents == BoxContents::AbbreviationName) state.abbreviations = ExcavationAbbreviations(p.session);
+    const DiagramDrawing drawing = BuildDiagram(std::move(*layout), state, QtTextMetrics(state.font));
+    for (const QString& skipped : drawing.skipped) c.ui.warning(skipped);
+    c.ui.setSaveFileAnswer(MakeAbsolute(file));
+    return ExportSvgCommand(c.ui, drawing, state.font) ? Ok : Failed;
+}
+
+} // namespace
+
+void RegisterDiagramCommands(CLI::App& program, CliContext& c)
+{
+    auto o = std::make_shared<SvgOptions>();
+    const auto [command, svg] = AddExportFormat(program, c, "--svg", "the stored Harris diagram as SVG, as the diagram window draws it",
+                                       [&c, o](const QString& project, const QString& file) {
+                                           return writeSvg(c, *o, project, file);
+                                       });
+    AddValueOption(command, "--font", "FAMILY,POINTS[,bold][,italic][,underline]",
+                   "the font of the box labels (default: DejaVu Sans,8)",
+                   [o](const QString& text) {
+                       QString problem;
+                       o->font = parseFont(text, problem);
+                       if (!o->font) RefuseValue(problem);
+                   })
+        ->needs(svg);
+    AddChoice(command, "--labels", QStringLiteral("--labels"),
+              {QStringLiteral("name"), QStringLiteral("excavation"), QStringLiteral("abbreviation")},
+              "the box labels: unit names, excavation and unit name, or the excavation's abbreviation from the "
+              "term file and unit name (default: name)",
+              o->labels)
+        ->needs(svg);
+    command->add_flag("--bw", o->blackWhite, "black and white")->needs(svg);
+    command->add_flag("--thematic", o->thematic, "the thematic colours and box styles")->needs(svg);
 }
 
 } // namespace belvanto

@@ -9,6 +9,10 @@
 #include <QString>
 #include <memory>
 
+namespace CLI {
+class App;
+}
+
 namespace belvanto {
 
 struct CliContext;
@@ -18,8 +22,6 @@ struct CliContext;
 // needed); the others a plain QCoreApplication, which starts faster.
 std::unique_ptr<QCoreApplication> MakeCliApplication(int& argc, char** argv);
 
-// Whether the arguments ask for one of the exports below.
-bool IsDiagramExport(const CliContext& c);
-int cmdExportSvg(CliContext& c);
+void RegisterDiagramCommands(CLI::App& program, CliContext& c);
 
 } // namespace belvanto

@@ -1,22 +1,16 @@
 #include "cli/LayoutCommands.h"
-#include "cli/CliContext.h"
+#include "cli/CliCommand.h"
+#include "cli/StoreCommands.h"
 #include "layout/LayoutFiles.h"
 #include "layout/RelationGraph.h"
 #include <QDir>
 
 namespace belvanto {
 
-const char* const kLayoutCommandsUsage =
-    "  check P.bvp --cycles [--summary]\n"
-    "                         check for cycles; print the protocol, store the levels\n"
-    "  dump P.bvp unitlayout|rellayout|layoutparams\n"
-    "                         print the stored layout\n";
+namespace {
 
-int cmdCheck(CliContext& c)
+int cmdCheck(CliContext& c, bool summary)
 {
-    const bool cycles = c.flag(QStringLiteral("--cycles"));
-    const bool summary = c.flag(QStringLiteral("--summary"));
-    if (c.args.size() != 1 || !cycles) return c.usage(QStringLiteral("check takes P.bvp --cycles [--summary]"));
     OpenedProject p(c, c.args[0]);
     if (!p.ok) return Failed;
     Session& s = p.session;
@@ -33,14 +27,6 @@ int cmdCheck(CliContext& c)
     return result.ok() ? Ok : Failed;
 }
 
-bool IsLayoutDump(const QString& what)
-{
-    return what == QStringLiteral("unitlayout") || what == QStringLiteral("rellayout")
-           || what == QStringLiteral("layoutparams");
-}
-
-namespace {
-
 QString numbers(const std::vector<qint32>& values)
 {
     QStringList texts;
@@ -48,12 +34,9 @@ QString numbers(const std::vector<qint32>& values)
     return texts.join(QLatin1Char(' '));
 }
 
-} // namespace
-
-int DumpLayout(CliContext& c, const std::function<void(Table&)>& dumpTable)
+int dumpLayout(CliContext& c, const QString& project, const QString& what)
 {
-    const QString what = c.args[1];
-    OpenedProject p(c, c.args[0]);
+    OpenedProject p(c, project);
     if (!p.ok) return Failed;
     const ProjectState& state = p.session.project();
     if (what != QStringLiteral("layoutparams")) {
@@ -65,7 +48,7 @@ int DumpLayout(CliContext& c, const std::function<void(Table&)>& dumpTable)
         }
         Table table;
         table.open(state.ProjectDirectory, name);
-        dumpTable(table);
+        DumpTable(c, table);
         return Ok;
     }
     const auto parameters = ReadLayoutParameters(c.ui, c.regional, state.ProjectDirectory, state.ProjectName, true);
@@ -83,6 +66,28 @@ int DumpLayout(CliContext& c, const std::function<void(Table&)>& dumpTable)
         text += QStringLiteral("Period: %1 from level %2\n").arg(period.name).arg(period.position);
     c.print(c.out, text);
     return Ok;
+}
+
+} // namespace
+
+void RegisterLayoutCommands(CLI::App& program, CliContext& c)
+{
+    auto summary = std::make_shared<bool>(false);
+    CLI::App* command = AddCommand(program, c, "check", "check for cycles; print the protocol, store the levels",
+                                   [&c, summary] { return cmdCheck(c, *summary); });
+    AddWords(command, c, "P.bvp", "the project file");
+    // The only check for now; the others will be options beside it.
+    command->add_flag("--cycles")->description("the cycle check")->required();
+    command->add_flag("--summary", *summary, "a short summary instead of the detailed protocol");
+
+    const std::pair<const char*, const char*> dumps[] = {{"unitlayout", "the stored layout's unit table"},
+                                                         {"rellayout", "the stored layout's line table"},
+                                                         {"layoutparams", "the stored layout's parameter file"}};
+    for (const auto& [name, description] : dumps) {
+        const QString what = QString::fromLatin1(name);
+        AddProjectDump(program, c, what, QString::fromLatin1(description),
+                       [&c, what](const QString& project) { return dumpLayout(c, project, what); });
+    }
 }
 
 } // namespace belvanto

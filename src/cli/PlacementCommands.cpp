@@ -1,5 +1,5 @@
 #include "cli/PlacementCommands.h"
-#include "cli/CliContext.h"
+#include "cli/CliCommand.h"
 #include "core/Format.h"
 #include "core/Protocol.h"
 #include "core/Random.h"
@@ -11,10 +11,11 @@ namespace belvanto {
 
 namespace {
 
-using ExportWriter = int (*)(CliContext& c, Session& session, const QString& file);
-
-int writeDot(CliContext& c, Session& session, const QString& file)
+int writeDot(CliContext& c, const QString& project, const QString& file)
 {
+    OpenedProject opened(c, project);
+    if (!opened.ok) return Failed;
+    Session& session = opened.session;
     const ProjectState& p = session.project();
     FilterOff units(session.units());
     FilterOff relations(session.relations());
@@ -23,38 +24,15 @@ int writeDot(CliContext& c, Session& session, const QString& file)
                : Failed;
 }
 
-// The export formats, each chosen by its option; the option's value is the
-// file to write.
-struct ExportFormat {
-    const char* option;
-    ExportWriter write;
-};
-const ExportFormat kExportFormats[] = {
-    {"--dot", writeDot},
-};
-
-} // namespace
-
-int cmdLayout(CliContext& c)
-{
-    const auto seedText = c.option(QStringLiteral("--seed"));
-    const auto angleText = c.option(QStringLiteral("--use-coordinates"));
-    if (c.args.size() != 1) return c.usage(QStringLiteral("layout takes P.bvp [--seed N] [--use-coordinates ANGLE]"));
+struct LayoutOptions {
     quint32 seed = kDefaultLayoutSeed;
-    if (seedText) {
-        const auto value = parseInt(*seedText);
-        if (!value) return c.usage(QStringLiteral("--seed takes an integer"));
-        // Modulo 2^32: a negative seed is its 32-bit pattern.
-        seed = quint32(quint64(*value));
-    }
     std::optional<int> angle;
-    if (angleText) {
-        const auto value = parseInt32(*angleText);
-        if (!value || *value < 0 || *value > 180)
-            return c.usage(QStringLiteral("--use-coordinates takes a section angle in whole degrees, 0 to 180"));
-        angle = *value;
-    }
+};
 
+int cmdLayout(CliContext& c, const LayoutOptions& o)
+{
+    const quint32 seed = o.seed;
+    const std::optional<int> angle = o.angle;
     OpenedProject p(c, c.args[0]);
     if (!p.ok) return Failed;
     Session& s = p.session;
@@ -85,24 +63,33 @@ int cmdLayout(CliContext& c)
     return ok ? Ok : Failed;
 }
 
-int cmdExport(CliContext& c)
+} // namespace
+
+void RegisterPlacementCommands(CLI::App& program, CliContext& c)
 {
-    const ExportFormat* chosen = nullptr;
-    QString file;
-    for (const ExportFormat& format : kExportFormats) {
-        const auto value = c.option(QString::fromLatin1(format.option));
-        if (!value) continue;
-        if (chosen) return c.usage(QStringLiteral("export takes one format"));
-        chosen = &format;
-        file = *value;
-    }
-    QStringList options;
-    for (const ExportFormat& format : kExportFormats) options << QString::fromLatin1(format.option) + QStringLiteral(" FILE");
-    if (!chosen || c.args.size() != 1)
-        return c.usage(QStringLiteral("export takes P.bvp and one of %1").arg(options.join(QStringLiteral(", "))));
-    OpenedProject p(c, c.args[0]);
-    if (!p.ok) return Failed;
-    return chosen->write(c, p.session, file);
+    auto o = std::make_shared<LayoutOptions>();
+    CLI::App* command = AddCommand(program, c, "layout", "check for cycles, lay out and store the Harris diagram",
+                                   [&c, o] { return cmdLayout(c, *o); });
+    AddWords(command, c, "P.bvp", "the project file");
+    AddValueOption(command, "--seed", "N", "the seed of the placement's random draws (default 932216981)",
+                   [o](const QString& text) {
+                       const auto value = parseInt(text);
+                       if (!value) RefuseValue(QStringLiteral("--seed takes an integer"));
+                       // Modulo 2^32: a negative seed is its 32-bit pattern.
+                       o->seed = quint32(quint64(*value));
+                   });
+    AddValueOption(command, "--use-coordinates", "ANGLE",
+                   "order the contexts by their centre coordinates along a section at ANGLE degrees, 0 to 180",
+                   [o](const QString& text) {
+                       const auto value = parseInt32(text);
+                       if (!value || *value < 0 || *value > 180)
+                           RefuseValue(QStringLiteral("--use-coordinates takes a section angle in whole degrees, 0 to 180"));
+                       o->angle = *value;
+                   });
+
+    AddExportFormat(program, c, "--dot",
+                    "the contexts and their earlier/later relationships as a Graphviz digraph (later above earlier)",
+                    [&c](const QString& project, const QString& file) { return writeDot(c, project, file); });
 }
 
 } // namespace belvanto

@@ -1,5 +1,5 @@
 #pragma once
-// belvanto-cli's layout run and diagram exports:
+// belvanto-cli's layout run and the Graphviz export:
 //   layout P.bvp [--seed N] [--use-coordinates ANGLE]
 //       the cycle check, then the layout without groups: the levels go into
 //       Y, the layout tables and the parameter file are written and the
@@ -10,7 +10,11 @@
 //   export P.bvp --dot FILE
 //       the contexts and their earlier/later relationships as a Graphviz
 //       digraph (later above earlier).
-#include <QString>
+#include <QtGlobal>
+
+namespace CLI {
+class App;
+}
 
 namespace belvanto {
 
@@ -18,7 +22,6 @@ struct CliContext;
 
 inline constexpr quint32 kDefaultLayoutSeed = 932216981u;
 
-int cmdLayout(CliContext& c);
-int cmdExport(CliContext& c);
+void RegisterPlacementCommands(CLI::App& program, CliContext& c);
 
 } // namespace belvanto

@@ -1,9 +1,13 @@
 #pragma once
 // belvanto-cli simulate: a simulated project without the dialog.
+namespace CLI {
+class App;
+}
+
 namespace belvanto {
 
 struct CliContext;
 
-int cmdSimulate(CliContext& c);
+void RegisterSimulationCommands(CLI::App& program, CliContext& c);
 
 } // namespace belvanto

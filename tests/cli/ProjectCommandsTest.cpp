@@ -123,7 +123,7 @@ TEST_F(ProjectCommands, UsageErrorsAndHelp)
     EXPECT_EQ(runCliCaptured({"new", project()}).code, 2);
     const auto help = runCliCaptured({"--help"});
     EXPECT_EQ(help.code, 0);
-    EXPECT_TRUE(help.out.contains(QStringLiteral("  dump TABLE.db")));
+    EXPECT_TRUE(help.out.contains(QStringLiteral("  dump FILE [TABLE]")));
     EXPECT_EQ(runCliCaptured({"--version"}).out, QStringLiteral("belvanto-cli 1.5\n"));
     const auto missing = runCliCaptured({"info", path(QStringLiteral("none.bvp"))});
     EXPECT_EQ(missing.code, 1);

@@ -125,7 +125,8 @@ TEST_F(SvgExportCommand, WritesTheStoredLayout)
 TEST_F(SvgExportCommand, ListedInTheHelp)
 {
     const auto r = runCliCaptured({"--help"});
-    EXPECT_TRUE(r.out.contains(QStringLiteral("  export P.bvp --svg FILE [--font FAMILY,POINTS[,bold][,italic][,underline]]\n"
+    EXPECT_TRUE(r.out.contains(QStringLiteral("  export P.bvp [--dot FILE] [--svg FILE]\n"
+                                              "         [--font FAMILY,POINTS[,bold][,italic][,underline]]\n"
                                               "         [--labels name|excavation|abbreviation] [--bw] [--thematic]\n")))
         << r.out.toStdString();
 }
@@ -193,8 +194,8 @@ TEST_F(SvgExportCommand, RefusalsAndFailures)
         {{"--font", "DejaVu Sans,8,fat"}, Usage, "error: unknown font style 'fat': use bold, italic or underline\n"},
         {{"--font", "No Such Face 4711,8"}, Failed, "error: The font No Such Face 4711 is not installed\n"},
         {{"extra"}, Usage,
-         "error: export takes P.bvp --svg FILE [--font FAMILY,POINTS] [--labels name|excavation|abbreviation] "
-         "[--bw] [--thematic]\n"},
+         "error: export takes P.bvp [--dot FILE] [--svg FILE] [--font FAMILY,POINTS[,bold][,italic][,underline]] "
+         "[--labels name|excavation|abbreviation] [--bw] [--thematic]\n"},
     };
     for (const Case& c : cases) {
         const auto r = runCliCaptured(QStringList{"export", project(), "--svg", file("x.svg")} + c.args);

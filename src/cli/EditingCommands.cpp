@@ -1,38 +1,49 @@
-#include "cli/RelCommands.h"
-#include "cli/CliContext.h"
+#include "cli/EditingCommands.h"
+#include "cli/CliCommand.h"
 #include "editing/AddRelationship.h"
 #include "editing/Chain.h"
 #include "editing/RemoveRelationships.h"
+#include "editing/UnitEntry.h"
 #include "store/Relations.h"
 #include "store/UnitFields.h"
 #include <algorithm>
 
 namespace belvanto {
 
-const char* const kRelCommandsUsage =
-    "  rel add P.bvp REL... [--comment TEXT]\n"
-    "                         add relationships; REL is A>B, A<B, A=B, A-B or\n"
-    "                         the three words A p B (units as [EXC:]NAME)\n"
-    "  rel delete P.bvp A B [--with [EXC:]NAME]...\n"
-    "                         remove the relationship of A to B; an equal or\n"
-    "                         contemporary class is split, B and the --with\n"
-    "                         members leaving A's side\n"
-    "  chain P.bvp NAME... [--excavation EXC]\n"
-    "                         contexts from the latest to the earliest, each\n"
-    "                         later than the next\n";
-
 namespace {
 
 const QString kOperators = QStringLiteral("<>=-");
 
-// "[EXC:]NAME" as the user means it, when both parts are valid names.
-std::optional<UnitKey> parseUnit(const QString& text, const QString& currentExcavation)
+// "[EXC:]NAME" as the user means it: the project's excavation when EXC: is left out.
+UnitKey unitFromText(const QString& text, const QString& currentExcavation)
 {
     const qsizetype colon = text.indexOf(QLatin1Char(':'));
-    UnitKey key = colon < 0 ? UnitKey{currentExcavation, text} : UnitKey{text.left(colon), text.mid(colon + 1)};
+    return colon < 0 ? UnitKey{currentExcavation, text} : UnitKey{text.left(colon), text.mid(colon + 1)};
+}
+
+// The unit, when both parts are valid names.
+std::optional<UnitKey> parseUnit(const QString& text, const QString& currentExcavation)
+{
+    UnitKey key = unitFromText(text, currentExcavation);
     if (!ExcavationNameProblem(key.excavation).isEmpty() || !CheckUnitName(key.unitname).isEmpty())
         return std::nullopt;
     return key;
+}
+
+struct UnitAddOptions {
+    QString unitClass = kContext;
+    std::vector<UnitFieldText> fields;
+};
+
+int unitAdd(CliContext& c, const UnitAddOptions& o)
+{
+    OpenedProject p(c, c.args[0]);
+    if (!p.ok) return Failed;
+    UnitEntryRequest request;
+    for (const QString& name : c.args.mid(1)) request.keys.push_back(unitFromText(name, p.session.project().CurrentExcavation));
+    request.unitClass = o.unitClass;
+    request.fields = o.fields;
+    return EnterUnits(p.session, request) ? Ok : Failed;
 }
 
 struct Relationship {
@@ -87,10 +98,8 @@ std::optional<std::vector<Relationship>> parseRelationships(Session& s, const QS
     return result;
 }
 
-int relAdd(CliContext& c)
+int relAdd(CliContext& c, const QString& comment)
 {
-    const QString comment = c.option(QStringLiteral("--comment")).value_or(QString());
-    if (c.args.size() < 2) return c.usage(QStringLiteral("rel add takes P.bvp and one or more relationships"));
     OpenedProject p(c, c.args[0]);
     if (!p.ok) return Failed;
     QString message;
@@ -104,10 +113,8 @@ int relAdd(CliContext& c)
     return refused == 0 ? Ok : Failed;
 }
 
-int relDelete(CliContext& c)
+int relDelete(CliContext& c, const QStringList& with)
 {
-    const QStringList with = c.options(QStringLiteral("--with"));
-    if (c.args.size() != 3) return c.usage(QStringLiteral("rel delete takes P.bvp A B"));
     OpenedProject p(c, c.args[0]);
     if (!p.ok) return Failed;
     Session& s = p.session;
@@ -142,25 +149,62 @@ int relDelete(CliContext& c)
     return RemoveRelationships(s, {{*first, *second}}, hooks) ? Ok : Failed;
 }
 
-} // namespace
-
-int cmdRel(CliContext& c)
+int chain(CliContext& c, const std::optional<QString>& excavation)
 {
-    const QString sub = c.args.isEmpty() ? QString() : c.args.takeFirst();
-    if (sub == QStringLiteral("add")) return relAdd(c);
-    if (sub == QStringLiteral("delete")) return relDelete(c);
-    return c.usage(QStringLiteral("rel takes add or delete:\n") + QString::fromLatin1(kRelCommandsUsage));
-}
-
-int cmdChain(CliContext& c)
-{
-    const auto excavation = c.option(QStringLiteral("--excavation"));
-    if (c.args.size() < 2) return c.usage(QStringLiteral("chain takes P.bvp and the names from top to bottom"));
     OpenedProject p(c, c.args[0]);
     if (!p.ok) return Failed;
     const QStringList names = c.args.mid(1);
     const ChainResult r = EnterChain(p.session, excavation.value_or(p.session.project().CurrentExcavation), names);
     return r.close && r.relationshipsStored == int(names.size()) - 1 ? Ok : Failed;
+}
+
+const char* const kProjectFile = "the project file";
+
+} // namespace
+
+void RegisterEditingCommands(CLI::App& program, CliContext& c)
+{
+    auto unitOptions = std::make_shared<UnitAddOptions>();
+    CLI::App* command = AddCommand(*AddCommandGroup(program, "unit", "unit commands"), c, "add", "add units",
+                                   [&c, unitOptions] { return unitAdd(c, *unitOptions); });
+    AddWords(command, c, "P.bvp", kProjectFile);
+    AddWords(command, c, "NAME", "the units to add, as [EXC:]NAME; without EXC: in the project's excavation", 1, -1);
+    AddChoice(command, "--class", QStringLiteral("unit class"), UnitClassList(), "the class of the units (default: context)",
+              unitOptions->unitClass);
+    AddValueOption(
+        command, "--set", "FIELD=VALUE", "a field value of every unit, such as Period=Roman or AvgYear=-120",
+        [unitOptions](const QString& text) {
+            const qsizetype eq = text.indexOf(QLatin1Char('='));
+            if (eq < 0) RefuseValue(QStringLiteral("--set takes FIELD=VALUE, such as Period=Roman"));
+            unitOptions->fields.push_back({text.left(eq), text.mid(eq + 1)});
+        },
+        true);
+
+    CLI::App* rel = AddCommandGroup(program, "rel", "relationship commands");
+    auto comment = std::make_shared<std::optional<QString>>();
+    command = AddCommand(*rel, c, "add", "add relationships through the relationship rules",
+                         [&c, comment] { return relAdd(c, comment->value_or(QString())); });
+    AddWords(command, c, "P.bvp", kProjectFile);
+    AddWords(command, c, "REL",
+             "A>B, A<B, A=B, A-B, or the three words A p B (part of; also A > B and so on); units as [EXC:]NAME", 1, -1);
+    AddText(command, "--comment", "TEXT", "the comment of every relationship", *comment);
+
+    auto with = std::make_shared<QStringList>();
+    command = AddCommand(*rel, c, "delete", "remove a relationship; an equal or contemporary class is split",
+                         [&c, with] { return relDelete(c, *with); });
+    AddWords(command, c, "P.bvp", kProjectFile);
+    AddWords(command, c, "A", "the first unit, as [EXC:]NAME");
+    AddWords(command, c, "B", "the second unit, as [EXC:]NAME");
+    AddValueOption(
+        command, "--with", "[EXC:]NAME", "a member of the class that leaves A's side with B",
+        [with](const QString& unit) { *with << unit; }, true);
+
+    auto excavation = std::make_shared<std::optional<QString>>();
+    command = AddCommand(program, c, "chain", "contexts from the latest to the earliest, each later than the next",
+                         [&c, excavation] { return chain(c, *excavation); });
+    AddWords(command, c, "P.bvp", kProjectFile);
+    AddWords(command, c, "NAME", "the unit names from the top down; missing units are created on Yes", 1, -1);
+    AddText(command, "--excavation", "EXC", "the excavation of the names (default: the project's)", *excavation);
 }
 
 } // namespace belvanto

@@ -1,0 +1,118 @@
+#include "editing/UnitEntry.h"
+#include "core/Format.h"
+#include "core/TextCodec.h"
+#include "core/UserInterface.h"
+#include "store/Session.h"
+#include <set>
+
+namespace belvanto {
+
+std::optional<Value> ConvertFieldText(const UnitFieldSpec& field, const QString& text, QString& message)
+{
+    if (text.isEmpty()) return Value();
+    switch (field.Type) {
+    case FieldType::String:
+        if (text.size() > field.Size) {
+            message = QStringLiteral("%1 must not exceed maximum length of %2").arg(field.Label).arg(field.Size);
+            return std::nullopt;
+        }
+        if (!fitsCp1252(text)) {
+            message = QStringLiteral("%1 contains characters that cannot be stored").arg(field.Label);
+            return std::nullopt;
+        }
+        return Value(text);
+    case FieldType::Integer:
+        if (auto v = parseInt32(text)) return Value(*v);
+        message = field.Label + QStringLiteral(" cannot be converted to an integer number.");
+        return std::nullopt;
+    case FieldType::Float:
+        if (auto v = parseDouble(text)) return Value(*v);
+        message = field.Label + QStringLiteral(" cannot be converted to a floating point number.");
+        return std::nullopt;
+    case FieldType::Date: {
+        const QDate d = QDate::fromString(text, Qt::ISODate);
+        if (d.isValid()) return Value(d);
+        message = field.Label + QStringLiteral(" is no date (write yyyy-mm-dd)");
+        return std::nullopt;
+    }
+    }
+    return std::nullopt;
+}
+
+namespace {
+
+// The field values by position, or none after the first refusal was shown.
+std::optional<std::vector<std::pair<int, Value>>> convertFields(Session& s, const std::vector<UnitFieldText>& fields)
+{
+    std::vector<std::pair<int, Value>> values;
+    for (const UnitFieldText& f : fields) {
+        // The key and the class come from the request; work fields are no user data.
+        const auto number = s.catalogue().FindField(f.field);
+        if (!number || *number <= 3 || s.catalogue()[*number - 1].Internal) {
+            s.ui().error(QStringLiteral("Field %1 cannot be set here").arg(f.field));
+            return std::nullopt;
+        }
+        QString message;
+        const auto value = ConvertFieldText(s.catalogue()[*number - 1], f.text, message);
+        if (!value) {
+            s.ui().error(message);
+            return std::nullopt;
+        }
+        values.emplace_back(*number - 1, *value);
+    }
+    return values;
+}
+
+bool keysAcceptable(Session& s, const std::vector<UnitKey>& keys)
+{
+    UserInterface& ui = s.ui();
+    for (const UnitKey& key : keys) {
+        if (!CheckExcavationName(ui, key.excavation)) return false;
+        if (const QString problem = CheckUnitName(key.unitname); !problem.isEmpty()) {
+            ui.error(problem);
+            return false;
+        }
+        if (!fitsCp1252(key.excavation) || !fitsCp1252(key.unitname)) {
+            ui.error(QStringLiteral("Unit %1 contains characters that cannot be stored").arg(key.text()));
+            return false;
+        }
+    }
+    std::set<UnitKey> seen;
+    for (const UnitKey& key : keys) {
+        const bool stored = !s.units().query(QStringLiteral("Excavation IS ? AND Unitname IS ?"),
+                                             {key.excavation, key.unitname}).empty();
+        if (stored || !seen.insert(key).second) {
+            ui.error(QStringLiteral("Unit %1 already exists").arg(key.text()));
+            return false;
+        }
+    }
+    return true;
+}
+
+} // namespace
+
+bool EnterUnits(Session& session, const UnitEntryRequest& request)
+{
+    Q_ASSERT(UnitClassList().contains(request.unitClass));
+    const auto values = convertFields(session, request.fields);
+    if (!values || !keysAcceptable(session, request.keys)) return false;
+    Table& units = session.units();
+    BulkScope bulk;
+    for (const UnitKey& key : request.keys) {
+        units.insert();
+        units.set(uf::Excavation, key.excavation);
+        units.set(uf::Unitname, key.unitname);
+        units.set(uf::Unitclass, request.unitClass);
+        for (const auto& [pos, value] : *values) units.set(pos, value);
+        units.post();
+    }
+    ProjectState& project = session.project();
+    if (project.SingleExcavation && ExcavationList(units).size() > 1) {
+        session.ui().warning(QStringLiteral(
+            "The project holds more than one excavation now; it is no single-excavation project any more."));
+        project.SingleExcavation = false;
+    }
+    return true;
+}
+
+} // namespace belvanto

@@ -1,0 +1,34 @@
+#pragma once
+// Entering new units: the names and field values are checked before the
+// first unit is stored, so that a refused entry leaves the project as it was.
+#include "store/UnitFields.h"
+#include "store/UnitKey.h"
+#include <QString>
+#include <optional>
+#include <vector>
+
+namespace belvanto {
+
+class Session;
+
+struct UnitFieldText {
+    QString field;   // the field's name, such as "Period"
+    QString text;    // as typed; empty leaves the field empty
+};
+
+struct UnitEntryRequest {
+    std::vector<UnitKey> keys;
+    QString unitClass = kContext;   // one of UnitClassList()
+    std::vector<UnitFieldText> fields;
+};
+
+// A typed text as a value of the field; the message explains a refusal.
+std::optional<Value> ConvertFieldText(const UnitFieldSpec& field, const QString& text, QString& message);
+
+// Stores one unit per key, each with the class and the field values. The
+// first refused name or value is shown as an error and nothing is stored. A
+// single-excavation project that holds a second excavation afterwards says
+// so and leaves single-excavation mode. True when the units are stored.
+bool EnterUnits(Session& session, const UnitEntryRequest& request);
+
+} // namespace belvanto
