@@ -21,8 +21,9 @@
 // (2) If dirty is false, the live slots of snap are the records of the view
 //     in the active order, as this process last wrote them. Every write that
 //     can add a record to the view, remove one or move one within it sets
-//     dirty, except del(), which kills the record's slot instead; an edit
-//     of fields outside relevant keeps the snapshot clean.
+//     dirty, except del(), which kills the record's slot instead, and
+//     empty(), which empties the snapshot; an edit of fields outside
+//     relevant keeps the snapshot clean.
 //
 // (3) If posKnown, then dirty is false, hasCur is true and pos is a live
 //     slot of snap holding cur. When pos is not known it is found again by
@@ -40,9 +41,10 @@
 //     record keeps them.
 //
 // (6) If dirty and hasCur and lastRankOf == cur, then lastRank is the rank
-//     (1-based) that cur had among the live slots of snap, which is still
-//     the last clean snapshot, or 0 if cur was not in it. placeVanished()
-//     puts a cursor whose record left the view at that rank.
+//     (1-based) that cur had among the live slots of the last clean
+//     snapshot that held it, 0 if none did; however the cursor came to cur
+//     (a walk, locate, a bookmark). placeVanished() puts a cursor whose
+//     record left the view at that rank.
 //
 // (7) The edit buffer: if state is Browse, buf and orig are empty and
 //     modified is false; otherwise buf and orig hold one value per field,

@@ -312,12 +312,7 @@ TEST_F(CursorTest, RefusedPostsKeepTheEdit)
     t.first();
     t.edit();
     t.set(1, "u2");
-    try {
-        t.post();
-        FAIL() << "duplicate key posted";
-    } catch (const EngineError& e) {
-        EXPECT_EQ(e.text(), "Key violation");
-    }
+    EXPECT_EQ(engineError([&] { t.post(); }), "Key violation") << "duplicate key posted";
     EXPECT_TRUE(t.editing());
     t.set(1, "u4");
     t.post();
@@ -325,12 +320,7 @@ TEST_F(CursorTest, RefusedPostsKeepTheEdit)
 
     t.insert();
     t.set(0, A);
-    try {
-        t.post();
-        FAIL() << "required field left empty";
-    } catch (const EngineError& e) {
-        EXPECT_EQ(e.text(), "Field 'Unitname' must have a value");
-    }
+    EXPECT_EQ(engineError([&] { t.post(); }), "Field 'Unitname' must have a value") << "required field left empty";
     EXPECT_TRUE(t.inserting());
     t.cancel();
     EXPECT_THROW(t.set(0, A), EngineError) << "set outside edit or insert";
@@ -431,22 +421,12 @@ TEST_F(CursorTest, Bookmarks)
 
     t.setFilter("Unitname <> 'u2'");
     EXPECT_FALSE(t.bookmarkValid(b));
-    try {
-        t.gotoBookmark(b);
-        FAIL();
-    } catch (const EngineError& e) {
-        EXPECT_EQ(e.text(), "Record not found");
-    }
+    EXPECT_EQ(engineError([&] { t.gotoBookmark(b); }), "Record not found");
     t.setFiltered(false);
     t.gotoBookmark(b);
     t.del();
     EXPECT_FALSE(t.bookmarkValid(b));
-    try {
-        t.gotoBookmark(b);
-        FAIL();
-    } catch (const EngineError& e) {
-        EXPECT_EQ(e.text(), "Record/key deleted");
-    }
+    EXPECT_EQ(engineError([&] { t.gotoBookmark(b); }), "Record/key deleted");
     EXPECT_THROW(t.gotoBookmark(Bookmark{}), EngineError);
 }
 
@@ -517,12 +497,7 @@ TEST_F(CursorTest, ARecordDeletedWhileAnotherTableEditsItIsNotPosted)
     EXPECT_EQ(a.count(), 2);
     EXPECT_EQ(a.recNo(), 0) << "the record being edited is no longer in the view";
     EXPECT_EQ(a.str(u"Period"), "Medieval");
-    try {
-        a.post();
-        FAIL() << "posted a deleted record";
-    } catch (const EngineError& e) {
-        EXPECT_EQ(e.text(), "Record/key deleted");
-    }
+    EXPECT_EQ(engineError([&] { a.post(); }), "Record/key deleted") << "posted a deleted record";
     EXPECT_TRUE(a.editing());
     a.cancel();
     a.next();
