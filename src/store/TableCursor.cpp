@@ -141,38 +141,6 @@ void Table::Impl::rebuild()
     }
 }
 
-int Table::Impl::knownPos()
-{
-    if (dirty || !hasCur) return -1;
-    if (!posKnown) {
-        const int p = snap.find(cur);
-        if (p < 0) return -1;
-        pos = p;
-        posKnown = true;
-    }
-    return pos;
-}
-
-void Table::Impl::setEmptyView()
-{
-    hasCur = false;
-    cur = 0;
-    pos = -1;
-    posKnown = false;
-    eof = bof = true;
-    floating = false;
-}
-
-void Table::Impl::moveTo(int p)
-{
-    pos = p;
-    posKnown = true;
-    cur = snap.rowidAt(p);
-    hasCur = true;
-    floating = false;
-    eof = bof = false;
-}
-
 // cur is not in the view any more (posted out of the filter, or deleted
 // through another Table object): stand on the record that took its place,
 // in front of it, so that next() lands there. At the end of the view the
@@ -188,26 +156,6 @@ void Table::Impl::placeVanished()
     } else {
         moveTo(snap.lastLive());
     }
-}
-
-void Table::Impl::sync()
-{
-    if (dirty) rebuild();
-    // Rule (7): the record being edited stays current until it is posted.
-    if (state == State::Edit) return;
-    if (!hasCur) {
-        // No current record (an empty view that gained records): the
-        // cursor sits before the first one.
-        if (snap.liveCount() == 0) {
-            setEmptyView();
-        } else {
-            moveTo(snap.firstLive());
-            floating = true;
-        }
-        return;
-    }
-    if (knownPos() >= 0) return;
-    placeVanished();
 }
 
 void Table::Impl::goToEnd(bool lastOne)

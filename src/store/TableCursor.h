@@ -172,11 +172,60 @@ struct Table::Impl : detail::ViewListener {
     // --- snapshot and position ---------------------------------------------
     void markDirty();
     void rebuild();
-    int knownPos();   // slot of cur in a clean snapshot, or -1
-    void setEmptyView();
-    void moveTo(int p);
+    // Slot of cur in a clean snapshot, or -1.
+    int knownPos()
+    {
+        if (dirty || !hasCur) return -1;
+        if (!posKnown) {
+            const int p = snap.find(cur);
+            if (p < 0) return -1;
+            pos = p;
+            posKnown = true;
+        }
+        return pos;
+    }
+
+    void setEmptyView()
+    {
+        hasCur = false;
+        cur = 0;
+        pos = -1;
+        posKnown = false;
+        eof = bof = true;
+        floating = false;
+    }
+
+    void moveTo(int p)
+    {
+        pos = p;
+        posKnown = true;
+        cur = snap.rowidAt(p);
+        hasCur = true;
+        floating = false;
+        eof = bof = false;
+    }
+
     void placeVanished();
-    void sync();      // snapshot up to date, the cursor on a visible record
+    // Brings the snapshot up to date and the cursor onto a visible record.
+    void sync()
+    {
+        if (dirty) rebuild();
+        // Rule (7): the record being edited stays current until it is posted.
+        if (state == State::Edit) return;
+        if (!hasCur) {
+            // No current record (an empty view that gained records): the
+            // cursor sits before the first one.
+            if (snap.liveCount() == 0) {
+                setEmptyView();
+            } else {
+                moveTo(snap.firstLive());
+                floating = true;
+            }
+            return;
+        }
+        if (knownPos() >= 0) return;
+        placeVanished();
+    }
     void goToEnd(bool lastOne);
     void standOn(qint64 id);   // onto a record known to be visible
     bool visible(qint64 id);   // through filter and link?
