@@ -60,8 +60,9 @@
 //     The read-ahead records in ahead are other records of the view; rowId
 //     is never among them.
 //
-// (9) walking is +1 or -1 after next()/first() or prior()/last(), 0 after
-//     any other move; only a walk reads ahead.
+// (9) walking is +1 after next() or first(), -1 after prior() or last(),
+//     and 0 after a jump (locate, bookmark, record id, pack); other
+//     operations keep it. Only a walk reads ahead.
 #include "store/TableConnection.h"
 #include "store/TableSnapshot.h"
 #include <functional>
