@@ -1,6 +1,7 @@
 #pragma once
-// Private helpers of the table engine shared by Table.cpp, Filter.cpp and
-// TableValues.cpp. Not for use outside src/store.
+// Private helpers of the table engine for values, field types and filters,
+// shared by the Table*.cpp files, Filter.cpp and TableValues.cpp. Not for use
+// outside src/store.
 #include "store/SqliteDb.h"
 #include "store/Table.h"
 #include <vector>

@@ -205,6 +205,44 @@ TEST_F(CursorTest, ARecordPostedOutOfTheFilterLeavesTheCursorBeforeTheNextOne)
     EXPECT_EQ(t.count(), 0);
 }
 
+TEST_F(CursorTest, HowTheCursorCameToTheRecordPostedOutOfTheFilterDoesNotMatter)
+{
+    // The cursor stood on u0 before it jumped to u3, so a jump that did not
+    // note u3's place in the view sent next() back to the first record.
+    struct Case {
+        const char* how;
+        std::function<void(Table&)> reachU3;
+    };
+    const std::vector<Case> cases = {
+        {"walk", [](Table& t) { t.next(), t.next(), t.next(); }},
+        {"locate", [](Table& t) { t.locate("Unitname", {"u3"}); }},
+        {"bookmark", [](Table& t) {
+             t.last();
+             t.prior(), t.prior();
+             const Bookmark b = t.bookmark();
+             t.first();
+             t.gotoBookmark(b);
+         }},
+        {"record id", [](Table& t) { t.gotoRowid(t.query("Unitname = ?", {"u3"}).at(0).rowid); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.how);
+        Table t;
+        t.open(dir.path(), "units");
+        t.empty();
+        for (int i = 0; i < 6; ++i) addRec(t, {A, QStringLiteral("u%1").arg(i), {}, {}, "="});
+        t.setFilter("Code = '='");
+        t.first();
+        c.reachU3(t);
+        ASSERT_EQ(t.str(1), "u3");
+        t.edit();
+        t.set(u"Code", "x");
+        t.post();
+        t.next();
+        EXPECT_EQ(t.str(1), "u4");
+    }
+}
+
 TEST_F(CursorTest, InsertPostStandsOnTheNewRecordInItsPlace)
 {
     Table t;
@@ -274,12 +312,7 @@ TEST_F(CursorTest, RefusedPostsKeepTheEdit)
     t.first();
     t.edit();
     t.set(1, "u2");
-    try {
-        t.post();
-        FAIL() << "duplicate key posted";
-    } catch (const EngineError& e) {
-        EXPECT_EQ(e.text(), "Key violation");
-    }
+    EXPECT_EQ(engineError([&] { t.post(); }), "Key violation") << "duplicate key posted";
     EXPECT_TRUE(t.editing());
     t.set(1, "u4");
     t.post();
@@ -287,12 +320,7 @@ TEST_F(CursorTest, RefusedPostsKeepTheEdit)
 
     t.insert();
     t.set(0, A);
-    try {
-        t.post();
-        FAIL() << "required field left empty";
-    } catch (const EngineError& e) {
-        EXPECT_EQ(e.text(), "Field 'Unitname' must have a value");
-    }
+    EXPECT_EQ(engineError([&] { t.post(); }), "Field 'Unitname' must have a value") << "required field left empty";
     EXPECT_TRUE(t.inserting());
     t.cancel();
     EXPECT_THROW(t.set(0, A), EngineError) << "set outside edit or insert";
@@ -393,22 +421,12 @@ TEST_F(CursorTest, Bookmarks)
 
     t.setFilter("Unitname <> 'u2'");
     EXPECT_FALSE(t.bookmarkValid(b));
-    try {
-        t.gotoBookmark(b);
-        FAIL();
-    } catch (const EngineError& e) {
-        EXPECT_EQ(e.text(), "Record not found");
-    }
+    EXPECT_EQ(engineError([&] { t.gotoBookmark(b); }), "Record not found");
     t.setFiltered(false);
     t.gotoBookmark(b);
     t.del();
     EXPECT_FALSE(t.bookmarkValid(b));
-    try {
-        t.gotoBookmark(b);
-        FAIL();
-    } catch (const EngineError& e) {
-        EXPECT_EQ(e.text(), "Record/key deleted");
-    }
+    EXPECT_EQ(engineError([&] { t.gotoBookmark(b); }), "Record/key deleted");
     EXPECT_THROW(t.gotoBookmark(Bookmark{}), EngineError);
 }
 
@@ -460,6 +478,32 @@ TEST_F(CursorTest, TablesOnOneFileSeeEachOthersWrites)
     BulkScope bulk;
     addRec(b, {A, "u0"});
     EXPECT_EQ(walk(a), QStringList({"u0", "u2", "u3"}));
+}
+
+TEST_F(CursorTest, ARecordDeletedWhileAnotherTableEditsItIsNotPosted)
+{
+    // The editing object used to move on to the following record when it
+    // next read the view, and post the edit there.
+    Table a, b;
+    a.open(dir.path(), "units");
+    b.open(dir.path(), "units");
+    fill(a, threeUnits());
+    a.first();
+    a.locate("Unitname", {"u2"});
+    a.edit();
+    a.set(u"Period", "Medieval");
+    b.locate("Unitname", {"u2"});
+    b.del();
+    EXPECT_EQ(a.count(), 2);
+    EXPECT_EQ(a.recNo(), 0) << "the record being edited is no longer in the view";
+    EXPECT_EQ(a.str(u"Period"), "Medieval");
+    EXPECT_EQ(engineError([&] { a.post(); }), "Record/key deleted") << "posted a deleted record";
+    EXPECT_TRUE(a.editing());
+    a.cancel();
+    a.next();
+    EXPECT_EQ(a.str(1), "u3");
+    Outside db(file);
+    EXPECT_EQ(db.column("SELECT ifnull(Period, '') FROM data ORDER BY Unitname"), QStringList({"Roman", "Bronze"}));
 }
 
 TEST_F(CursorTest, ReusedRecordIdsShowTheirNewValues)

@@ -57,6 +57,18 @@ inline void addRec(Table& t, const Rec& r)
     t.post();
 }
 
+// The text of the EngineError that f throws, "" when it throws none.
+template <class F>
+QString engineError(F&& f)
+{
+    try {
+        f();
+    } catch (const EngineError& e) {
+        return e.text();
+    }
+    return QString();
+}
+
 // "A:u1" of the current record.
 inline QString label(const Table& t)
 {

@@ -1,0 +1,191 @@
+// Batch operations of the table engine: appending the records another table
+// shows, direct keyed queries, and the bulk scope that groups the posts of a
+// command into one transaction per file.
+#include "store/Table.h"
+#include "store/TableCursor.h"
+#include "store/TableInternal.h"
+#include <algorithm>
+#include <exception>
+
+namespace belvanto {
+
+using detail::allColumns;
+using detail::Change;
+using detail::columnList;
+using detail::Connection;
+using detail::findField;
+using detail::kData;
+using detail::placeholders;
+using sqlite::quoteIdent;
+using sqlite::Stmt;
+using sqlite::StmtUse;
+
+// Copies the records src shows into this table, columns by name. With
+// upsert a record whose primary key exists updates it instead.
+int Table::appendRecords(const Table& srcTable, bool upsert)
+{
+    d->requireOpen();
+    srcTable.d->requireOpen();
+    d->checkBrowse();
+    Impl& dest = *d;
+    Impl& src = *srcTable.d;
+    Connection& c = *dest.conn;
+    const auto& df = c.schema.fields;
+    const auto& sf = src.conn->schema.fields;
+    std::vector<int> destCols, srcCols;
+    for (std::size_t i = 0; i < df.size(); ++i) {
+        const int j = findField(sf, df[i].name);
+        if (j >= 0) {
+            destCols.push_back(int(i));
+            srcCols.push_back(j);
+        }
+    }
+    if (destCols.empty()) throw EngineError(QStringLiteral("The tables have no field in common"));
+
+    std::vector<Value> params;
+    const QString where = src.conditions(params);
+    QString sql = QStringLiteral("SELECT %1 FROM %2").arg(columnList(sf, srcCols), kData);
+    if (!where.isEmpty()) sql += QStringLiteral(" WHERE ") + where;
+    sql += QStringLiteral(" ORDER BY ") + src.orderBy();
+    Stmt read(src.conn->db, sql);
+    read.bindAll(params);
+
+    const QString names = columnList(df, destCols);
+    QString insertSql = QStringLiteral("INSERT INTO %1(%2) VALUES(%3)").arg(kData, names, placeholders(destCols.size()));
+    QStringList sets;
+    std::vector<int> updateCols;
+    for (int col : destCols) {
+        if (std::find(c.schema.primary.begin(), c.schema.primary.end(), col) != c.schema.primary.end()) continue;
+        sets << QStringLiteral("%1 = excluded.%1").arg(quoteIdent(df[std::size_t(col)].name));
+        updateCols.push_back(col);
+    }
+    const bool keyed = upsert && !c.schema.primary.empty();
+    if (keyed)
+        insertSql += QStringLiteral(" ON CONFLICT(%1) DO %2")
+                         .arg(columnList(df, c.schema.primary),
+                              sets.isEmpty() ? QStringLiteral("NOTHING") : QStringLiteral("UPDATE SET ") + sets.join(QLatin1String(", ")));
+    Stmt write(c.db, insertSql);
+
+    // Reading and writing the same file share one connection: read first.
+    const bool sameFile = src.conn == dest.conn;
+    std::vector<std::vector<Value>> rows;
+    auto readRow = [&](std::vector<Value>& values) {
+        if (!read.step()) return false;
+        values.assign(df.size(), Value{});
+        for (std::size_t k = 0; k < destCols.size(); ++k) {
+            const std::size_t dc = std::size_t(destCols[k]);
+            values[dc] = detail::toFieldValue(df[dc], detail::readColumn(read, int(k), sf[std::size_t(srcCols[k])]), true);
+        }
+        return true;
+    };
+    if (sameFile) {
+        std::vector<Value> values;
+        while (readRow(values)) rows.push_back(values);
+        read.reset();
+    }
+
+    int n = 0;
+    c.write(Connection::Whole::Yes, [&] {
+        std::vector<Value> values;
+        std::size_t next = 0;
+        for (;;) {
+            if (sameFile) {
+                if (next == rows.size()) break;
+                values = std::move(rows[next++]);
+            } else if (!readRow(values)) {
+                break;
+            }
+            c.checkRequired(values);
+            const qint64 existing = c.emptyKeyHolder(values, 0);
+            if (existing != 0) {
+                if (!keyed) throw EngineError(QStringLiteral("Key violation"));
+                if (!updateCols.empty()) {
+                    StmtUse u(c.updateFor(updateCols));
+                    int b = 1;
+                    for (int col : updateCols) u->bind(b++, values[std::size_t(col)]);
+                    u->bindInt(b, existing);
+                    u->step();
+                }
+            } else {
+                StmtUse u(write);
+                for (std::size_t k = 0; k < destCols.size(); ++k) u->bind(int(k) + 1, values[std::size_t(destCols[k])]);
+                u->step();
+            }
+            ++n;
+        }
+    });
+    c.written(d.get(), Change::Reset);
+    d->forgetRows();
+    d->markDirty();
+    d->notifyChange();
+    d->assertInvariants();
+    return n;
+}
+
+
+int Table::appendFrom(const Table& src)
+{
+    return appendRecords(src, false);
+}
+
+int Table::appendOrUpdateFrom(const Table& src)
+{
+    return appendRecords(src, true);
+}
+
+// Copying into dBase and text tables (with given columns) belongs here, next
+// to appendFrom, when the exchange formats are built.
+
+std::vector<Table::Row> Table::query(const QString& whereSql, const std::vector<Value>& params,
+                                     const QString& orderSql) const
+{
+    d->requireOpen();
+    Connection& c = *d->conn;
+    const auto& fs = c.schema.fields;
+    auto key = std::make_pair(whereSql, orderSql);
+    auto it = c.queries.find(key);
+    if (it == c.queries.end()) {
+        QString sql = QStringLiteral("SELECT rowid, %1 FROM %2").arg(columnList(fs, allColumns(fs)), kData);
+        if (!whereSql.trimmed().isEmpty()) sql += QStringLiteral(" WHERE ") + whereSql;
+        if (!orderSql.trimmed().isEmpty()) sql += QStringLiteral(" ORDER BY ") + orderSql;
+        if (c.queries.size() > 64) c.queries.clear();
+        it = c.queries.emplace(std::move(key), Stmt(c.db, sql)).first;
+    }
+    std::vector<Row> rows;
+    StmtUse u(it->second);
+    int b = 1;
+    for (const Value& v : params) u->bind(b++, valueIsEmpty(v) ? Value{} : v);
+    while (u->step()) {
+        Row r{u->columnInt(0), {}};
+        r.values.reserve(fs.size());
+        for (std::size_t i = 0; i < fs.size(); ++i) r.values.push_back(detail::readColumn(*u, int(i) + 1, fs[i]));
+        rows.push_back(std::move(r));
+    }
+    return rows;
+}
+
+// --- bulk scope ------------------------------------------------------------------------
+
+BulkScope::BulkScope() : exceptionsAtStart_(std::uncaught_exceptions())
+{
+    ++detail::g_bulkDepth;
+}
+
+BulkScope::~BulkScope() noexcept(false)
+{
+    if (--detail::g_bulkDepth > 0) return;
+    QString error;
+    // What was posted stays, also when the scope ends by an exception.
+    for (Connection* c : std::vector<Connection*>(detail::g_bulkConnections)) {
+        const QString e = c->commitBulk();
+        if (error.isEmpty()) error = e;
+    }
+    if (!error.isEmpty() && std::uncaught_exceptions() == exceptionsAtStart_) throw EngineError(error);
+}
+
+bool BulkScope::active()
+{
+    return detail::g_bulkDepth > 0;
+}
+
+} // namespace belvanto
