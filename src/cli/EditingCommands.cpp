@@ -12,7 +12,8 @@ namespace belvanto {
 
 namespace {
 
-const QString kOperators = QStringLiteral("<>=-");
+// The categories that can stand between two unit names in one word.
+const QString kOperators = QString(category::Earlier) + category::Later + category::Equal + category::Contemporary;
 
 // "[EXC:]NAME" as the user means it: the project's excavation when EXC: is left out.
 UnitKey unitFromText(const QString& text, const QString& currentExcavation)
@@ -59,7 +60,7 @@ std::optional<std::vector<Relationship>> parseRelationships(Session& s, const QS
     for (qsizetype i = 0; i < words.size(); ++i) {
         // Three words: A p B, A > B, ...
         if (i + 2 < words.size() && words[i + 1].size() == 1
-            && (kOperators.contains(words[i + 1]) || words[i + 1] == QStringLiteral("p"))) {
+            && (kOperators.contains(words[i + 1]) || words[i + 1] == category::PartOf)) {
             const auto a = parseUnit(words[i], exc);
             const auto b = parseUnit(words[i + 2], exc);
             if (!a || !b) {

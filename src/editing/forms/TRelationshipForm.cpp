@@ -135,8 +135,8 @@ void TRelationshipForm::build()
 
 bool TRelationshipForm::categoryAllowed(QChar code) const
 {
-    if (code == QLatin1Char('<') || code == QLatin1Char('>')) return setup_.earlierLater;
-    return code == QLatin1Char('=') || code == QLatin1Char('-') || code == QLatin1Char('p');
+    if (code == category::Earlier || code == category::Later) return setup_.earlierLater;
+    return code == category::Equal || code == category::Contemporary || code == category::PartOf;
 }
 
 void TRelationshipForm::chooseCategory()

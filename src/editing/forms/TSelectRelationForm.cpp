@@ -29,7 +29,7 @@ TSelectRelationForm::TSelectRelationForm(bool earlierLater, QWidget* parent) : Q
     RelationGrid->setEditTriggers(QAbstractItemView::NoEditTriggers);
     RelationGrid->horizontalHeader()->setStretchLastSection(true);
     for (const RelationCategory& c : RelationCategories()) {
-        if (!earlierLater && (c.code == QLatin1Char('<') || c.code == QLatin1Char('>'))) continue;
+        if (!earlierLater && (c.code == category::Earlier || c.code == category::Later)) continue;
         const int row = RelationGrid->rowCount();
         RelationGrid->insertRow(row);
         auto* symbol = new QTableWidgetItem(QString(c.code));
