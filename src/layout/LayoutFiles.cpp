@@ -66,32 +66,21 @@ IndexDef RelationDestIndex()
                                              QStringLiteral("Excavation1"), QStringLiteral("Unitname1")}};
 }
 
-QString LayoutParameterPath(const QString& directory, const QString& projectName)
+void CreateLayoutTables(const QString& directory, const QString& projectName, LayoutStage stage)
 {
-    return QDir(directory).filePath(projectName + kLayoutParameterSuffix);
-}
-
-void CreateLayoutTables(const QString& directory, const QString& projectName)
-{
-    const QString parameters = LayoutParameterPath(directory, projectName);
+    const QString parameters = LayoutParameterPath(directory, projectName, stage);
     if (QFile::exists(parameters) && !QFile::remove(parameters))
         throw EngineError(QStringLiteral("Cannot remove %1").arg(QDir::toNativeSeparators(parameters)));
-    Table::create(directory, projectName + kUnitLayoutSuffix, UnitLayoutFields(), UnitLayoutPrimaryIndex());
-    Table::create(directory, projectName + kRelLayoutSuffix, RelLayoutFields(), RelLayoutPrimaryIndex());
+    Table::create(directory, UnitLayoutTableName(projectName, stage), UnitLayoutFields(), UnitLayoutPrimaryIndex());
+    Table::create(directory, RelLayoutTableName(projectName, stage), RelLayoutFields(), RelLayoutPrimaryIndex());
     Table::create(directory, kTempUnitTable, UnitLayoutFields(), UnitLayoutPrimaryIndex());
     Table::create(directory, kTempRelTable, RelLayoutFields(), RelLayoutPrimaryIndex());
     Table::create(directory, kProperRelTable, RelLayoutFields(), RelLayoutPrimaryIndex());
 }
 
-void DeleteLayoutTables(const QString& directory, const QString& projectName)
+void DeleteLayoutTables(const QString& directory, const QString& projectName, LayoutStage stage)
 {
-    for (const QString& suffix : {kUnitLayoutSuffix, kRelLayoutSuffix})
-        if (Table::exists(directory, projectName + suffix)) Table::remove(directory, projectName + suffix);
-}
-
-void DeleteWorkingTables(const QString& directory)
-{
-    for (const QString& name : {kTempUnitTable, kTempRelTable, kProperRelTable})
+    for (const QString& name : {UnitLayoutTableName(projectName, stage), RelLayoutTableName(projectName, stage)})
         if (Table::exists(directory, name)) Table::remove(directory, name);
 }
 
@@ -196,9 +185,9 @@ std::optional<LayoutParameters> ParseLayoutParameters(QByteArrayView bytes)
 }
 
 bool WriteLayoutParameters(UserInterface& ui, const QString& directory, const QString& projectName,
-                           const LayoutParameters& parameters)
+                           const LayoutParameters& parameters, LayoutStage stage)
 {
-    const QString path = LayoutParameterPath(directory, projectName);
+    const QString path = LayoutParameterPath(directory, projectName, stage);
     QSaveFile file(path);
     const QByteArray bytes = SerializeLayoutParameters(parameters);
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {

@@ -11,6 +11,7 @@
 // The start level is stored as a full 32-bit number; for levels below 32768
 // that gives the same bytes as a 16-bit value in the low half.
 #include "layout/PeriodList.h"
+#include "store/LayoutFileNames.h"
 #include "store/Table.h"
 #include <QByteArray>
 #include <QByteArrayView>
@@ -23,12 +24,6 @@ namespace belvanto {
 class Regional;
 class UserInterface;
 
-inline const QString kUnitLayoutSuffix = QStringLiteral("_UnitLayout");
-inline const QString kRelLayoutSuffix = QStringLiteral("_RelLayout");
-inline const QString kLayoutParameterSuffix = QStringLiteral("_LayoutCtrl.bin");
-inline const QString kTempUnitTable = QStringLiteral("__TempUnit");
-inline const QString kTempRelTable = QStringLiteral("__TempRel");
-inline const QString kProperRelTable = QStringLiteral("__ProperRelS");
 
 // Field positions of the unit layout table.
 namespace ul {
@@ -61,15 +56,14 @@ IndexDef PositionsIndex();            // "Positions": YLevelStart, XStart
 IndexDef NestCtIndex();               // "NestCt": NestCt, YLevelStart
 IndexDef RelationDestIndex();         // "RelationDest": Excavation2, Unitname2, Excavation1, Unitname1
 
-QString LayoutParameterPath(const QString& directory, const QString& projectName);
-
-// Creates the two layout tables and the three working tables afresh (each
-// replacing an old one) and removes the parameter file of the layout they
-// replace, so that old parameters never stand beside new tables.
-void CreateLayoutTables(const QString& directory, const QString& projectName);
-// After a failed layout: removes the two layout tables.
-void DeleteLayoutTables(const QString& directory, const QString& projectName);
-void DeleteWorkingTables(const QString& directory);
+// Creates the two layout tables of the stage and the three working tables
+// afresh (each replacing an old one) and removes the stage's parameter file,
+// so that old parameters never stand beside new tables.
+void CreateLayoutTables(const QString& directory, const QString& projectName,
+                        LayoutStage stage = LayoutStage::Live);
+// After a failed layout: removes the two layout tables of the stage.
+void DeleteLayoutTables(const QString& directory, const QString& projectName,
+                        LayoutStage stage = LayoutStage::Live);
 
 // The routed fields of a relationship layout record: what the placement's
 // working lines and the routing's lines have in common. Empty fields are
@@ -110,7 +104,7 @@ std::optional<LayoutParameters> ParseLayoutParameters(QByteArrayView bytes);
 // Writes the file under a temporary name and renames it. Shows an error and
 // returns false when it cannot.
 bool WriteLayoutParameters(UserInterface& ui, const QString& directory, const QString& projectName,
-                           const LayoutParameters& parameters);
+                           const LayoutParameters& parameters, LayoutStage stage = LayoutStage::Live);
 
 // "The diagram shows groups", "The diagram shows groups and periods/phases.",
 // "The diagram displays periods/phases." or "".

@@ -6,6 +6,7 @@
 #include "store/Session.h"
 #include "store/Table.h"
 #include "store/UnitFields.h"
+#include <QFile>
 
 namespace belvanto {
 
@@ -233,14 +234,20 @@ bool LayoutWithoutGroups(Session& session, RelationGraph& graph, RandomGenerator
     UserInterface& ui = session.ui();
     const QString directory = session.project().ProjectDirectory;
     const QString name = session.project().ProjectName;
+    // A failed layout leaves no layout: neither the one it was to replace
+    // nor its own beginnings.
     auto fail = [&] {
         FreeRelationGraph(graph);
+        DeleteLayoutTables(directory, name, LayoutStage::Staged);
+        QFile::remove(LayoutParameterPath(directory, name, LayoutStage::Staged));
         DeleteLayoutTables(directory, name);
+        QFile::remove(LayoutParameterPath(directory, name));
         DeleteWorkingTables(directory);
         return false;
     };
 
-    CreateLayoutTables(directory, name);
+    RecoverLayoutFiles(directory, name);
+    CreateLayoutTables(directory, name, LayoutStage::Staged);
     try {
         std::optional<PlacementWork> work;
         {
@@ -259,8 +266,8 @@ bool LayoutWithoutGroups(Session& session, RelationGraph& graph, RandomGenerator
         // written first, and the working records go while the lines are
         // prepared for the routing.
         Table unitLayout, relLayout;
-        unitLayout.open(directory, name + kUnitLayoutSuffix, true);
-        relLayout.open(directory, name + kRelLayoutSuffix, true);
+        unitLayout.open(directory, UnitLayoutTableName(name, LayoutStage::Staged), true);
+        relLayout.open(directory, RelLayoutTableName(name, LayoutStage::Staged), true);
         const std::vector<int> order = work->keyOrder();
         {
             BulkScope bulk;
@@ -279,7 +286,8 @@ bool LayoutWithoutGroups(Session& session, RelationGraph& graph, RandomGenerator
         unitLayout.close();
         relLayout.close();
         DeleteWorkingTables(directory);
-        if (!WriteLayoutParameters(ui, directory, name, parameters)) return fail();
+        if (!WriteLayoutParameters(ui, directory, name, parameters, LayoutStage::Staged)) return fail();
+        CommitLayoutFiles(directory, name);
     } catch (...) {
         fail();
         throw;

@@ -2,6 +2,7 @@
 #include "store/UnitKey.h"
 #include "core/TextCodec.h"
 #include "core/UserInterface.h"
+#include "store/LayoutFileNames.h"
 #include "store/Relations.h"
 #include "store/Schema.h"
 #include "store/Session.h"
@@ -23,9 +24,6 @@ const QString kUnitSuffix = QStringLiteral("_unit");
 const QString kRelSuffix = QStringLiteral("_rel");
 const QString kUnitEntry = QStringLiteral("UnitEntry");
 const QString kRelEntry = QStringLiteral("RelEntry");
-const QString kUnitLayoutSuffix = QStringLiteral("_UnitLayout");
-const QString kRelLayoutSuffix = QStringLiteral("_RelLayout");
-const QString kLayoutCtrlSuffix = QStringLiteral("_LayoutCtrl.bin");
 const QString kTermPlaceholder = QStringLiteral("*.db");
 const QString kProjectPlaceholder = QStringLiteral("*.bvp");
 
@@ -341,6 +339,12 @@ bool OpenProjectTables(Session& session)
         resetState(session);
         return false;
     }
+    try {
+        RecoverLayoutFiles(p.ProjectDirectory, p.ProjectName);
+    } catch (const EngineError& e) {
+        // The project itself is fine; the layout is made anew by the next run.
+        reportEngineError(ui, e);
+    }
     if (!p.TermFilePath.isEmpty()) CheckTermFileOnOpen(session);
     if (p.SingleExcavation) {
         const auto first = session.units().query(QString(), {}, QStringLiteral("Excavation, Unitname LIMIT 1"));
@@ -540,7 +544,7 @@ bool DeleteProject(Session& session)
     }
     // The file that was opened, which need not be named after the project.
     QFile::remove(old.ProjectFilePath);
-    QFile::remove(QDir(old.ProjectDirectory).filePath(old.ProjectName + kLayoutCtrlSuffix));
+    QFile::remove(QDir(old.ProjectDirectory).filePath(old.ProjectName + kLayoutParameterSuffix));
     removeTemporaryTables(old.ProjectDirectory);
     resetState(session);
     session.notifyStateChanged();
