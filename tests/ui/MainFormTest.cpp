@@ -18,6 +18,7 @@
 #include <QTest>
 #include <QMenu>
 #include <QStatusTipEvent>
+#include <QStyledItemDelegate>
 #include <QTableView>
 #include <set>
 
@@ -186,6 +187,22 @@ TEST_F(MainFormTest, ListsShowTheTablesAndFollowTheCurrentUnit)
     // A filter set by a command shows in the list after the command.
     form->runCommand([&] { session.units().setFilter(QStringLiteral("Excavation = 'A'")); });
     EXPECT_EQ(form->unitModel()->rowCount(), 2);
+}
+
+TEST_F(MainFormTest, NumbersShowWithTheSameDecimals)
+{
+    open();
+    auto* floats = qobject_cast<QStyledItemDelegate*>(form->unitList()->itemDelegateForColumn(uf::XAvgCoord));
+    auto* integers = qobject_cast<QStyledItemDelegate*>(form->unitList()->itemDelegateForColumn(uf::AvgYear));
+    ASSERT_TRUE(floats);
+    ASSERT_TRUE(integers);
+    EXPECT_EQ(form->unitList()->itemDelegateForColumn(uf::Unitname), nullptr);
+    const QLocale c = QLocale::c();
+    EXPECT_EQ(floats->displayText(QStringLiteral("12.5"), c), QStringLiteral("12.50"));
+    EXPECT_EQ(floats->displayText(QStringLiteral("3"), c), QStringLiteral("3.00"));
+    EXPECT_EQ(floats->displayText(QStringLiteral("0.126"), c), QStringLiteral("0.13"));
+    EXPECT_EQ(floats->displayText(QString(), c), QString());
+    EXPECT_EQ(integers->displayText(QStringLiteral("-250"), c), QStringLiteral("-250"));
 }
 
 TEST_F(MainFormTest, SingleExcavationHidesTheExcavationColumns)
