@@ -1,12 +1,15 @@
 #!/usr/bin/env bash
-# Screenshots of the desktop program for a look by eye: the main window with a
-# simulated project open, and the protocol window. Writes PNG files into the
-# given folder (default /tmp/belvanto-shots), never into the repository.
+# Screenshots of the desktop program for a look by eye: the main window on
+# first start (no settings file) and with a simulated project open, and the
+# dialogs. Writes PNG files into the given folder (default
+# /tmp/belvanto-shots), never into the repository. The screen is that of a
+# small laptop unless SCREEN says otherwise.
 #   bash tools/screenshot.sh [BUILD_DIR] [OUT_DIR]
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${1:-$root/build/test}
 out=${2:-/tmp/belvanto-shots}
+screen=${SCREEN:-1366x768}
 mkdir -p "$out"
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -18,7 +21,7 @@ cli="$build/src/cli/belvanto-cli"
 # the program is kept out of the way so the shots start from the defaults.
 shot() {
   local name=$1; shift
-  xvfb-run -a -s "-screen 0 1280x900x24" bash -c '
+  xvfb-run -a -s "-screen 0 ${screen}x24" bash -c '
     QT_QPA_PLATFORM=xcb "$@" & pid=$!
     sleep 4
     import -window root "'"$out/$name"'.png"
@@ -31,7 +34,7 @@ shot start "$build/src/app/belvanto"
 shot main "$build/src/app/belvanto" "$work/Site.bvp"
 # The dialogs, each shown alone by a skipped-by-default test.
 cmake --build "$build" --target tests_ui -j2 >/dev/null
-for window in protocol fields about newproject; do
+for window in protocol fields about newproject relationship chain simulation; do
   BELVANTO_SHOT=$window shot "$window" "$build/tests/tests_ui" --gtest_filter='ScreenshotShow.*'
 done
 rm -f "$ini"

@@ -112,6 +112,9 @@ public:
                           const HelpTopic& help = {}) = 0;
     // The persistent part of the status line; "" clears it.
     virtual void status(const QString& text) = 0;
+    // What a command that ends without a message did, for the status line
+    // until the next hint; interfaces without a status line drop it.
+    virtual void notice(const QString& text) { (void)text; }
     virtual void setBusy(bool busy) = 0;
 
     // Shorthands.
@@ -120,6 +123,12 @@ public:
     void information(const QString& text, const HelpTopic& help = {}) { message(MessageKind::Information, text, Buttons::Ok, help); }
     Answer confirm(const QString& text, Buttons buttons = Buttons::YesNo, const HelpTopic& help = {}) {
         return message(MessageKind::Confirmation, text, buttons, help);
+    }
+    // A Yes/No question whose Yes deletes or overwrites data. Interfaces with
+    // a default answer make it No, so that Enter or a stray click on the
+    // default changes nothing; the others see a plain Yes/No confirmation.
+    virtual Answer confirmDestructive(const QString& text, const HelpTopic& help = {}) {
+        return message(MessageKind::Confirmation, text, Buttons::YesNo, help);
     }
 };
 

@@ -173,7 +173,11 @@ AddResult AddRelationship(Session& session, Table& unitTable, Table& relTable, c
                        Buttons::Ok, HelpTopic(kRelationHelpTopic));
         return AddResult::SelfRelation;
     }
-    if (!IsRelationCategory(code)) return AddResult::UnknownCategory;
+    if (!IsRelationCategory(code))
+        return refuse(session, lvl, AddResult::UnknownCategory,
+                      QStringLiteral("Relation between %1 and %2:\r\nunknown relation category \"%3\".\r\n"
+                                     "New relationship is not stored.")
+                          .arg(first.text(), second.text(), code.isNull() ? QString() : QString(code)));
 
     // Restored on every way out, refusals included.
     FilterOff unfiltered(relTable);

@@ -41,7 +41,7 @@ enum class AddResult {
     NotContexts,       // earlier/later/equal/contemporary with a unit that is no context
     Contradiction,     // completing an equal or contemporary class
     PartOfRule,
-    UnknownCategory,   // no caller offers one; refused without a message
+    UnknownCategory,   // not one of the five codes: an error from level 1 on
 };
 
 // Unit classes for a command that stores many relationships: imports,

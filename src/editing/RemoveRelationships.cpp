@@ -58,17 +58,17 @@ bool RemoveRelationships(Session& session, const std::vector<RelationRowKey>& se
         if (hasFurtherMembers(relTable, key, code)) {
             const auto members = OtherClassMembers(relTable, key.first, key.second, code);
             deleted = hooks.reassign && hooks.reassign(key.first, key.second, code, members);
-        } else if (ui.confirm(QStringLiteral("Do you really want to delete the relationship\r\nbetween %1 and %2?")
-                                  .arg(key.first.text(), key.second.text()),
-                              Buttons::YesNo, HelpTopic(kDeleteRelationHelpTopic))
+        } else if (ui.confirmDestructive(QStringLiteral("Do you really want to delete the relationship\r\nbetween %1 and %2?")
+                                             .arg(key.first.text(), key.second.text()),
+                                         HelpTopic(kDeleteRelationHelpTopic))
                    == Answer::Yes) {
             deleted = DeleteRelationPair(ui, relTable, key.first, key.second);
             // Rebuilt after the deletion, so that the tree shows what is stored.
             if (deleted && code == category::PartOf) partOfChanged();
         }
     } else {
-        if (ui.confirm(QStringLiteral("Do you really want to delete %1 relationships?").arg(keys.size()),
-                       Buttons::YesNo, HelpTopic(kDeleteRelationHelpTopic))
+        if (ui.confirmDestructive(QStringLiteral("Do you really want to delete %1 relationships?").arg(keys.size()),
+                                  HelpTopic(kDeleteRelationHelpTopic))
             != Answer::Yes)
             return false;
         int skipped = 0;

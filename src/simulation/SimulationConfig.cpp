@@ -51,8 +51,8 @@ bool projectFileUsable(UserInterface& ui, const QString& name)
     const QString path = MakeAbsolute(name);
     const QFileInfo info(path);
     if (info.exists() && !info.isDir()) {
-        const Answer a = ui.confirm(QStringLiteral("File %1 already exists. Do you want to overwrite file?")
-                                        .arg(NativePath(info.absoluteFilePath())));
+        const Answer a = ui.confirmDestructive(QStringLiteral("File %1 already exists. Do you want to overwrite file?")
+                                                   .arg(NativePath(info.absoluteFilePath())));
         if (a != Answer::Yes) return false;
     }
     bool ok = !path.isEmpty() && IsLegalFileName(info.fileName()) && !info.isDir()

@@ -91,10 +91,9 @@ QString baseNameOf(const QString& path)
 bool confirmReplaceTable(UserInterface& ui, const QString& dir, const QString& table)
 {
     if (!Table::exists(dir, table)) return true;
-    return ui.message(MessageKind::Confirmation,
-                      QStringLiteral("Database file %1 already exists\r\nDo you really want to overwrite this file?")
-                          .arg(table),
-                      Buttons::YesNo) == Answer::Yes;
+    return ui.confirmDestructive(
+               QStringLiteral("Database file %1 already exists\r\nDo you really want to overwrite this file?").arg(table))
+           == Answer::Yes;
 }
 
 void closeProjectTables(Session& session)
@@ -414,10 +413,9 @@ NewProjectFocus ValidateNewProjectRequest(Session& session, const NewProjectRequ
         bool ok = IsLegalFileName(info.fileName()) && QFileInfo(info.absolutePath()).isDir()
                   && QFileInfo(info.absolutePath()).isWritable() && !info.isDir();
         if (ok && info.exists()) {
-            ok = ui.message(MessageKind::Confirmation,
-                            QStringLiteral("File %1 already exists. Do you want to overwrite file?")
-                                .arg(NativePath(info.absoluteFilePath())),
-                            Buttons::YesNo) == Answer::Yes;
+            ok = ui.confirmDestructive(QStringLiteral("File %1 already exists. Do you want to overwrite file?")
+                                           .arg(NativePath(info.absoluteFilePath())))
+                 == Answer::Yes;
             if (!ok) return NewProjectFocus::ProjectFile;
         }
         if (!ok) {
@@ -525,12 +523,11 @@ bool DeleteProject(Session& session)
         FilterOff unfiltered(session.units());
         units = session.units().count();
     }
-    const Answer a = session.ui().message(
-        MessageKind::Confirmation,
+    const Answer a = session.ui().confirmDestructive(
         QStringLiteral("Project %1 consists of %2 units.\r\nDo you really want to delete the project and all its data files?")
             .arg(p.ProjectName)
             .arg(units),
-        Buttons::YesNo, HelpTopic(150));
+        HelpTopic(150));
     if (a != Answer::Yes) return false;
     session.recent().remove(p.ProjectFilePath);
     const ProjectState old = p;
@@ -607,7 +604,7 @@ bool SaveProjectCopy(Session& session)
     return true;
 }
 
-void PackTables(Session& session)
+bool PackTables(Session& session)
 {
     BusyCursor busy(session.ui());
     try {
@@ -615,7 +612,9 @@ void PackTables(Session& session)
         session.relations().pack();
     } catch (const EngineError& e) {
         reportEngineError(session.ui(), e);
+        return false;
     }
+    return true;
 }
 
 void RefreshProject(Session& session)

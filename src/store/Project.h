@@ -60,7 +60,8 @@ bool OpenProject(Session& session, std::optional<QString> path = std::nullopt, b
 void CloseProject(Session& session, bool menuCommand);
 bool DeleteProject(Session& session);
 bool SaveProjectCopy(Session& session);
-void PackTables(Session& session);
+// False when the engine refused (its message has been shown).
+bool PackTables(Session& session);
 void RefreshProject(Session& session);
 bool AddProject(Session& session);
 

@@ -157,10 +157,10 @@ bool DeleteRelationship(UserInterface& ui, Table& table, int level, bool singleR
     const UnitKey first = FirstUnit(table);
     const UnitKey second = SecondUnit(table);
     if (level == 10) {
-        const Answer a = ui.message(MessageKind::Confirmation,
-                                    QStringLiteral("Do you really want to delete the relationship\r\nbetween %1 and %2?")
-                                        .arg(first.text(), second.text()),
-                                    Buttons::YesNo, HelpTopic(54));
+        const Answer a = ui.confirmDestructive(
+            QStringLiteral("Do you really want to delete the relationship\r\nbetween %1 and %2?")
+                .arg(first.text(), second.text()),
+            HelpTopic(54));
         if (a != Answer::Yes) return false;
     }
     bool deleted = true;

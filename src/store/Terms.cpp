@@ -326,11 +326,10 @@ bool RemoveTermLink(Session& session)
 {
     ProjectState& project = session.project();
     if (project.TermFilePath.isEmpty()) return false;
-    const Answer answer = session.ui().message(
-        MessageKind::Confirmation,
+    const Answer answer = session.ui().confirmDestructive(
         QStringLiteral("Do you really want to remove the link to the term file ")
             + QFileInfo(project.TermFilePath).fileName() + QLatin1Char('?'),
-        Buttons::YesNo, HelpTopic(kTermFileHelpTopic));
+        HelpTopic(kTermFileHelpTopic));
     if (answer != Answer::Yes) return false;
     unlink(session);
     session.notifyStateChanged();
@@ -601,9 +600,8 @@ bool DeleteTerm(Session& session)
     Table& table = session.terms();
     const TermRecord term = CurrentTermRecord(table);
     if (termInUse(session, term)
-        && ui.message(MessageKind::Confirmation,
-                      QStringLiteral("Do you really want to delete term ") + term.Term + QLatin1Char('?'),
-                      Buttons::YesNo, HelpTopic(kTermDeleteHelpTopic))
+        && ui.confirmDestructive(QStringLiteral("Do you really want to delete term ") + term.Term + QLatin1Char('?'),
+                                 HelpTopic(kTermDeleteHelpTopic))
             != Answer::Yes)
         return false;
     table.del();

@@ -7,11 +7,13 @@ QString HelpPageName(const HelpTopic& topic)
 {
     // Numbers as the dialogs and messages give them.
     static const std::map<int, const char*> pages{
-        {14, "Unit_names"},          {43, "Term_file"},        {54, "Delete_relation"},
+        {12, "New_relationship"},    {14, "Unit_names"},        {17, "Unit_names"},
+        {20, "New_relationship"},    {43, "Term_file"},         {54, "Delete_relation"},
         {56, "Term_file_details"},   {57, "Term_file_details"}, {59, "Term_file_details"},
+        {75, "Units_with_consecutive_numbers"},                 {79, "New_relationship"},
         {84, "Open_project"},        {89, "Projects__add"},     {91, "Save_project_copy"},
-        {92, "Open_project"},        {94, "Count"},             {133, "Relationships"},
-        {135, "Term_file"},          {150, "Delete_project"}};
+        {92, "Open_project"},        {94, "Count"},             {128, "Create_chainlike_relationships"},
+        {133, "New_relationship"},   {135, "Term_file"},        {150, "Delete_project"}};
     if (const auto* n = std::get_if<int>(&topic.topic)) {
         const auto it = pages.find(*n);
         return it == pages.end() ? kHelpContents : QString::fromLatin1(it->second);

@@ -68,15 +68,33 @@ Answer QtUserInterface::answerOf(QMessageBox& box)
     }
 }
 
+QMessageBox* QtUserInterface::createDestructiveBox(const QString& text, const HelpTopic& help, QWidget* parent)
+{
+    QMessageBox* box = createMessageBox(MessageKind::Confirmation, text, Buttons::YesNo, help, parent);
+    box->setDefaultButton(QMessageBox::No);
+    return box;
+}
+
+Answer QtUserInterface::run(QMessageBox& box, Buttons buttons)
+{
+    // The wait cursor of a long pass must not hide that a question waits.
+    QApplication::setOverrideCursor(Qt::ArrowCursor);
+    box.exec();
+    QApplication::restoreOverrideCursor();
+    const Answer a = answerOf(box);
+    return offers(buttons, a) ? a : safeAnswer(buttons);
+}
+
 Answer QtUserInterface::message(MessageKind kind, const QString& text, Buttons buttons, const HelpTopic& help)
 {
     std::unique_ptr<QMessageBox> box(createMessageBox(kind, text, buttons, help, dialogParent()));
-    // The wait cursor of a long pass must not hide that a question waits.
-    QApplication::setOverrideCursor(Qt::ArrowCursor);
-    box->exec();
-    QApplication::restoreOverrideCursor();
-    const Answer a = answerOf(*box);
-    return offers(buttons, a) ? a : safeAnswer(buttons);
+    return run(*box, buttons);
+}
+
+Answer QtUserInterface::confirmDestructive(const QString& text, const HelpTopic& help)
+{
+    std::unique_ptr<QMessageBox> box(createDestructiveBox(text, help, dialogParent()));
+    return run(*box, Buttons::YesNo);
 }
 
 void QtUserInterface::beep()
@@ -144,6 +162,11 @@ bool QtUserInterface::showList(const QString& title, const QString& text, const 
 void QtUserInterface::status(const QString& text)
 {
     if (statusSink_) statusSink_(text);
+}
+
+void QtUserInterface::notice(const QString& text)
+{
+    if (noticeSink_) noticeSink_(text);
 }
 
 void QtUserInterface::setBusy(bool busy)

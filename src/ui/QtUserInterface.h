@@ -19,8 +19,11 @@ public:
     void setMainWindow(QWidget* window) { mainWindow_ = window; }
     // Receives the persistent status text.
     void setStatusSink(std::function<void(const QString&)> sink) { statusSink_ = std::move(sink); }
+    // Receives the notes of commands done.
+    void setNoticeSink(std::function<void(const QString&)> sink) { noticeSink_ = std::move(sink); }
 
     Answer message(MessageKind kind, const QString& text, Buttons buttons, const HelpTopic& help = {}) override;
+    Answer confirmDestructive(const QString& text, const HelpTopic& help = {}) override;
     void beep() override;
     std::optional<QString> openFile(const FileChoice& choice) override;
     std::optional<QString> saveFile(const FileChoice& choice) override;
@@ -31,19 +34,25 @@ public:
     bool showList(const QString& title, const QString& text, const QStringList& items,
                   const HelpTopic& help = {}) override;
     void status(const QString& text) override;
+    void notice(const QString& text) override;
     void setBusy(bool busy) override;
 
     // The box message() would show, not yet shown; for tests and for callers
     // that need to add to it.
     static QMessageBox* createMessageBox(MessageKind kind, const QString& text, Buttons buttons,
                                          const HelpTopic& help, QWidget* parent);
+    // The box of confirmDestructive: Yes/No with No as the default button.
+    static QMessageBox* createDestructiveBox(const QString& text, const HelpTopic& help, QWidget* parent);
     static Answer answerOf(QMessageBox& box);
 
     QWidget* dialogParent() const;
 
 private:
+    static Answer run(QMessageBox& box, Buttons buttons);
+
     QPointer<QWidget> mainWindow_;
     std::function<void(const QString&)> statusSink_;
+    std::function<void(const QString&)> noticeSink_;
     int busy_ = 0;
 };
 

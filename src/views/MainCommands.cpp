@@ -11,6 +11,11 @@ QString FindUnitPrompt(bool singleExcavation)
                             : QStringLiteral("Enter excavation name:unit name or unit name");
 }
 
+QString FindUnitFailedNotice(const QString& text)
+{
+    return QStringLiteral("Find unit: no unit matches \"%1\".").arg(text);
+}
+
 namespace {
 
 // The first unit in list order that the predicate accepts; a linear walk,

@@ -21,6 +21,8 @@ QString FindUnitPrompt(bool singleExcavation);
 // of the excavation (ignoring case) whose name starts with the name part.
 // "First" follows the list: its order and its filter.
 bool FindUnit(Table& units, const QString& text);
+// The status line's note after a search that found nothing (besides the beep).
+QString FindUnitFailedNotice(const QString& text);
 
 // The text of the "Co&unt" box; shown is given only while a filter is on.
 QString CountMessage(const QString& projectName, int all, std::optional<int> shown);

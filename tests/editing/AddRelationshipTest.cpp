@@ -40,6 +40,8 @@ void PrintTo(const Refusal& r, std::ostream* os) { *os << r.name; }
 const char* const kSelf = "Relation between A:C1 and this same unit not allowed.\r\nNew relationship is not stored.";
 const char* const kNotContexts = "Relation between A:G1 and A:C1:\r\nEarlier than, later than, equal to, and "
                                  "contemporary with relationships \r\nmay only be defined for contexts.";
+const char* const kUnknownCategory = "Relation between A:C1 and A:C2:\r\nunknown relation category \"x\".\r\n"
+                                     "New relationship is not stored.";
 
 class Refusals : public Gate, public testing::WithParamInterface<Refusal> {};
 
@@ -110,7 +112,9 @@ INSTANTIATE_TEST_SUITE_P(
         Refusal{"SecondGroupOfGroup", {"G1 p G2"}, "G1 p G3", 1, AddResult::PartOfRule, K::Error,
                 "A:G1 is already part of another group.\r\nNew relationship is not stored."},
         Refusal{"PartOfRuleAtLevel0", {"C1 p G2"}, "C1 p G1", 0, AddResult::PartOfRule, {}, ""},
-        Refusal{"UnknownCategory", {}, "C1 x C2", 10, AddResult::UnknownCategory, {}, ""}),
+        Refusal{"UnknownCategory", {}, "C1 x C2", 10, AddResult::UnknownCategory, K::Error, kUnknownCategory},
+        Refusal{"UnknownCategoryAtLevel1", {}, "C1 x C2", 1, AddResult::UnknownCategory, K::Error, kUnknownCategory},
+        Refusal{"UnknownCategoryAtLevel0", {}, "C1 x C2", 0, AddResult::UnknownCategory, {}, ""}),
     [](const testing::TestParamInfo<Refusal>& info) { return std::string(info.param.name); });
 
 TEST_F(Gate, EarlierAndLaterWriteBothRowsWithAnEmptyOppositeCommentWithoutTermFile)

@@ -114,6 +114,7 @@ public:
     const std::vector<RecordedMessage>& messages() const { return messages_; }
     int beeps() const { return beeps_; }
     const QStringList& statuses() const { return statuses_; }
+    const QStringList& notices() const { return notices_; }
     int busyDepth() const { return busyDepth_; }
     // Everything in order, one line each: "beep", "error: <text>",
     // "status: <text>", "open file: <answer>", ...; "\r\n" shown as \r\n.
@@ -132,6 +133,7 @@ public:
     bool showList(const QString& title, const QString& text, const QStringList& items,
                   const HelpTopic& help = {}) override;
     void status(const QString& text) override;
+    void notice(const QString& text) override { notices_ << text; }
     void setBusy(bool busy) override;
 
     // Text with \r, \n and \t written out, in quotes, for failure reports.
@@ -151,6 +153,7 @@ private:
     std::vector<RecordedMessage> messages_;
     int beeps_ = 0;
     QStringList statuses_;
+    QStringList notices_;
     int busyDepth_ = 0;
     QStringList events_;
 };

@@ -13,8 +13,12 @@
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QRadioButton>
+#include <QScrollBar>
+#include <QSplitter>
+#include <QTest>
 #include <QMenu>
 #include <QStatusTipEvent>
+#include <QStyledItemDelegate>
 #include <QTableView>
 #include <set>
 
@@ -185,6 +189,22 @@ TEST_F(MainFormTest, ListsShowTheTablesAndFollowTheCurrentUnit)
     EXPECT_EQ(form->unitModel()->rowCount(), 2);
 }
 
+TEST_F(MainFormTest, NumbersShowWithTheSameDecimals)
+{
+    open();
+    auto* floats = qobject_cast<QStyledItemDelegate*>(form->unitList()->itemDelegateForColumn(uf::XAvgCoord));
+    auto* integers = qobject_cast<QStyledItemDelegate*>(form->unitList()->itemDelegateForColumn(uf::AvgYear));
+    ASSERT_TRUE(floats);
+    ASSERT_TRUE(integers);
+    EXPECT_EQ(form->unitList()->itemDelegateForColumn(uf::Unitname), nullptr);
+    const QLocale c = QLocale::c();
+    EXPECT_EQ(floats->displayText(QStringLiteral("12.5"), c), QStringLiteral("12.50"));
+    EXPECT_EQ(floats->displayText(QStringLiteral("3"), c), QStringLiteral("3.00"));
+    EXPECT_EQ(floats->displayText(QStringLiteral("0.126"), c), QStringLiteral("0.13"));
+    EXPECT_EQ(floats->displayText(QString(), c), QString());
+    EXPECT_EQ(integers->displayText(QStringLiteral("-250"), c), QStringLiteral("-250"));
+}
+
 TEST_F(MainFormTest, SingleExcavationHidesTheExcavationColumns)
 {
     open();
@@ -289,7 +309,45 @@ TEST_F(MainFormTest, FindUnitSelectsTheUnitOrBeeps)
     ui.expectInput().answer(QStringLiteral("Z:9"));
     form->command(QStringLiteral("UnitsFind"))->trigger();
     EXPECT_EQ(ui.beeps(), 1);
+    EXPECT_EQ(ui.notices(), QStringList{QStringLiteral("Find unit: no unit matches \"Z:9\".")});
     EXPECT_EQ(session.units().str(uf::Excavation), QStringLiteral("B"));
+}
+
+TEST_F(MainFormTest, FileCommandsWithoutMessagesSayWhatTheyDid)
+{
+    open();
+    form->command(QStringLiteral("FilePack"))->trigger();
+    form->command(QStringLiteral("FileRefresh"))->trigger();
+    EXPECT_EQ(ui.notices(), QStringList({QStringLiteral("Tables packed: 3 units, 4 relationship rows."),
+                                         QStringLiteral("Project Site reloaded: 3 units, 4 relationship rows.")}));
+    const QString copy = path(QStringLiteral("Copy.bvp"));
+    ui.expectSaveFile().answer(copy);
+    form->command(QStringLiteral("FileSaveCopy"))->trigger();
+    EXPECT_EQ(ui.notices().last(), QStringLiteral("Project copy saved as %1.").arg(NativePath(copy)));
+}
+
+TEST_F(MainFormTest, FirstStartShowsTheRelationshipListWholeAndRecordsTheSplit)
+{
+    // No settings: the defaults decide.
+    form->resize(1000, 680);
+    form->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+    open();
+    form->unitList()->setCurrentIndex(form->unitModel()->index(2, uf::Unitname));
+    QApplication::processEvents();
+    QTableView* relations = form->relationList();
+    EXPECT_EQ(relations->horizontalScrollBar()->value(), 0);
+    int needed = 0;
+    for (int column = 0; column < relations->model()->columnCount(); ++column)
+        if (!relations->isColumnHidden(column)) needed += relations->columnWidth(column);
+    EXPECT_LE(needed, relations->viewport()->width());
+    auto* splitter = form->findChild<QSplitter*>(QStringLiteral("Splitter"));
+    EXPECT_EQ(form->currentSettings().splitterPos, splitter->sizes().constFirst());
+    // A resized window moves the split; the settings record where it is.
+    form->resize(1200, 680);
+    QApplication::processEvents();
+    EXPECT_EQ(form->currentSettings().splitterPos, splitter->sizes().constFirst());
+    EXPECT_GE(relations->viewport()->width(), needed);
 }
 
 TEST_F(MainFormTest, RecentProjectsStandAboveExit)

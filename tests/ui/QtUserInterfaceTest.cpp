@@ -71,10 +71,14 @@ TEST(BrowserHelp, EveryTopicInUseHasItsPage)
     const HelpTopic topics[] = {HelpTopic("Configure_Fields"), HelpTopic("New_project"), HelpTopic("Projects__add"),
                                 HelpTopic("Report_window"), HelpTopic(kHelpFind), HelpTopic(kHelpUsing), HelpTopic(14),
                                 HelpTopic(43), HelpTopic(54), HelpTopic(56), HelpTopic(84), HelpTopic(89),
-                                HelpTopic(91), HelpTopic(92), HelpTopic(94), HelpTopic(133), HelpTopic(150)};
+                                HelpTopic(91), HelpTopic(92), HelpTopic(94), HelpTopic(133), HelpTopic(150),
+                                HelpTopic(12), HelpTopic(17), HelpTopic(20), HelpTopic(75), HelpTopic(79),
+                                HelpTopic(128)};
     for (const HelpTopic& t : topics) {
         const QString page = QDir(dir).filePath(HelpPageName(t) + QStringLiteral(".html"));
         EXPECT_TRUE(QFileInfo::exists(page)) << qPrintable(t.toString());
+        // The contents page stands in for topics without a page of their own.
+        EXPECT_NE(HelpPageName(t), kHelpContents) << qPrintable(t.toString());
     }
     BrowserHelp help(dir);
     EXPECT_TRUE(help.pagePath(HelpTopic("No_such_topic")).endsWith(QStringLiteral("/Contents.html")));

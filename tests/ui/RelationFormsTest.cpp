@@ -1,13 +1,18 @@
+#include "editing/AddRelationship.h"
 #include "editing/forms/EditingCommands.h"
 #include "editing/forms/RelationCommands.h"
 #include "editing/forms/TChainForm.h"
+#include "editing/forms/TConsecutiveForm.h"
 #include "editing/forms/TReassignForm.h"
 #include "editing/forms/TRelationshipForm.h"
 #include "editing/forms/TSelectRelationForm.h"
 #include "store/ProjectFixture.h"
+#include "ui/TableListModel.h"
 #include "ui/UiSupport.h"
 #include "views/forms/TMainForm.h"
 #include <QAction>
+#include <QCheckBox>
+#include <QClipboard>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -43,6 +48,21 @@ const QStringList& pickRelation(int row, bool cancel = false)
     return offered;
 }
 
+// Fills the chain dialog's name column when it comes up and presses OK.
+void enterChainWhenAsked(const QStringList& names)
+{
+    onNextModal([names](QWidget* modal) {
+        auto* form = qobject_cast<TChainForm*>(modal);
+        if (!form) {
+            modal->close();
+            return;
+        }
+        for (int row = 0; row < names.size(); ++row)
+            form->grid()->item(row, TChainGrid::kNameColumn)->setText(names[row]);
+        QTest::mouseClick(form->okButton(), Qt::LeftButton);
+    });
+}
+
 // Shown and active, so that shortcuts and focus work as on a screen.
 void showActive(QWidget& form)
 {
@@ -68,8 +88,21 @@ protected:
     {
         TRelationshipForm::AddSetup s;
         s.first = {QStringLiteral("A"), QString::fromLatin1(first)};
-        s.storeNext = [this](const RelationshipEntry& e) { stored << e.second.unitname + e.code + e.comment; };
+        s.storeNext = [this](const RelationshipEntry& e) {
+            stored << e.second.unitname + e.code + e.comment;
+            return true;
+        };
         return s;
+    }
+    // The project again, in a main window with the editing commands.
+    std::unique_ptr<TMainForm> openInMainWindow()
+    {
+        const QString project = session.project().ProjectFilePath;
+        CloseProject(session, true);
+        auto window = std::make_unique<TMainForm>(session);
+        RegisterEditingCommands(window->commands());
+        if (!window->openProject(project)) return nullptr;
+        return window;
     }
     QStringList stored;
     belvanto::testing::RecordingHelp help;
@@ -108,6 +141,86 @@ TEST_F(RelationForms, CategoryTakesItsKeysAndSendsEverythingElseToTheSelection)
     pickRelation(0);
     QTest::mouseClick(category, Qt::LeftButton);
     EXPECT_EQ(category->text(), QStringLiteral("="));
+}
+
+TEST_F(RelationForms, CategoryRefusesPastedText)
+{
+    TRelationshipForm form(session, setupFor("1"));
+    showActive(form);
+    QLineEdit* category = form.categoryEdit();
+    QApplication::clipboard()->setText(QStringLiteral("xyz"));
+    // The edit's own paste (context menu, drop) is held to the codes ...
+    category->paste();
+    EXPECT_EQ(category->text(), QString());
+    EXPECT_EQ(category->contextMenuPolicy(), Qt::NoContextMenu);
+    QApplication::clipboard()->setText(QStringLiteral("="));
+    category->paste();
+    EXPECT_EQ(category->text(), QStringLiteral("="));
+    // ... and Ctrl+V asks for the category as any other key does.
+    QApplication::clipboard()->setText(QStringLiteral("xyz"));
+    pickRelation(4);
+    QTest::keyClick(category, Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(category->text(), QStringLiteral("p"));
+}
+
+TEST_F(RelationForms, NextCountsOnlyStoredEntries)
+{
+    addRelation({"A", "1"}, {"A", "2"}, QLatin1Char('<'));
+    auto setup = setupFor("1");
+    setup.storeNext = [this](const RelationshipEntry& e) {
+        return AddRelationship(session, e.first, e.second, e.code, e.comment, level::Everything) == AddResult::Stored;
+    };
+    TRelationshipForm form(session, setup);
+    showActive(form);
+    QTest::keyClicks(form.secondUnitEdit(), QStringLiteral("2"));
+    QTest::keyClick(form.categoryEdit(), '>');
+    ui.expectWarning(QStringLiteral("Relation between A:1 and A:2 has already been defined.\r\n"
+                                    "New relationship is not stored."),
+                     133);
+    QTest::mouseClick(form.nextButton(), Qt::LeftButton);
+    EXPECT_EQ(form.entered(), 0);
+    EXPECT_EQ(form.findChild<QLabel*>(QStringLiteral("CountLabel"))->text(), QString());
+    EXPECT_EQ(form.secondUnitEdit()->text(), QStringLiteral("2"));   // kept, to be corrected
+    form.secondUnitEdit()->setText(QStringLiteral("3"));
+    QTest::mouseClick(form.nextButton(), Qt::LeftButton);
+    EXPECT_EQ(form.entered(), 1);
+}
+
+TEST_F(RelationForms, EntryOrderTabStopsAndSteadyButtons)
+{
+    TRelationshipForm form(session, setupFor("1"));
+    showActive(form);
+    // Read-only fields are no Tab stops; name, category and comment follow
+    // each other, from where the focus starts and returns after Next.
+    EXPECT_EQ(form.firstExcavationEdit()->focusPolicy(), Qt::ClickFocus);
+    EXPECT_EQ(form.firstUnitEdit()->focusPolicy(), Qt::ClickFocus);
+    EXPECT_TRUE(form.secondUnitEdit()->hasFocus());
+    QTest::keyClicks(form.secondUnitEdit(), QStringLiteral("2"));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    EXPECT_TRUE(form.categoryEdit()->hasFocus());
+    QTest::keyClick(form.categoryEdit(), '<');
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    EXPECT_TRUE(form.commentEdit()->hasFocus());
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    EXPECT_FALSE(form.firstExcavationEdit()->hasFocus());
+    EXPECT_FALSE(form.firstUnitEdit()->hasFocus());
+
+    const QRect ok = form.okButton()->geometry();
+    const QSize size = form.size();
+    QTest::mouseClick(form.nextButton(), Qt::LeftButton);
+    QApplication::processEvents();
+    EXPECT_EQ(form.findChild<QLabel*>(QStringLiteral("CountLabel"))->text(), QStringLiteral("Entered: 1"));
+    EXPECT_EQ(form.size(), size);
+    EXPECT_EQ(form.okButton()->geometry(), ok);
+    EXPECT_TRUE(form.secondUnitEdit()->hasFocus());
+
+    // Every editable field has an accelerator on its label.
+    for (QLineEdit* edit : {form.categoryEdit(), form.secondExcavationEdit(), form.secondUnitEdit(), form.commentEdit()}) {
+        bool labelled = false;
+        for (QLabel* l : form.findChildren<QLabel*>())
+            if (l->buddy() == edit && l->text().contains(QLatin1Char('&'))) labelled = true;
+        EXPECT_TRUE(labelled) << qPrintable(edit->objectName());
+    }
 }
 
 TEST_F(RelationForms, FixedCategoryAndUnitNameKeys)
@@ -236,6 +349,12 @@ TEST_F(RelationForms, ChainNameCellsRefuseWhatNoUnitNameHolds)
     QTest::keyClicks(grid, QStringLiteral("a"));   // opens the editor with the first key
     QWidget* editor = QApplication::focusWidget();
     ASSERT_TRUE(qobject_cast<QLineEdit*>(editor));
+    EXPECT_EQ(grid->classCell(0), QStringLiteral("undefined"));   // as it is typed
+    QTest::keyClick(editor, Qt::Key_Backspace);
+    QTest::keyClicks(editor, QStringLiteral("1"));
+    EXPECT_EQ(grid->classCell(0), QStringLiteral("context"));
+    QTest::keyClick(editor, Qt::Key_Backspace);
+    QTest::keyClicks(editor, QStringLiteral("a"));
     QTest::keyClicks(editor, QStringLiteral(" b:c=1234567"));
     EXPECT_EQ(qobject_cast<QLineEdit*>(editor)->text(), QStringLiteral("abc12345"));
     EXPECT_GE(ui.beeps(), 4);
@@ -283,11 +402,9 @@ TEST_F(RelationForms, RemoveCommandOpensTheReassignmentForAClassOfThree)
 
 TEST_F(RelationForms, MainWindowCommandsRunTheDialogsOnTheCurrentUnit)
 {
-    const QString project = session.project().ProjectFilePath;
-    CloseProject(session, true);
-    TMainForm window(session);
-    RegisterEditingCommands(window.commands());
-    ASSERT_TRUE(window.openProject(project));
+    const auto owned = openInMainWindow();
+    ASSERT_TRUE(owned);
+    TMainForm& window = *owned;
     for (const char* name : {"RelationsAdd", "RelationsEdit", "RelationsChain", "RelationsRemove"})
         EXPECT_TRUE(window.command(QString::fromLatin1(name))->isEnabled()) << name;
 
@@ -307,6 +424,103 @@ TEST_F(RelationForms, MainWindowCommandsRunTheDialogsOnTheCurrentUnit)
     window.command(QStringLiteral("RelationsAdd"))->trigger();
     EXPECT_EQ(first, QStringLiteral("2"));
     EXPECT_EQ(relationRows(session.relations()), QStringList({"A:2>A:3  u", "A:3<A:2  u"}));
+    CloseProject(session, true);
+}
+
+TEST_F(RelationForms, RelationshipListFollowsTheCurrentUnitAndRemoveActsOnlyOnWhatItShows)
+{
+    addUnit(QStringLiteral("A"), QStringLiteral("4"));
+    addRelation({"A", "1"}, {"A", "2"}, QLatin1Char('<'));
+    addRelation({"A", "2"}, {"A", "G1"}, QLatin1Char('p'));
+    addRelation({"A", "3"}, {"A", "G1"}, QLatin1Char('p'));
+    const auto owned = openInMainWindow();
+    ASSERT_TRUE(owned);
+    TMainForm& window = *owned;
+    auto choose = [&](const char* name) {
+        const int row = window.unitModel()->rowOf(
+            session.units().query(QStringLiteral("Unitname = ?"), {QString::fromLatin1(name)}).front().rowid);
+        window.unitList()->setCurrentIndex(window.unitModel()->index(row, uf::Unitname));
+    };
+    auto highlighted = [&] {
+        QStringList rows;
+        for (const QModelIndex& i : window.relationList()->selectionModel()->selectedRows())
+            rows << window.relationModel()->index(i.row(), rel::Unitname1).data().toString()
+                        + window.relationModel()->index(i.row(), rel::RelationCat).data().toString()
+                        + window.relationModel()->index(i.row(), rel::Unitname2).data().toString();
+        rows.sort();
+        return rows;
+    };
+    choose("1");
+    EXPECT_EQ(highlighted(), QStringList{"1<2"});
+    // A group shows its members' part-of rows.
+    choose("G1");
+    EXPECT_EQ(highlighted(), QStringList({"2pG1", "3pG1"}));
+    // A unit without relationships leaves nothing highlighted, and Remove
+    // does not fall back on another unit's row.
+    choose("1");
+    choose("4");
+    EXPECT_EQ(highlighted(), QStringList());
+    const QStringList before = relationRows(session.relations());
+    ui.expectWarning(kNoRelationSelectedMessage);
+    window.command(QStringLiteral("RelationsRemove"))->trigger();
+    EXPECT_EQ(relationRows(session.relations()), before);
+
+    // A unit made in the relationship dialog becomes current in both lists.
+    choose("1");
+    onNextModal([](QWidget* modal) {
+        auto* form = qobject_cast<TRelationshipForm*>(modal);
+        if (!form) {
+            modal->close();
+            return;
+        }
+        QTest::keyClick(form->categoryEdit(), '>');
+        QTest::keyClicks(form->secondUnitEdit(), QStringLiteral("9"));
+        QTest::mouseClick(form->okButton(), Qt::LeftButton);
+    });
+    ui.expectConfirmation(QStringLiteral("Unit name 9 does not exist\r\nDo you want to create a context?"),
+                          Buttons::YesNo, 133)
+        .answer(Answer::Yes);
+    window.command(QStringLiteral("RelationsAdd"))->trigger();
+    EXPECT_EQ(window.unitModel()->index(window.unitList()->currentIndex().row(), uf::Unitname).data().toString(),
+              QStringLiteral("9"));
+    EXPECT_EQ(highlighted(), QStringList{"9<1"});
+
+    // So do the units a chain creates: the last one, at the bottom.
+    enterChainWhenAsked({"2", "low"});
+    ui.expectConfirmation(QStringLiteral("Do you really want to create 1 units?"), Buttons::YesNo, 128)
+        .answer(Answer::Yes);
+    window.command(QStringLiteral("RelationsChain"))->trigger();
+    EXPECT_EQ(window.unitModel()->index(window.unitList()->currentIndex().row(), uf::Unitname).data().toString(),
+              QStringLiteral("low"));
+    EXPECT_EQ(highlighted(), QStringList{"low<2"});
+    CloseProject(session, true);
+}
+
+TEST_F(RelationForms, ChainAndConsecutiveNumbersSayWhatTheyStored)
+{
+    const auto owned = openInMainWindow();
+    ASSERT_TRUE(owned);
+    TMainForm& window = *owned;
+    enterChainWhenAsked({"1", "2", "new"});
+    ui.expectConfirmation(QStringLiteral("Do you really want to create 1 units?"), Buttons::YesNo, 128)
+        .answer(Answer::Yes);
+    window.command(QStringLiteral("RelationsChain"))->trigger();
+    EXPECT_EQ(ui.notices(), QStringList{"Chain: 1 units created, 2 relationships stored."});
+
+    onNextModal([](QWidget* modal) {
+        auto* form = qobject_cast<TConsecutiveForm*>(modal);
+        if (!form) {
+            modal->close();
+            return;
+        }
+        form->FirstNumberEdit->setText(QStringLiteral("7"));
+        form->LastNumberEdit->setText(QStringLiteral("9"));
+        form->ChainCheck->setChecked(true);
+        form->accept();
+    });
+    ui.expectConfirmation(QStringLiteral("Confirm creation of 3 units"), Buttons::YesNo, 75).answer(Answer::Yes);
+    window.command(QStringLiteral("UnitsConsecutive"))->trigger();
+    EXPECT_EQ(ui.notices().last(), QStringLiteral("Consecutive numbers: 3 units created, 2 relationships stored."));
     CloseProject(session, true);
 }
 

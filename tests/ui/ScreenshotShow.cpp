@@ -2,6 +2,10 @@
 // tools/screenshot.sh can take its picture. Skipped unless BELVANTO_SHOT
 // names the window.
 #include "core/Regional.h"
+#include "editing/forms/TChainForm.h"
+#include "editing/forms/TRelationshipForm.h"
+#include "simulation/forms/TSimulationForm.h"
+#include "store/Project.h"
 #include "store/Session.h"
 #include "store/UnitFields.h"
 #include "store/forms/TFieldConfigForm.h"
@@ -9,6 +13,10 @@
 #include "support/ScriptedUi.h"
 #include "views/forms/TAboutForm.h"
 #include "views/forms/TProtocolForm.h"
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTime>
 #include <QTimer>
 #include <gtest/gtest.h>
 
@@ -59,4 +67,60 @@ TEST(ScreenshotShow, NewProject)
     Session session(ui, regional);
     TNewProjectForm form(session);
     showFor(form, "newproject");
+}
+
+namespace {
+
+// A small open project for the dialogs that need one.
+struct ShotProject {
+    ShotProject()
+    {
+        CreateProjectFiles(session, dir.filePath(QStringLiteral("Site.bvp")), QStringLiteral("Trench1"), QString(), false);
+        for (const char* name : {"F001", "F002"}) {
+            session.units().insert();
+            session.units().set(uf::Excavation, QStringLiteral("Trench1"));
+            session.units().set(uf::Unitname, QString::fromLatin1(name));
+            session.units().set(uf::Unitclass, kContext);
+            session.units().post();
+        }
+    }
+    ~ShotProject() { CloseProject(session, true); }
+    QTemporaryDir dir;
+    ScriptedUi ui;
+    FixedRegional regional;
+    Session session{ui, regional};
+};
+
+} // namespace
+
+TEST(ScreenshotShow, Relationship)
+{
+    ShotProject p;
+    TRelationshipForm::AddSetup setup;
+    setup.first = {QStringLiteral("Trench1"), QStringLiteral("F001")};
+    setup.storeNext = [](const RelationshipEntry&) { return true; };
+    TRelationshipForm form(p.session, setup);
+    // The state after one Next: the count shown.
+    QTimer::singleShot(500, &form, [&form] {
+        form.categoryEdit()->setText(QStringLiteral(">"));
+        form.secondUnitEdit()->setText(QStringLiteral("F002"));
+        form.nextButton()->click();
+    });
+    showFor(form, "relationship");
+}
+
+TEST(ScreenshotShow, Chain)
+{
+    ShotProject p;
+    TChainForm form(p.session);
+    form.grid()->item(0, TChainGrid::kNameColumn)->setText(QStringLiteral("F001"));
+    form.grid()->item(1, TChainGrid::kNameColumn)->setText(QStringLiteral("F009"));
+    showFor(form, "chain");
+}
+
+TEST(ScreenshotShow, Simulation)
+{
+    ShotProject p;
+    TSimulationForm form(p.session, [] { return QTime(0, 0); });
+    showFor(form, "simulation");
 }

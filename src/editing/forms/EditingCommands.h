@@ -1,11 +1,16 @@
 #pragma once
 // The editing commands of the main window's menus.
 #include "editing/RemoveRelationships.h"
+#include <QString>
 #include <functional>
 
 namespace belvanto {
 
 class CommandRegistry;
+
+// Remove with nothing highlighted in a relationship list that is not empty.
+inline const QString kNoRelationSelectedMessage =
+    QStringLiteral("No relationship selected.\r\nSelect the relationships to remove in the relationship list.");
 
 // RelationsAdd, RelationsEdit, RelationsChain, RelationsRemove (on the
 // relationship list's selection) and UnitsConsecutive. groupTree, when

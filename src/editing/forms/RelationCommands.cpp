@@ -21,7 +21,7 @@ void AddRelationshipCommand(Session& session, QWidget* parent, const std::option
     setup.category = start->category;
     setup.categoryFixed = start->categoryFixed;
     setup.storeNext = [&session](const RelationshipEntry& e) {
-        AddRelationship(session, e.first, e.second, e.code, e.comment, level::Everything);
+        return AddRelationship(session, e.first, e.second, e.code, e.comment, level::Everything) == AddResult::Stored;
     };
     TRelationshipForm form(session, setup, parent);
     const bool ok = form.exec() == QDialog::Accepted;
@@ -39,10 +39,10 @@ void EditRelationshipCommand(Session& session, QWidget* parent)
     form.exec();
 }
 
-void ChainCommand(Session& session, QWidget* parent)
+bool ChainCommand(Session& session, QWidget* parent)
 {
     TChainForm form(session, parent);
-    form.exec();
+    return form.exec() == QDialog::Accepted;
 }
 
 bool RemoveRelationshipsCommand(Session& session, QWidget* parent, const std::vector<RelationRowKey>& selection,

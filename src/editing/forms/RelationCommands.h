@@ -20,8 +20,8 @@ void AddRelationshipCommand(Session& session, QWidget* parent, const std::option
 // Relations | Edit (and a double click on the relationship list): the
 // comment of the relationship table's current row.
 void EditRelationshipCommand(Session& session, QWidget* parent);
-// Relations | Chain.
-void ChainCommand(Session& session, QWidget* parent);
+// Relations | Chain; true when the dialog ended with OK.
+bool ChainCommand(Session& session, QWidget* parent);
 // Relations | Remove on the selected rows (empty: the current row). Without
 // a reassign hook the reassignment dialog opens over parent.
 bool RemoveRelationshipsCommand(Session& session, QWidget* parent, const std::vector<RelationRowKey>& selection,

@@ -32,11 +32,14 @@ public:
         : QStyledItemDelegate(grid), ui_(ui), maxLength_(maxLength), grid_(grid)
     {
     }
-    QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem&, const QModelIndex&) const override
+    QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem&, const QModelIndex& index) const override
     {
         auto* editor = new TUnitNameEdit(ui_, parent);
         editor->setMaxLength(maxLength_);
         editor->installEventFilter(const_cast<NameDelegate*>(this));
+        // The class column follows each key, not only the finished cell.
+        QObject::connect(editor, &QLineEdit::textEdited, grid_,
+                         [grid = grid_, row = index.row()](const QString& text) { Q_EMIT grid->nameEdited(row, text); });
         return editor;
     }
 
@@ -182,6 +185,7 @@ TChainForm::TChainForm(Session& session, QWidget* parent) : QDialog(parent), ses
     connect(ChainGrid, &QTableWidget::itemChanged, this, [this](QTableWidgetItem* item) {
         if (item->column() == TChainGrid::kNameColumn) refreshClass(item->row());
     });
+    connect(ChainGrid, &TChainGrid::nameEdited, this, &TChainForm::showClass);
 
     const DialogButtons buttons = addDialogButtons(this, kHelp);
     OKButton = buttons.ok;
@@ -190,11 +194,15 @@ TChainForm::TChainForm(Session& session, QWidget* parent) : QDialog(parent), ses
     for (QPushButton* b : {OKButton, CancelButton, HelpButton}) b->setAutoDefault(false);
 
     auto* top = new QHBoxLayout;
-    top->addWidget(new QLabel(QStringLiteral("Excavation:"), this));
+    auto* excavationLabel = new QLabel(QStringLiteral("&Excavation:"), this);
+    excavationLabel->setBuddy(ExcavationEdit);
+    top->addWidget(excavationLabel);
     top->addWidget(ExcavationEdit, 1);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(top);
-    layout->addWidget(new QLabel(QStringLiteral("From top (latest) to bottom (earliest):"), this));
+    auto* namesLabel = new QLabel(QStringLiteral("&From top (latest) to bottom (earliest):"), this);
+    namesLabel->setBuddy(ChainGrid);
+    layout->addWidget(namesLabel);
     layout->addWidget(ChainGrid, 1);
     layout->addWidget(buttons.box);
     resize(320, 360);
@@ -237,7 +245,11 @@ void TChainForm::ExcavationEditExit()
 
 void TChainForm::refreshClass(int row)
 {
-    const QString name = ChainGrid->name(row);
+    showClass(row, ChainGrid->name(row));
+}
+
+void TChainForm::showClass(int row, const QString& name)
+{
     const QSignalBlocker quiet(ChainGrid);
     ChainGrid->setClassCell(row, name.isEmpty() ? QString()
                                                 : ChainClassCell(session_.units(), ExcavationEdit->text(), name));

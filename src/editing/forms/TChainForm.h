@@ -28,6 +28,10 @@ public:
     // Takes over a name still being typed.
     void commitEditing();
 
+Q_SIGNALS:
+    // A name cell's text as it is being typed, before it is taken over.
+    void nameEdited(int row, const QString& text);
+
 protected:
     QModelIndex moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) override;
     void keyPressEvent(QKeyEvent* event) override;
@@ -54,6 +58,7 @@ protected:
 
 private:
     void refreshClass(int row);
+    void showClass(int row, const QString& name);
     void refreshClasses();
     void ExcavationEditExit();
     void excavationLookup();

@@ -16,6 +16,7 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QRegularExpressionValidator>
 #include <QShortcut>
 #include <QVBoxLayout>
 
@@ -39,6 +40,7 @@ TRelationshipForm::TRelationshipForm(Session& session, const AddSetup& setup, QW
     CategoryEdit->setText(setup.category);
     CategoryEdit->setReadOnly(setup.categoryFixed);
     NextButton->setVisible(bool(setup.storeNext));
+    updateTabStops();
     SecondUnitEdit->setFocus();
 }
 
@@ -49,6 +51,7 @@ TRelationshipForm::TRelationshipForm(Session& session, Table& relTable, QWidget*
     setWindowTitle(QStringLiteral("Change relationship comment"));
     for (QLineEdit* e : {FirstExcavationEdit, FirstUnitEdit, CategoryEdit, SecondExcavationEdit, SecondUnitEdit})
         e->setReadOnly(true);
+    updateTabStops();
     showCurrentRow();
     CommentEdit->setFocus();
 }
@@ -87,22 +90,39 @@ void TRelationshipForm::build()
     CategoryEdit->installEventFilter(this);
     CategoryEdit->setMaximumWidth(40);
     CategoryEdit->setAlignment(Qt::AlignCenter);
+    // Pasted or dropped text passes no key filter; the codes are all it may hold.
+    CategoryEdit->setValidator(new QRegularExpressionValidator(
+        QRegularExpression(setup_.earlierLater ? QStringLiteral("[-=p<>]?") : QStringLiteral("[-=p]?")), CategoryEdit));
+    CategoryEdit->setContextMenuPolicy(Qt::NoContextMenu);
 
+    auto label = [this](const QString& caption, QWidget* buddy) {
+        auto* l = new QLabel(caption, this);
+        l->setBuddy(buddy);
+        return l;
+    };
     auto* grid = new QGridLayout;
-    grid->addWidget(new QLabel(QStringLiteral("Excavation"), this), 0, 1);
-    grid->addWidget(new QLabel(QStringLiteral("Unit name"), this), 0, 2);
+    grid->addWidget(label(QStringLiteral("E&xcavation"), SecondExcavationEdit), 0, 1);
+    grid->addWidget(label(QStringLiteral("&Unit name"), SecondUnitEdit), 0, 2);
     grid->addWidget(new QLabel(QStringLiteral("First unit:"), this), 1, 0);
     grid->addWidget(FirstExcavationEdit, 1, 1);
     grid->addWidget(FirstUnitEdit, 1, 2);
-    grid->addWidget(new QLabel(QStringLiteral("Relation category:"), this), 2, 0);
+    grid->addWidget(label(QStringLiteral("Relation &category:"), CategoryEdit), 2, 0);
     grid->addWidget(CategoryEdit, 2, 1, Qt::AlignLeft);
     grid->addWidget(new QLabel(QStringLiteral("Second unit:"), this), 3, 0);
     grid->addWidget(SecondExcavationEdit, 3, 1);
     grid->addWidget(SecondUnitEdit, 3, 2);
-    grid->addWidget(new QLabel(QStringLiteral("Comment:"), this), 4, 0);
+    grid->addWidget(label(QStringLiteral("C&omment:"), CommentEdit), 4, 0);
     grid->addWidget(CommentEdit, 4, 1, 1, 2);
+    // The name is typed first (the focus starts and returns there), then the
+    // category and the comment: one Tab each, no way back.
+    setTabOrder(SecondExcavationEdit, SecondUnitEdit);
+    setTabOrder(SecondUnitEdit, CategoryEdit);
+    setTabOrder(CategoryEdit, CommentEdit);
     CountLabel = new QLabel(this);
     CountLabel->setObjectName(QStringLiteral("CountLabel"));
+    // Room for the count from the start, so that the buttons do not move
+    // when it appears.
+    CountLabel->setMinimumWidth(CountLabel->fontMetrics().horizontalAdvance(QStringLiteral("Entered: 9999")));
 
     auto button = [&](const char* name, const QString& caption) {
         auto* b = new QPushButton(caption, this);
@@ -131,6 +151,12 @@ void TRelationshipForm::build()
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(grid);
     layout->addLayout(buttons);
+}
+
+void TRelationshipForm::updateTabStops()
+{
+    for (QLineEdit* e : {FirstExcavationEdit, FirstUnitEdit, CategoryEdit, SecondExcavationEdit, SecondUnitEdit})
+        e->setFocusPolicy(e->isReadOnly() ? Qt::ClickFocus : Qt::StrongFocus);
 }
 
 bool TRelationshipForm::categoryAllowed(QChar code) const
@@ -165,6 +191,13 @@ bool TRelationshipForm::eventFilter(QObject* watched, QEvent* event)
         CategoryEdit->clear();
         return true;
     }
+    // The clipboard is no way around the codes: paste asks as any other key.
+    if (key->matches(QKeySequence::Paste)) {
+        chooseCategory();
+        return true;
+    }
+    if (key->matches(QKeySequence::Undo) || key->matches(QKeySequence::Redo) || key->matches(QKeySequence::Cut))
+        return true;
     const QString text = key->text();
     // Keys without text (Tab, arrows, F1, Page Down) keep their meaning.
     if (text.isEmpty() || !text.front().isPrint()) return QDialog::eventFilter(watched, event);
@@ -255,7 +288,8 @@ void TRelationshipForm::NextButtonClick()
         return;
     }
     if (!validate()) return;
-    setup_.storeNext(entry());
+    // A refused entry stays in the fields, to be corrected or cleared.
+    if (!setup_.storeNext(entry())) return;
     ++entered_;
     CountLabel->setText(QStringLiteral("Entered: %1").arg(entered_));
     SecondUnitEdit->clear();

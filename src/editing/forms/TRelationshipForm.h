@@ -30,8 +30,9 @@ public:
         bool categoryFixed = false;  // shown read-only
         bool earlierLater = true;    // "<" and ">" may be entered
         bool clearCategoryOnNext = true;
-        // Next stores the entry at once; without it there is no Next button.
-        std::function<void(const RelationshipEntry&)> storeNext;
+        // Next stores the entry at once and tells whether it was stored;
+        // without it there is no Next button.
+        std::function<bool(const RelationshipEntry&)> storeNext;
     };
     // "New Relationship".
     TRelationshipForm(Session& session, const AddSetup& setup, QWidget* parent = nullptr);
@@ -40,6 +41,7 @@ public:
     TRelationshipForm(Session& session, Table& relTable, QWidget* parent = nullptr);
 
     RelationshipEntry entry() const;
+    // Entries Next stored; refused ones are not counted.
     int entered() const { return entered_; }
     // Second units created from the dialog on the user's Yes.
     int unitsCreated() const { return unitsCreated_; }
@@ -62,6 +64,8 @@ protected:
 
 private:
     void build();
+    // Read-only edits are left out of the Tab order.
+    void updateTabStops();
     bool categoryAllowed(QChar code) const;
     void chooseCategory();
     bool validate();

@@ -11,7 +11,7 @@
 namespace belvanto {
 
 namespace {
-const HelpTopic kHelp("Relationships");
+const HelpTopic kHelp("Select_relation");
 }
 
 TSelectRelationForm::TSelectRelationForm(bool earlierLater, QWidget* parent) : QDialog(parent)

@@ -58,8 +58,15 @@ TSimulationForm::TSimulationForm(Session& session, TimeOfDay clock, QWidget* par
         auto* label = new QLabel(caption, this);
         label->setBuddy(field);
         grid->addWidget(label, row, 0);
-        grid->addWidget(field, row, 1);
-        if (extra) grid->addWidget(extra, row, 2);
+        if (!extra) {
+            grid->addWidget(field, row, 1);
+            return;
+        }
+        // Beside its field, so that no column of its own widens every row.
+        auto* pair = new QHBoxLayout;
+        pair->addWidget(field, 1);
+        pair->addWidget(extra);
+        grid->addLayout(pair, row, 1);
     };
     SearchButton = new QPushButton(QStringLiteral("&Search..."), this);
     SearchButton->setObjectName(QStringLiteral("SearchButton"));
@@ -83,7 +90,6 @@ TSimulationForm::TSimulationForm(Session& session, TimeOfDay clock, QWidget* par
     ShuffleButton->setObjectName(QStringLiteral("ShuffleButton"));
     ShuffleButton->setAutoDefault(false);
     seedLayout->addWidget(ShuffleButton);
-    seedLayout->addStretch(1);
 
     const DialogButtons buttons = addDialogButtons(this, kHelp);
     OKButton = buttons.ok;
@@ -94,7 +100,8 @@ TSimulationForm::TSimulationForm(Session& session, TimeOfDay clock, QWidget* par
 
     auto* columns = new QHBoxLayout;
     columns->addLayout(grid, 1);
-    columns->addWidget(seeds);
+    // As tall as its seeds: the left column decides the dialog's height.
+    columns->addWidget(seeds, 0, Qt::AlignTop);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(columns);
     layout->addWidget(buttons.box);

@@ -1,4 +1,5 @@
 #include "store/forms/StoreCommands.h"
+#include "core/UserInterface.h"
 #include "store/Project.h"
 #include "store/Session.h"
 #include "store/UnitFields.h"
@@ -38,16 +39,39 @@ void ConfigureFieldsCommand(Session& session, QWidget* parent)
     }
 }
 
+// The sizes of the open project, as the status line reports them.
+QString projectSize(Session& session)
+{
+    FilterOff units(session.units());
+    FilterOff relations(session.relations());
+    return QStringLiteral("%1 units, %2 relationship rows").arg(session.units().count()).arg(session.relations().count());
+}
+
 } // namespace
 
 void RegisterStoreCommands(CommandRegistry& commands)
 {
     commands.add(QStringLiteral("FileNew"), NewProjectCommand);
     commands.add(QStringLiteral("FileOpen"), [](Session& session, QWidget*) { OpenProject(session); });
-    commands.add(QStringLiteral("FileRefresh"), [](Session& session, QWidget*) { RefreshProject(session); });
-    commands.add(QStringLiteral("FileAddProject"), [](Session& session, QWidget*) { AddProject(session); });
-    commands.add(QStringLiteral("FileSaveCopy"), [](Session& session, QWidget*) { SaveProjectCopy(session); });
-    commands.add(QStringLiteral("FilePack"), [](Session& session, QWidget*) { PackTables(session); });
+    // The commands below end without a message of their own; the status line
+    // says what they did.
+    commands.add(QStringLiteral("FileRefresh"), [](Session& session, QWidget*) {
+        RefreshProject(session);
+        session.ui().notice(QStringLiteral("Project %1 reloaded: %2.").arg(session.project().ProjectName, projectSize(session)));
+    });
+    commands.add(QStringLiteral("FileAddProject"), [](Session& session, QWidget*) {
+        if (AddProject(session))
+            session.ui().notice(QStringLiteral("Project added; %1 now has %2.")
+                                    .arg(session.project().ProjectName, projectSize(session)));
+    });
+    commands.add(QStringLiteral("FileSaveCopy"), [](Session& session, QWidget*) {
+        if (SaveProjectCopy(session) && !session.recent().paths().isEmpty())
+            session.ui().notice(QStringLiteral("Project copy saved as %1.").arg(NativePath(session.recent().paths().front())));
+    });
+    commands.add(QStringLiteral("FilePack"), [](Session& session, QWidget*) {
+        if (PackTables(session))
+            session.ui().notice(QStringLiteral("Tables packed: %1.").arg(projectSize(session)));
+    });
     commands.add(QStringLiteral("FileDelete"), [](Session& session, QWidget*) { DeleteProject(session); });
     commands.add(QStringLiteral("ConfigureFields"), ConfigureFieldsCommand);
 }

@@ -1,14 +1,13 @@
 #include "views/forms/TAboutForm.h"
 #include "ui/Help.h"
+#include "ui/HelpTopics.h"
 #include "ui/Icons.h"
 #include "views/MainCommands.h"
 #include <QDialogButtonBox>
-#include <QDir>
 #include <QFile>
 #include <QGridLayout>
 #include <QLabel>
 #include <QLocale>
-#include <QUrl>
 #include <QVBoxLayout>
 
 namespace belvanto {
@@ -58,12 +57,15 @@ TAboutForm::TAboutForm(QWidget* parent) : QDialog(parent)
     memory->setObjectName(QStringLiteral("PhysMem"));
     auto* resources = new QLabel(resourcesText(), this);
     resources->setObjectName(QStringLiteral("FreeRes"));
-    // The program's pages travel with it: the help's start page.
-    const QString home = QUrl::fromLocalFile(QDir(DefaultHelpDirectory()).filePath(QStringLiteral("Contents.html"))).toString();
-    auto* link = new QLabel(QStringLiteral("<a href=\"%1\">Belvanto on this computer: program pages</a>").arg(home), this);
+    // The program's pages travel with it: the link opens the help's start
+    // page in the program's own help window, which needs no browser; without
+    // a help window there is nothing to link to.
+    auto* link = new QLabel(QStringLiteral("<a href=\"%1\">Belvanto on this computer: program pages</a>").arg(kHelpContents),
+                            this);
     link->setObjectName(QStringLiteral("WebLink"));
-    link->setOpenExternalLinks(true);
     link->setTextInteractionFlags(Qt::TextBrowserInteraction);
+    connect(link, &QLabel::linkActivated, this, [] { showHelp(HelpTopic(kHelpContents)); });
+    link->setVisible(helpService() != nullptr);
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, this);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);

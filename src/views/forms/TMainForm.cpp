@@ -1,4 +1,5 @@
 #include "views/forms/TMainForm.h"
+#include "core/Regional.h"
 #include "core/UserInterface.h"
 #include "store/Project.h"
 #include "store/Relations.h"
@@ -21,17 +22,23 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QScrollBar>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QStatusTipEvent>
+#include <QStyledItemDelegate>
 #include <QTableView>
 #include <QToolBar>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <iterator>
 
 namespace belvanto {
 
 namespace {
+
+// Decimals of floating point values in the unit list.
+constexpr int kListDecimals = 2;
 
 // Visible order of the relationship list: first unit, category, second unit.
 const char* const kRelationTitles[] = {"Excavation", "Unit name", "Excavation", "Unit name",
@@ -46,6 +53,7 @@ TMainForm::TMainForm(Session& session, QWidget* parent) : QMainWindow(parent), s
     if (auto* ui = dynamic_cast<QtUserInterface*>(&session_.ui())) {
         ui->setMainWindow(this);
         ui->setStatusSink([this](const QString& text) { setPersistentStatus(text); });
+        ui->setNoticeSink([this](const QString& text) { showHint(text); });
     }
     buildCommands();
     buildMenus();
@@ -67,7 +75,10 @@ TMainForm::TMainForm(Session& session, QWidget* parent) : QMainWindow(parent), s
 TMainForm::~TMainForm()
 {
     session_.onStateChanged = nullptr;
-    if (auto* ui = dynamic_cast<QtUserInterface*>(&session_.ui())) ui->setStatusSink({});
+    if (auto* ui = dynamic_cast<QtUserInterface*>(&session_.ui())) {
+        ui->setStatusSink({});
+        ui->setNoticeSink({});
+    }
     unitModel_->detach();
     relationModel_->detach();
 }
@@ -117,6 +128,9 @@ std::vector<qint64> TMainForm::selectedRows(ListSelection list) const
 
 void TMainForm::runCommand(const std::function<void()>& work)
 {
+    // A command that leaves another unit current (a unit it created) moves
+    // the relationship list along with it.
+    const qint64 unitBefore = session_.units().isOpen() && session_.units().hasRecord() ? session_.units().rowid() : 0;
     try {
         work();
     } catch (const EngineError& e) {
@@ -127,6 +141,8 @@ void TMainForm::runCommand(const std::function<void()>& work)
     if (closing_) return;
     updateState();
     refreshLists();
+    if (session_.units().isOpen() && session_.units().hasRecord() && session_.units().rowid() != unitBefore)
+        positionRelations();
 }
 
 void TMainForm::updateCommands()
@@ -224,6 +240,37 @@ QWidget* makePanel(QWidget* parent, const QString& name, const QString& title, Q
     return panel;
 }
 
+// Numbers stand right-aligned, floating point ones with the same number of
+// decimals, so that the digits of a column line up. The list shows; the edit
+// form keeps every digit.
+class NumberDelegate : public QStyledItemDelegate {
+public:
+    // decimals < 0: the text as it is (whole numbers).
+    NumberDelegate(const Regional& regional, int decimals, QObject* parent)
+        : QStyledItemDelegate(parent), regional_(regional), decimals_(decimals)
+    {
+    }
+    QString displayText(const QVariant& value, const QLocale& locale) const override
+    {
+        const QString text = QStyledItemDelegate::displayText(value, locale);
+        if (decimals_ < 0 || text.isEmpty()) return text;
+        const auto number = regional_.parseFloat(text);
+        if (!number) return text;
+        return QString::number(*number, 'f', decimals_).replace(QLatin1Char('.'), regional_.decimalSeparator());
+    }
+
+protected:
+    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override
+    {
+        QStyledItemDelegate::initStyleOption(option, index);
+        option->displayAlignment = Qt::AlignRight | Qt::AlignVCenter;
+    }
+
+private:
+    const Regional& regional_;
+    int decimals_;
+};
+
 // Wide enough for the title and for a typical value of the field.
 int columnWidth(const QFontMetrics& fm, const QString& title, FieldType type, int size)
 {
@@ -250,8 +297,10 @@ void TMainForm::buildLists()
     RelationPanel = makePanel(Splitter, QStringLiteral("RelationPanel"), QStringLiteral("Relationships"), RelationTable, 150);
     Splitter->addWidget(UnitPanel);
     Splitter->addWidget(RelationPanel);
+    // A wider window widens the unit list, whose columns are many; the
+    // relationship list keeps the width its few columns need.
     Splitter->setStretchFactor(0, 1);
-    Splitter->setStretchFactor(1, 1);
+    Splitter->setStretchFactor(1, 0);
     setCentralWidget(Splitter);
     connect(Splitter, &QSplitter::splitterMoved, this, [this](int pos, int) { splitterPos_ = pos; });
 
@@ -268,6 +317,8 @@ void TMainForm::buildLists()
                                         this);
     UnitTable->setModel(unitModel_);
     RelationTable->setModel(relationModel_);
+    floatDelegate_ = new NumberDelegate(session_.regional(), kListDecimals, this);
+    integerDelegate_ = new NumberDelegate(session_.regional(), -1, this);
 
     connect(UnitTable->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             [this] { UnitTableCurrentChanged(); });
@@ -277,7 +328,7 @@ void TMainForm::buildLists()
     connect(relationModel_, &TableListModel::reloaded, this, [this] {
         const int row = relationModel_->rowOf(session_.relations().rowid());
         if (row < 0) return;
-        const QModelIndex index = relationModel_->index(row, int(rel::Unitname1));
+        const QModelIndex index = relationModel_->index(row, firstRelationColumn());
         syncing_ = true;
         RelationTable->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
         RelationTable->scrollTo(index);
@@ -323,6 +374,12 @@ void TMainForm::updateColumns()
         const bool visible = field < catalogue.size() && catalogue.listColumnVisible(field)
                              && !(single && field == uf::Excavation);
         UnitTable->setColumnHidden(field, !visible);
+        if (field < catalogue.size()) {
+            const FieldType type = catalogue[field].Type;
+            UnitTable->setItemDelegateForColumn(field, type == FieldType::Float     ? floatDelegate_
+                                                       : type == FieldType::Integer ? integerDelegate_
+                                                                                    : nullptr);
+        }
         if (visible)
             UnitTable->setColumnWidth(field, columnWidth(fm, catalogue[field].Label, catalogue[field].Type,
                                                          catalogue[field].Size));
@@ -362,9 +419,28 @@ void TMainForm::updateState()
     const ProjectState& p = session_.project();
     setWindowTitle(p.isOpen() ? kApplicationTitle + QStringLiteral(" - ") + p.ProjectName : kApplicationTitle);
     Splitter->setVisible(p.isOpen());
-    if (p.isOpen()) updateColumns();
+    if (p.isOpen()) {
+        updateColumns();
+        if (!splitSet_) initialSplit();
+    }
     updateCommands();
     rebuildRecentMenu();
+}
+
+void TMainForm::initialSplit()
+{
+    // Without a split from the settings the relationship list gets what its
+    // visible columns need (within reason), the unit list the rest.
+    int needed = 2 * RelationTable->frameWidth() + RelationTable->verticalScrollBar()->sizeHint().width();
+    for (int column = 0; column < relationModel_->columnCount(); ++column)
+        if (!RelationTable->isColumnHidden(column)) needed += RelationTable->columnWidth(column);
+    const QMargins margins = RelationPanel->layout()->contentsMargins();
+    needed += margins.left() + margins.right();
+    const int total = std::max(centralWidget()->width(), width()) - Splitter->handleWidth();
+    const int left = std::max(UnitPanel->minimumWidth(), std::min(total - needed, total * 2 / 3));
+    Splitter->setSizes({left, std::max(RelationPanel->minimumWidth(), total - left)});
+    splitterPos_ = left;
+    splitSet_ = true;
 }
 
 void TMainForm::showHierarchyView(QWidget* tree)
@@ -404,6 +480,12 @@ void TMainForm::showCurrentUnit()
     syncing_ = false;
 }
 
+int TMainForm::firstRelationColumn() const
+{
+    // Scrolling to it never moves the list sideways away from its start.
+    return RelationTable->isColumnHidden(rel::Excavation1) ? int(rel::Unitname1) : int(rel::Excavation1);
+}
+
 void TMainForm::positionRelations()
 {
     Table& units = session_.units();
@@ -413,14 +495,32 @@ void TMainForm::positionRelations()
         reapplyRelationFilter_();
         return;
     }
-    if (!relations.locate(QStringLiteral("Excavation1;Unitname1"), {units.str(uf::Excavation), units.str(uf::Unitname)}))
-        return;
-    const int row = relationModel_->rowOf(relations.rowid());
-    if (row < 0) return;
-    const QModelIndex index = relationModel_->index(row, int(rel::Unitname1));
+    if (relationModel_->stale()) relationModel_->reload();
+    const UnitKey unit{units.str(uf::Excavation), units.str(uf::Unitname)};
+    // The unit's own first row; else, for a container, the rows of its
+    // members; else nothing, so that no other unit's row stays highlighted
+    // for Remove to act on.
+    std::vector<int> rows;
+    if (relations.locate(QStringLiteral("Excavation1;Unitname1"), {unit.excavation, unit.unitname})) {
+        rows.push_back(relationModel_->rowOf(relations.rowid()));
+    } else {
+        for (const Table::Row& r : RowsOfSecond(relations, unit))
+            if (valueToString(r.values[rel::RelationCat]) == QString(category::PartOf)) rows.push_back(relationModel_->rowOf(r.rowid));
+    }
+    std::erase(rows, -1);
+    std::sort(rows.begin(), rows.end());
     syncing_ = true;
-    RelationTable->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
-    RelationTable->scrollTo(index, QAbstractItemView::PositionAtTop);
+    QItemSelectionModel* selection = RelationTable->selectionModel();
+    if (rows.empty()) {
+        selection->clear();
+    } else {
+        const QModelIndex index = relationModel_->index(rows.front(), firstRelationColumn());
+        if (relations.rowid() != relationModel_->rowidAt(rows.front())) relations.gotoRowid(relationModel_->rowidAt(rows.front()));
+        selection->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+        for (std::size_t i = 1; i < rows.size(); ++i)
+            selection->select(relationModel_->index(rows[i], 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
+        RelationTable->scrollTo(index, QAbstractItemView::PositionAtTop);
+    }
     syncing_ = false;
 }
 
@@ -487,6 +587,7 @@ void TMainForm::applySettings(const AppSettings& settings)
     if (settings.splitterPos > 0) {
         splitterPos_ = settings.splitterPos;
         Splitter->setSizes({splitterPos_, std::max(150, settings.width - splitterPos_)});
+        splitSet_ = true;
     }
     if (settings.maximized) setWindowState(windowState() | Qt::WindowMaximized);
     session_.recent().setPaths(settings.recent);
@@ -501,7 +602,10 @@ AppSettings TMainForm::currentSettings() const
     const QRect normal = isMaximized() && normalGeometry().isValid() ? normalGeometry() : geometry();
     s.height = normal.height();
     s.width = normal.width();
-    s.splitterPos = Splitter->isVisible() && !Splitter->sizes().isEmpty() ? Splitter->sizes().constFirst() : splitterPos_;
+    // The split as it stands, also after the window was resized; while no
+    // project shows, the last one shown.
+    const QList<int> sizes = Splitter->sizes();
+    s.splitterPos = splitSet_ && !sizes.isEmpty() && sizes.constFirst() > 0 ? sizes.constFirst() : splitterPos_;
     s.recent = session_.recent().paths();
     return s;
 }
@@ -595,6 +699,7 @@ void TMainForm::UnitsFindClick()
     if (!text) return;
     if (!FindUnit(session_.units(), *text)) {
         session_.ui().beep();
+        session_.ui().notice(FindUnitFailedNotice(*text));
         return;
     }
     if (unitModel_->stale()) unitModel_->reload();

@@ -21,6 +21,7 @@ class QAction;
 class QLabel;
 class QMenu;
 class QSplitter;
+class QStyledItemDelegate;
 class QTableView;
 class QToolBar;
 class QWidget;
@@ -92,6 +93,8 @@ private:
     void buildContextMenus();
     void updateCommands();
     void updateColumns();
+    void initialSplit();
+    int firstRelationColumn() const;
     void rebuildRecentMenu();
     void showHint(const QString& hint);
     void projectStateChanged();
@@ -131,11 +134,14 @@ private:
 
     TableListModel* unitModel_ = nullptr;
     TableListModel* relationModel_ = nullptr;
+    QStyledItemDelegate* floatDelegate_ = nullptr;
+    QStyledItemDelegate* integerDelegate_ = nullptr;
     QPointer<QWidget> hierarchy_;
     QString persistent_;
     QString settingsPath_;
     int splitterPos_ = 420;
     bool wasOpen_ = false;
+    bool splitSet_ = false;   // from the settings or by initialSplit()
     bool syncing_ = false;
     bool closing_ = false;
 };

@@ -212,8 +212,8 @@ bool TProtocolForm::saveTo(const QString& chosenPath)
     // The save dialog asked about the name as typed, not about the one with
     // ".rtf" added.
     if (target.path != chosenPath && QFileInfo::exists(target.path)
-        && ui_.confirm(QStringLiteral("File %1 already exists. Do you want to overwrite file?")
-                           .arg(QDir::toNativeSeparators(target.path)))
+        && ui_.confirmDestructive(QStringLiteral("File %1 already exists. Do you want to overwrite file?")
+                                      .arg(QDir::toNativeSeparators(target.path)))
                != Answer::Yes)
         return false;
     const TextFileResult result = SaveProtocol(document_, target);
