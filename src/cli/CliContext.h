@@ -26,6 +26,13 @@ enum Exit { Ok = 0, Failed = 1, Usage = 2 };
 class CliUi : public StreamUi {
 public:
     using StreamUi::StreamUi;
+    void setDefaultAnswer(std::optional<Answer> answer)
+    {
+        answered_ = answer.has_value();
+        StreamUi::setDefaultAnswer(answer);
+    }
+    // Whether --yes, --no or --cancel gave the answers.
+    bool answered() const { return answered_; }
     std::optional<QString> openFile(const FileChoice& choice) override
     {
         auto answer = StreamUi::openFile(choice);
@@ -38,6 +45,9 @@ public:
         setSaveFileAnswer(std::nullopt);
         return answer;
     }
+
+private:
+    bool answered_ = false;
 };
 
 struct CliContext {
@@ -70,6 +80,10 @@ struct CliContext {
     };
     std::deque<ExportFormat> exports;
 
+    // A project the command needed is open in another program: the command
+    // fails with the usage exit code, as a command that cannot run at all.
+    bool projectInUse = false;
+
     CliContext(FILE* o, FILE* e) : out(o), err(e), ui(e) {}
 
     void print(FILE* f, const QString& text) { fputs(text.toUtf8().constData(), f); }
@@ -81,14 +95,22 @@ struct CliContext {
 };
 
 // An open project for the duration of one command, closed as the File menu
-// closes it.
+// closes it. Commands that only read open it ReadOnly.
 class OpenedProject {
 public:
-    OpenedProject(CliContext& c, const QString& path) : session(c.ui, c.regional)
+    OpenedProject(CliContext& c, const QString& path, OpenMode mode = OpenMode::ReadWrite)
+        : context(c), session(c.ui, c.regional)
     {
-        ok = OpenProject(session, path);
+        // Nobody at the command line chose to drop a missing term file's link.
+        session.keepTermLinkOnNo = !c.ui.answered();
+        ok = OpenProject(session, path, false, mode);
     }
-    ~OpenedProject() { CloseProject(session, true); }
+    ~OpenedProject()
+    {
+        CloseProject(session, true);
+        context.projectInUse = context.projectInUse || session.refusedInUse;
+    }
+    CliContext& context;
     Session session;
     bool ok = false;
 };

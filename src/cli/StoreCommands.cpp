@@ -24,7 +24,7 @@ QString csvField(const QString& text)
 // The tables of the project itself.
 int dumpProjectTable(CliContext& c, const QString& project, const QString& what)
 {
-    OpenedProject p(c, project);
+    OpenedProject p(c, project, OpenMode::ReadOnly);
     if (!p.ok) return Failed;
     Session& s = p.session;
     if (what == QStringLiteral("units")) DumpTable(c, s.units());
@@ -65,14 +65,17 @@ int cmdNew(CliContext& c, const NewOptions& o)
     session.project().SingleExcavation = o.single;
     NewProjectRequest request{c.args[0], false, o.term.value_or(QString()), o.excavation.value_or(QString())};
     if (ValidateNewProjectRequest(session, request) != NewProjectFocus::None) return Failed;
-    if (!NewProject(session, request)) return Failed;
+    if (!NewProject(session, request)) {
+        c.projectInUse = session.refusedInUse;
+        return Failed;
+    }
     CloseProject(session, true);
     return Ok;
 }
 
 int cmdInfo(CliContext& c)
 {
-    OpenedProject p(c, c.args[0]);
+    OpenedProject p(c, c.args[0], OpenMode::ReadOnly);
     if (!p.ok) return Failed;
     const ProjectState& s = p.session.project();
     int units = 0, rels = 0;
@@ -98,12 +101,14 @@ int cmdInfo(CliContext& c)
     line("Units: ", QString::number(units));
     line("Relationships: ", QString::number(rels));
     c.print(c.out, text);
-    return Ok;
+    const QStringList damaged = DamagedProjectTables(p.session);
+    for (const QString& finding : damaged) p.session.ui().error(finding);
+    return damaged.isEmpty() ? Ok : Failed;
 }
 
 int cmdCopy(CliContext& c)
 {
-    OpenedProject p(c, c.args[0]);
+    OpenedProject p(c, c.args[0], OpenMode::ReadOnly);
     if (!p.ok) return Failed;
     c.ui.setSaveFileAnswer(MakeAbsolute(c.args[1]));
     return SaveProjectCopy(p.session) ? Ok : Failed;

@@ -11,7 +11,11 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLockFile>
 #include <QSaveFile>
+#include <QSysInfo>
+#include <QTemporaryDir>
+#include <sqlite3.h>
 #include <map>
 #include <set>
 #include <tuple>
@@ -26,6 +30,7 @@ const QString kUnitEntry = QStringLiteral("UnitEntry");
 const QString kRelEntry = QStringLiteral("RelEntry");
 const QString kTermPlaceholder = QStringLiteral("*.db");
 const QString kProjectPlaceholder = QStringLiteral("*.bvp");
+const QString kLockSuffix = QStringLiteral(".lock");
 
 QString cut(const QString& s)
 {
@@ -101,18 +106,59 @@ void closeProjectTables(Session& session)
     for (Table* t : {&session.units(), &session.relations(), &session.unitEntry(), &session.relEntry(),
                      &session.terms()})
         if (t->isOpen()) t->close();
+    // The temporary tables live in a folder of this process's own: it goes
+    // with them, and so does the lock that kept other programs off.
+    session.workFolder().reset();
+    session.lock().reset();
 }
 
-void removeTemporaryTables(const QString& dir)
+// Who holds a lock, as a refusal names it.
+QString holderOf(const QLockFile& lock)
 {
-    for (const QString& name : {kRelEntry, kUnitEntry}) {
-        try {
-            if (Table::exists(dir, name)) Table::remove(dir, name);
-        } catch (const EngineError&) {
-            // Another project of this directory may still use them; they are
-            // recreated at every open anyway.
-        }
+    qint64 pid = 0;
+    QString host, program;
+    if (!lock.getLockInfo(&pid, &host, &program)) return QStringLiteral("another program");
+    QString who = QStringLiteral("%1, process %2").arg(program.isEmpty() ? QStringLiteral("another program") : program)
+                      .arg(pid);
+    if (!host.isEmpty() && host != QSysInfo::machineHostName()) who += QStringLiteral(" on ") + host;
+    return who;
+}
+
+// Takes the lock of the tables of project <name> in dir: they carry the
+// project's name, whichever project file names it. Shows why not and gives
+// nothing when another program holds it or the folder cannot be written.
+std::unique_ptr<QLockFile> lockProject(Session& session, const QString& dir, const QString& name)
+{
+    auto lock = std::make_unique<QLockFile>(QDir(dir).filePath(name + kLockSuffix));
+    // A project stays open for hours: only a lock whose process has gone is
+    // stale, never an old one.
+    lock->setStaleLockTime(0);
+    if (lock->tryLock(0)) return lock;
+    if (lock->error() == QLockFile::LockFailedError) {
+        session.refusedInUse = true;
+        session.ui().message(MessageKind::Error,
+                             QStringLiteral("Project %1 in %2 is open in another program (%3).\r\nClose it there first.")
+                                 .arg(name, NativePath(dir), holderOf(*lock)),
+                             Buttons::Ok, HelpTopic(92));
+    } else {
+        session.ui().message(MessageKind::Error,
+                             QStringLiteral("Project %1 cannot be changed: the folder %2 cannot be written.")
+                                 .arg(name, NativePath(dir)),
+                             Buttons::Ok, HelpTopic(84));
     }
+    return nullptr;
+}
+
+// The open project's lock, taken unless this session holds it already
+// (a new project is locked before its tables are made).
+bool holdProject(Session& session)
+{
+    const ProjectState& p = session.project();
+    const QString path = QDir(p.ProjectDirectory).filePath(p.ProjectName + kLockSuffix);
+    if (session.lock() && session.lock()->isLocked() && QFileInfo(path) == QFileInfo(session.lock()->fileName()))
+        return true;
+    session.lock() = lockProject(session, p.ProjectDirectory, p.ProjectName);
+    return session.lock() != nullptr;
 }
 
 } // namespace
@@ -309,9 +355,16 @@ bool OpenProjectTables(Session& session)
             ui.message(MessageKind::Error,
                        QStringLiteral("Error: File %1 not found.\r\nProject cannot be opened.").arg(NativePath(path)),
                        Buttons::Ok, HelpTopic(84));
+            closeProjectTables(session);
             resetState(session);
             return false;
         }
+    }
+    // Another program working on the same tables would lose its work or
+    // this one's; reading needs no lock.
+    if (!p.ReadOnly && !holdProject(session)) {
+        resetState(session);
+        return false;
     }
     try {
         session.units().open(p.ProjectDirectory, p.ProjectName + kUnitSuffix, true);
@@ -327,11 +380,18 @@ bool OpenProjectTables(Session& session)
                 return false;
             }
         }
-        removeTemporaryTables(p.ProjectDirectory);
-        CreateUnitTable(p.ProjectDirectory, kUnitEntry);
-        CreateRelationTable(p.ProjectDirectory, kRelEntry);
-        session.unitEntry().open(p.ProjectDirectory, kUnitEntry);
-        session.relEntry().open(p.ProjectDirectory, kRelEntry);
+        if (!p.ReadOnly) {
+            auto folder = std::make_unique<QTemporaryDir>(QDir::temp().filePath(QStringLiteral("belvanto-XXXXXX")));
+            if (!folder->isValid())
+                throw EngineError(QStringLiteral("Cannot make a folder for temporary tables in %1")
+                                      .arg(NativePath(QDir::tempPath())));
+            const QString work = folder->path();
+            session.workFolder() = std::move(folder);
+            CreateUnitTable(work, kUnitEntry);
+            CreateRelationTable(work, kRelEntry);
+            session.unitEntry().open(work, kUnitEntry);
+            session.relEntry().open(work, kRelEntry);
+        }
     } catch (const EngineError& e) {
         reportEngineError(ui, e);
         closeProjectTables(session);
@@ -441,7 +501,13 @@ bool CreateProjectFiles(Session& session, const QString& projectFile, const QStr
     p.SingleExcavation = singleExcavation;
     p.DiagramPresent = false;
 
-    auto fail = [&] { resetState(session); return false; };
+    auto fail = [&] {
+        closeProjectTables(session);
+        resetState(session);
+        return false;
+    };
+    // Tables that another program has open are never replaced under it.
+    if (!holdProject(session)) return fail();
     if (!confirmReplaceTable(ui, p.ProjectDirectory, p.ProjectName + kUnitSuffix)) return fail();
     if (!confirmReplaceTable(ui, p.ProjectDirectory, p.ProjectName + kRelSuffix)) return fail();
     try {
@@ -455,10 +521,8 @@ bool CreateProjectFiles(Session& session, const QString& projectFile, const QStr
     }
     p.ProjectFilePath = path;
     if (!OpenProjectTables(session)) return fail();
-    if (!WriteProjectFile(session, path, p.ProjectName, p.CurrentExcavation, false, p.SingleExcavation)) {
-        closeProjectTables(session);
+    if (!WriteProjectFile(session, path, p.ProjectName, p.CurrentExcavation, false, p.SingleExcavation))
         return fail();
-    }
     session.recent().moveToTop(path);
     return true;
 }
@@ -471,7 +535,7 @@ bool NewProject(Session& session, const NewProjectRequest& request)
     return CreateProjectFiles(session, request.projectFile, request.excavation, term, single);
 }
 
-bool OpenProject(Session& session, std::optional<QString> path, bool fromRecentList)
+bool OpenProject(Session& session, std::optional<QString> path, bool fromRecentList, OpenMode mode)
 {
     UserInterface& ui = session.ui();
     if (session.project().isOpen()) {
@@ -487,30 +551,34 @@ bool OpenProject(Session& session, std::optional<QString> path, bool fromRecentL
         if (!path) return false;
     }
     const QString file = MakeAbsolute(*path);
-    const bool opened = TestProjectFile(ui, file) && ReadProjectFile(session, file, false) && OpenProjectTables(session);
+    bool opened = TestProjectFile(ui, file) && ReadProjectFile(session, file, false);
+    if (opened) {
+        session.project().ReadOnly = mode == OpenMode::ReadOnly;
+        opened = OpenProjectTables(session);
+    }
     if (!opened) {
+        closeProjectTables(session);
         resetState(session);
         if (fromRecentList) session.recent().remove(*path);
     }
     return opened;
 }
 
-void CloseProject(Session& session, bool menuCommand)
+void CloseProject(Session& session, bool /*menuCommand*/)
 {
     ProjectState& p = session.project();
     if (!p.isOpen()) return;
-    if (WriteProjectFile(session, p.ProjectFilePath, p.ProjectName, p.CurrentExcavation, p.DiagramPresent,
-                         p.SingleExcavation))
+    if (!p.ReadOnly
+        && WriteProjectFile(session, p.ProjectFilePath, p.ProjectName, p.CurrentExcavation, p.DiagramPresent,
+                            p.SingleExcavation))
         session.recent().moveToTop(p.ProjectFilePath);
     if (session.units().isOpen() && session.units().filtered()) {
         session.units().setFiltered(false);
         session.ui().status(QString());
     }
     if (session.relations().isOpen() && session.relations().filtered()) session.relations().setFiltered(false);
-    const QString dir = p.ProjectDirectory;
     closeProjectTables(session);
     resetState(session);
-    if (menuCommand) removeTemporaryTables(dir);
     session.notifyStateChanged();
 }
 
@@ -531,6 +599,9 @@ bool DeleteProject(Session& session)
     if (a != Answer::Yes) return false;
     session.recent().remove(p.ProjectFilePath);
     const ProjectState old = p;
+    // The lock is held until the files are gone: no other program may open
+    // the project half deleted.
+    auto lock = std::move(session.lock());
     closeProjectTables(session);
     try {
         for (const QString& suffix : {kUnitSuffix, kRelSuffix, kUnitLayoutSuffix, kRelLayoutSuffix})
@@ -542,7 +613,7 @@ bool DeleteProject(Session& session)
     // The file that was opened, which need not be named after the project.
     QFile::remove(old.ProjectFilePath);
     QFile::remove(QDir(old.ProjectDirectory).filePath(old.ProjectName + kLayoutParameterSuffix));
-    removeTemporaryTables(old.ProjectDirectory);
+    lock.reset();
     resetState(session);
     session.notifyStateChanged();
     return true;
@@ -579,6 +650,8 @@ bool SaveProjectCopy(Session& session)
     const QString copy = info.fileName().chopped(4);
     // Another project's tables in the target directory are not replaced
     // without asking, and an open table is never replaced at all.
+    const auto copyLock = lockProject(session, dir, copy);
+    if (!copyLock) return false;
     if (!confirmReplaceTable(ui, dir, copy + kUnitSuffix) || !confirmReplaceTable(ui, dir, copy + kRelSuffix))
         return false;
     BusyCursor busy(ui);
@@ -733,6 +806,43 @@ bool AddProject(Session& session)
     units.refresh();
     rels.refresh();
     return true;
+}
+
+namespace {
+
+// The first finding of SQLite's quick check, or nothing for a sound file.
+std::optional<QString> quickCheck(const QString& path)
+{
+    sqlite3* db = nullptr;
+    QString finding;
+    int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READONLY, nullptr);
+    sqlite3_stmt* stmt = nullptr;
+    if (rc == SQLITE_OK) rc = sqlite3_prepare_v2(db, "PRAGMA quick_check", -1, &stmt, nullptr);
+    if (rc == SQLITE_OK) {
+        rc = sqlite3_step(stmt);
+        if (rc == SQLITE_ROW) {
+            finding = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0)));
+            rc = SQLITE_OK;
+        }
+    }
+    if (rc != SQLITE_OK && rc != SQLITE_DONE) finding = QString::fromUtf8(db ? sqlite3_errmsg(db) : sqlite3_errstr(rc));
+    sqlite3_finalize(stmt);
+    sqlite3_close_v2(db);
+    if (finding.isEmpty() || finding == QStringLiteral("ok")) return std::nullopt;
+    return finding;
+}
+
+} // namespace
+
+QStringList DamagedProjectTables(const Session& session)
+{
+    QStringList damaged;
+    for (const QString& suffix : {kUnitSuffix, kRelSuffix}) {
+        const QString path = session.project().tablePath(suffix);
+        if (const auto finding = quickCheck(path))
+            damaged << QStringLiteral("Table file %1 is damaged: %2").arg(NativePath(path), *finding);
+    }
+    return damaged;
 }
 
 } // namespace belvanto

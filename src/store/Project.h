@@ -3,6 +3,7 @@
 // reports through the session's user interface and leaves the session either
 // with a fully open project or with none.
 #include <QString>
+#include <QStringList>
 #include <optional>
 
 namespace belvanto {
@@ -55,8 +56,17 @@ bool NewProject(Session& session, const NewProjectRequest& request);
 bool CreateProjectFiles(Session& session, const QString& projectFile, const QString& excavation,
                         const QString& termFile, bool singleExcavation);
 
-bool OpenProject(Session& session, std::optional<QString> path = std::nullopt, bool fromRecentList = false);
-// menuCommand: also deletes the edit form's temporary tables.
+// ReadOnly: for commands that only read. Takes no lock, makes no temporary
+// tables, keeps a missing term file's link and never rewrites the project
+// file; works in a folder that cannot be written.
+enum class OpenMode { ReadWrite, ReadOnly };
+bool OpenProject(Session& session, std::optional<QString> path = std::nullopt, bool fromRecentList = false,
+                 OpenMode mode = OpenMode::ReadWrite);
+// The engine's quick check of the open project's unit and relationship
+// table files: one line per damaged file, naming it; empty when both pass.
+QStringList DamagedProjectTables(const Session& session);
+// The edit form's temporary tables go with every close: they are this
+// process's own. menuCommand: the File menu's Close rather than Exit.
 void CloseProject(Session& session, bool menuCommand);
 bool DeleteProject(Session& session);
 bool SaveProjectCopy(Session& session);

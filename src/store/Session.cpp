@@ -1,5 +1,7 @@
 #include "store/Session.h"
 #include <QDir>
+#include <QLockFile>
+#include <QTemporaryDir>
 
 namespace belvanto {
 
@@ -34,6 +36,12 @@ Session::Session(UserInterface& ui, const Regional& regional)
 {
 }
 
-Session::~Session() = default;
+Session::~Session()
+{
+    // A program ended without closing its project: the temporary tables are
+    // closed before their folder goes.
+    for (Table* t : {unitEntry_.get(), relEntry_.get()})
+        if (t->isOpen()) t->close();
+}
 
 } // namespace belvanto

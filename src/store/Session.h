@@ -9,6 +9,9 @@
 #include <functional>
 #include <memory>
 
+class QLockFile;
+class QTemporaryDir;
+
 namespace belvanto {
 
 class UserInterface;
@@ -23,6 +26,7 @@ struct ProjectState {
     bool SingleExcavation = false;
     bool DiagramPresent = false;
     QString PhotoPath, PhotoPrefix, DrawingPath, DrawingPrefix, Separator;
+    bool ReadOnly = false;     // opened for reading: neither tables nor the project file are written
 
     bool isOpen() const { return !ProjectFilePath.isEmpty(); }
     QString tablePath(const QString& suffix) const;  // <dir>/<ProjectName><suffix>.db
@@ -62,6 +66,19 @@ public:
     Table& terms() { return *terms_; }
     bool termsOpen() const { return terms_->isOpen(); }
 
+    // The open project's lock, held in every process for as long as the
+    // project is open (read-only opens hold none).
+    std::unique_ptr<QLockFile>& lock() { return lock_; }
+    // This process's own folder of the edit form's temporary tables, so that
+    // two programs never share them; removed when the project closes.
+    std::unique_ptr<QTemporaryDir>& workFolder() { return workFolder_; }
+    // Set when an open, a new project or a copy was refused because another
+    // program has that project open.
+    bool refusedInUse = false;
+    // The missing term file's question answered No keeps the link: where the
+    // answer is not the user's own (the command line's default answer).
+    bool keepTermLinkOnNo = false;
+
     // Told when a project opens or closes, the term link or the
     // single-excavation flag changes; the desktop program re-evaluates its
     // menus, caption and columns.
@@ -75,6 +92,8 @@ private:
     ProjectState project_;
     RecentProjects recent_;
     std::unique_ptr<Table> units_, relations_, unitEntry_, relEntry_, terms_;
+    std::unique_ptr<QLockFile> lock_;
+    std::unique_ptr<QTemporaryDir> workFolder_;
 };
 
 } // namespace belvanto

@@ -55,15 +55,17 @@ std::optional<AppSettings> ReadSettings(const QString& path)
     for (QString& line : lines)
         if (line.endsWith(QLatin1Char('\r'))) line.chop(1);
 
-    const auto height = wholeNumber(valueOf(lines, QStringLiteral("MainFormH")));
-    const auto width = wholeNumber(valueOf(lines, QStringLiteral("MainFormW")));
-    const auto splitter = wholeNumber(valueOf(lines, QStringLiteral("SplitterPos")));
+    const auto height = valueOf(lines, QStringLiteral("MainFormH"));
+    const auto width = valueOf(lines, QStringLiteral("MainFormW"));
+    const auto splitter = valueOf(lines, QStringLiteral("SplitterPos"));
     if (!height || !width || !splitter) return std::nullopt;
 
+    // One damaged value costs only itself: 0 leaves the window's own size,
+    // and the recent projects are still read.
     AppSettings s;
-    s.height = *height;
-    s.width = *width;
-    s.splitterPos = *splitter;
+    s.height = wholeNumber(height).value_or(0);
+    s.width = wholeNumber(width).value_or(0);
+    s.splitterPos = wholeNumber(splitter).value_or(0);
     s.maximized = valueOf(lines, QStringLiteral("ApplWindow")) == kMaximized;
     // A slot left empty (a hand-edited file, or one written by an older
     // version) must not leave a hole in the menu.

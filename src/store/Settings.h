@@ -21,9 +21,9 @@ struct AppSettings {
     bool operator==(const AppSettings&) const = default;
 };
 
-// Nothing when the file cannot be read, when a geometry key is missing or
-// when a geometry value is no whole number: such a file is ignored as a
-// whole, recent projects included. Keys are found without regard to case;
+// Nothing when the file cannot be read or a geometry key is missing: such a
+// file is ignored as a whole, recent projects included. A geometry value
+// that is no whole number reads as 0 (not set); the other values still count. Keys are found without regard to case;
 // the first occurrence counts.
 std::optional<AppSettings> ReadSettings(const QString& path);
 // The lines WriteSettings writes, in their order.

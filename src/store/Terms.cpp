@@ -284,7 +284,9 @@ bool CheckTermFileOnOpen(Session& session)
                 + QStringLiteral(".\r\nDo you want to load another term file?"),
             Buttons::YesNo, HelpTopic(kLinkCheckHelpTopic));
         if (answer != Answer::Yes) {
-            unlink(session);
+            // A folder that is only missing for a while (a drive not
+            // mounted) must not cost the link where nobody chose to drop it.
+            if (!project.ReadOnly && !session.keepTermLinkOnNo) unlink(session);
             return false;
         }
         FileChoice choice;
@@ -295,7 +297,7 @@ bool CheckTermFileOnOpen(Session& session)
         choice.defaultSuffix = QStringLiteral("db");
         const auto chosen = ui.openFile(choice);
         if (!chosen || chosen->isEmpty()) {
-            unlink(session);
+            if (!project.ReadOnly) unlink(session);
             return false;
         }
         project.TermFilePath = absolutePath(*chosen);

@@ -23,15 +23,62 @@ TEST_F(ProjectFixture, NewProjectWritesTheSevenLinesAndClosingRewritesThem)
     EXPECT_EQ(readAll(path("P.bvp")), expected);
     EXPECT_TRUE(QFileInfo::exists(path("P_unit.db")));
     EXPECT_TRUE(QFileInfo::exists(path("P_rel.db")));
-    EXPECT_TRUE(QFileInfo::exists(path("UnitEntry.db")));
-    EXPECT_TRUE(QFileInfo::exists(path("RelEntry.db")));
     EXPECT_EQ(ui.statuses().last(), QStringLiteral("0 units loaded"));
 
     CloseProject(session, true);
     EXPECT_EQ(readAll(path("P.bvp")), expected);
     EXPECT_FALSE(session.project().isOpen());
-    EXPECT_FALSE(QFileInfo::exists(path("UnitEntry.db")));
     EXPECT_EQ(session.recent().paths(), QStringList{path("P.bvp")});
+}
+
+// Two programs with projects in one folder never share the edit form's
+// temporary tables, and neither Close nor Exit leaves them behind.
+TEST_F(ProjectFixture, TemporaryTablesAreTheProgramsOwnAndGoWithEveryClose)
+{
+    createProject();
+    CloseProject(session, true);
+    for (const bool menuCommand : {true, false}) {
+        ASSERT_TRUE(OpenProject(session, path("P.bvp")));
+        ASSERT_TRUE(session.workFolder());
+        const QDir work(session.workFolder()->path());
+        EXPECT_NE(work.absolutePath(), QDir(dir.path()).absolutePath());
+        EXPECT_TRUE(QFileInfo::exists(work.filePath("UnitEntry.db")));
+        EXPECT_TRUE(QFileInfo::exists(work.filePath("RelEntry.db")));
+        EXPECT_TRUE(QFileInfo::exists(path("P.lock")));
+        CloseProject(session, menuCommand);
+        EXPECT_FALSE(work.exists()) << menuCommand;
+        EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), (QStringList{"P.bvp", "P_rel.db", "P_unit.db"}))
+            << menuCommand;
+    }
+}
+
+TEST_F(ProjectFixture, AReadOnlyOpenKeepsAMissingTermFilesLinkAndWritesNothing)
+{
+    ASSERT_TRUE(QDir(dir.path()).mkdir("terms"));
+    const QString term = path("terms/T.db");
+    ASSERT_TRUE(CreateProjectFiles(session, path("P.bvp"), "A", term, false));
+    CloseProject(session, true);
+    const QByteArray written = readAll(path("P.bvp"));
+    ASSERT_TRUE(QDir(path("terms")).removeRecursively());
+
+    const QString question = QStringLiteral("Term file T.db not found\r\nin directory %1.\r\nDo you want to load another term file?")
+                                 .arg(QDir::toNativeSeparators(path("terms")));
+    ui.expectConfirmation(question, Buttons::YesNo, 84).answer(Answer::No);
+    ASSERT_TRUE(OpenProject(session, path("P.bvp"), false, OpenMode::ReadOnly));
+    EXPECT_EQ(session.project().TermFilePath, term);
+    EXPECT_FALSE(session.termsOpen());
+    EXPECT_FALSE(session.workFolder());
+    EXPECT_FALSE(QFileInfo::exists(path("P.lock")));
+    CloseProject(session, true);
+    ui.verifyDone();
+    EXPECT_EQ(readAll(path("P.bvp")), written);
+
+    // Opened for writing, No is the user's choice and drops the link.
+    ui.expectConfirmation(question, Buttons::YesNo, 84).answer(Answer::No);
+    ASSERT_TRUE(OpenProject(session, path("P.bvp")));
+    EXPECT_EQ(session.project().TermFilePath, QString());
+    CloseProject(session, true);
+    EXPECT_FALSE(readAll(path("P.bvp")).contains("T.db"));
 }
 
 struct ReadCase {

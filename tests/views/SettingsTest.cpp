@@ -105,14 +105,32 @@ TEST(Settings, FilesThatAreIgnoredWhole)
         "File1=/a/One.bvp\r\nFile2=/b/Two.bvp\r\nFile3=/c/Three.bvp\r\nFile4=/d/Four.bvp\r\n",
         // One geometry key missing.
         "ApplWindow=Normal\r\nMainFormH=600\r\nMainFormW=900\r\nFile1=/a/One.bvp\r\n",
-        // A geometry value that is no whole number.
-        "ApplWindow=Normal\r\nMainFormH=abc\r\nMainFormW=900\r\nSplitterPos=300\r\nFile1=/a/One.bvp\r\n",
-        "ApplWindow=Normal\r\nMainFormH=600\r\nMainFormW=9.5\r\nSplitterPos=300\r\n",
-        "ApplWindow=Normal\r\nMainFormH=600\r\nMainFormW=900\r\nSplitterPos=\r\n",
         "",
     };
     for (const char* text : files) EXPECT_FALSE(ReadSettings(write(dir, QByteArray(text)))) << text;
     EXPECT_FALSE(ReadSettings(dir.filePath(QStringLiteral("missing.ini"))));
+}
+
+TEST(Settings, ABadValueCostsOnlyItself)
+{
+    QTemporaryDir dir;
+    struct Case {
+        const char* text;
+        int height, width, splitter;
+    } cases[] = {
+        {"ApplWindow=Maximized\r\nMainFormH=abc\r\nMainFormW=900\r\nSplitterPos=300\r\nFile1=/a/One.bvp\r\n", 0, 900, 300},
+        {"ApplWindow=Maximized\r\nMainFormH=600\r\nMainFormW=9.5\r\nSplitterPos=300\r\nFile1=/a/One.bvp\r\n", 600, 0, 300},
+        {"ApplWindow=Maximized\r\nMainFormH=600\r\nMainFormW=900\r\nSplitterPos=\r\nFile1=/a/One.bvp\r\n", 600, 900, 0},
+    };
+    for (const Case& c : cases) {
+        const auto s = ReadSettings(write(dir, QByteArray(c.text)));
+        ASSERT_TRUE(s) << c.text;
+        EXPECT_EQ(s->height, c.height) << c.text;
+        EXPECT_EQ(s->width, c.width) << c.text;
+        EXPECT_EQ(s->splitterPos, c.splitter) << c.text;
+        EXPECT_TRUE(s->maximized) << c.text;
+        EXPECT_EQ(s->recent, QStringList{QStringLiteral("/a/One.bvp")}) << c.text;
+    }
 }
 
 TEST(Settings, KeysIgnoreCaseAndRecentListHasNoGaps)
