@@ -583,6 +583,14 @@ void Table::setFilter(const FilterExpr& expr, const QString& text)
     std::vector<Value> params;
     std::vector<bool> used(fields().size(), false);
     const QString sql = detail::filterToSql(expr, fields(), params, used);   // throws before any change
+    try {
+        // Limits of the SQL engine the filter's own checks do not foresee
+        // (the number of values, the depth of its parser) show here, while
+        // the old filter is still in force, and not later in a walk.
+        sqlite::Stmt probe(d->db(), QStringLiteral("SELECT rowid FROM %1 WHERE %2").arg(kData, sql));
+    } catch (const EngineError& e) {
+        throw EngineError(QStringLiteral("Filter: too large for the table engine (%1)").arg(e.text()));
+    }
     d->checkBrowse();
     d->filterExpr = expr;
     d->filterText = text;

@@ -98,6 +98,13 @@ struct FilterExpr {
 // EngineError with a message naming the fault and its position.
 FilterExpr parseFilter(const QString& text);
 
+// Limits of a filter: parentheses in its text, and groups of and/or
+// conditions inside one another once chains of one operator are merged
+// (what the SQL the filter becomes can hold). Deeper filters are refused
+// with a "Filter: " message.
+inline constexpr int kFilterMaxParentheses = 100;
+inline constexpr int kFilterMaxNesting = 32;
+
 struct Bookmark {
     qint64 rowid = 0;
     bool valid = false;
