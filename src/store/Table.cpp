@@ -513,7 +513,7 @@ bool Table::bookmarkValid(const Bookmark& b) const
         StmtUse u(d->conn->fetch);
         u->bindInt(1, b.rowid);
         if (!u->step()) return false;
-        for (int c : d->conn->schema.primary) key.push_back(detail::readColumn(*u, c, fields()[std::size_t(c)]));
+        for (int c : d->conn->schema.primary) key.push_back(detail::readColumnAsStored(*u, c, fields()[std::size_t(c)]));
     }
     return key == b.key;
 }
@@ -685,7 +685,18 @@ bool Table::linkActive() const
 Value Table::get(int field) const
 {
     d->checkField(field);
-    return d->value(field);
+    const Value& v = d->value(field);
+    if (detail::isUnreadable(fields()[std::size_t(field)], v))
+        throw EngineError(detail::unreadableMessage(fields(), d->conn->schema.primary,
+                                                    d->state == Impl::State::Browse ? d->row : d->buf, field, d->cur));
+    return v;
+}
+
+QString Table::unreadableText(int field) const
+{
+    d->checkField(field);
+    const Value& v = d->value(field);
+    return detail::isUnreadable(fields()[std::size_t(field)], v) ? std::get<QString>(v) : QString();
 }
 
 Value Table::get(QStringView name) const

@@ -137,7 +137,7 @@ int Table::appendOrUpdateFrom(const Table& src)
 // to appendFrom, when the exchange formats are built.
 
 std::vector<Table::Row> Table::query(const QString& whereSql, const std::vector<Value>& params,
-                                     const QString& orderSql) const
+                                     const QString& orderSql, Unreadable unreadable) const
 {
     d->requireOpen();
     Connection& c = *d->conn;
@@ -158,10 +158,24 @@ std::vector<Table::Row> Table::query(const QString& whereSql, const std::vector<
     while (u->step()) {
         Row r{u->columnInt(0), {}};
         r.values.reserve(fs.size());
-        for (std::size_t i = 0; i < fs.size(); ++i) r.values.push_back(detail::readColumn(*u, int(i) + 1, fs[i]));
+        for (std::size_t i = 0; i < fs.size(); ++i) r.values.push_back(detail::readColumnAsStored(*u, int(i) + 1, fs[i]));
+        if (unreadable == Unreadable::Throw)
+            for (std::size_t i = 0; i < fs.size(); ++i)
+                if (detail::isUnreadable(fs[i], r.values[i]))
+                    throw EngineError(detail::unreadableMessage(fs, c.schema.primary, r.values, int(i), r.rowid));
         rows.push_back(std::move(r));
     }
     return rows;
+}
+
+bool Table::unreadable(const Row& row, int field) const
+{
+    return detail::isUnreadable(fields()[std::size_t(field)], row.values[std::size_t(field)]);
+}
+
+QString Table::unreadableMessage(const Row& row, int field) const
+{
+    return detail::unreadableMessage(fields(), d->conn->schema.primary, row.values, field, row.rowid);
 }
 
 // --- bulk scope ------------------------------------------------------------------------
