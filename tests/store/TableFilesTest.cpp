@@ -349,6 +349,11 @@ TEST_F(FilesTest, AnUnreadableValueHidesOnlyItsCell)
     EXPECT_EQ(rows[50].values[5], Value(QStringLiteral("1,5")));
     EXPECT_FALSE(t.unreadable(rows[49], 5));
     EXPECT_EQ(rows[49].values[5], Value(49.0));
+    // Copying stops at the first such value, naming it.
+    Table::create(dir.path(), "copy", unitLikeFields(), unitLikeKey());
+    Table copy;
+    copy.open(dir.path(), "copy");
+    EXPECT_EQ(errorOf([&] { copy.appendFrom(t); }), cases[0].message);
     // Editing another field keeps the stored text.
     ASSERT_TRUE(t.locate("Excavation;Unitname", {QStringLiteral("A"), QStringLiteral("u050")}));
     t.edit();
