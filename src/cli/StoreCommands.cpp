@@ -148,11 +148,24 @@ void DumpTable(CliContext& c, Table& table)
     c.print(c.out, header.join(QLatin1Char(',')) + QLatin1Char('\n'));
     table.setActiveIndex(QString());
     const int n = int(table.fields().size());
+    // A value that cannot be read is dumped as the text stored; the command
+    // fails at the end, naming the first such record and field.
+    QStringList unreadable;
     for (table.first(); !table.eof(); table.next()) {
         QStringList line;
-        for (int i = 0; i < n; ++i) line << csvField(valueToString(table.get(i)));
+        for (int i = 0; i < n; ++i) {
+            try {
+                line << csvField(valueToString(table.get(i)));
+            } catch (const EngineError& e) {
+                line << csvField(table.unreadableText(i));
+                unreadable << e.text();
+            }
+        }
         c.print(c.out, line.join(QLatin1Char(',')) + QLatin1Char('\n'));
     }
+    if (unreadable.size() == 1) throw EngineError(unreadable.first());
+    if (unreadable.size() > 1)
+        throw EngineError(QStringLiteral("%1 (and %2 more unreadable values)").arg(unreadable.first()).arg(unreadable.size() - 1));
 }
 
 void AddProjectDump(CLI::App& program, CliContext& c, const QString& name, const QString& description,

@@ -11,6 +11,7 @@
 //   literal    := 'text with '' for a quote' | number | NULL
 // The empty value (NULL or '') compares lowest and equals only itself.
 #include "store/TableInternal.h"
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -30,14 +31,19 @@ namespace {
 
 FilterExpr join(FilterExpr::Kind kind, FilterExpr a, FilterExpr b)
 {
+    // Appends to a chain of the same operator in place, so that a long
+    // a or b or c ... stays one flat node and is built in linear time.
     FilterExpr e;
-    e.kind = kind;
-    for (FilterExpr* part : {&a, &b}) {
-        if (part->kind == kind) {
-            for (auto& c : part->children) e.children.push_back(std::move(c));
-        } else {
-            e.children.push_back(std::move(*part));
-        }
+    if (a.kind == kind) {
+        e = std::move(a);
+    } else {
+        e.kind = kind;
+        e.children.push_back(std::move(a));
+    }
+    if (b.kind == kind) {
+        for (auto& c : b.children) e.children.push_back(std::move(c));
+    } else {
+        e.children.push_back(std::move(b));
     }
     return e;
 }
@@ -239,10 +245,17 @@ private:
     FilterExpr parseFactor()
     {
         if (tok_.kind == Token::LParen) {
+            // Each parenthesis is a level of recursion here: a limit keeps a
+            // malformed or hostile text from exhausting the stack.
+            if (++depth_ > kFilterMaxParentheses)
+                filterError(QStringLiteral("parentheses nested more than %1 deep at position %2")
+                                .arg(kFilterMaxParentheses)
+                                .arg(tok_.pos));
             advance();
             FilterExpr e = parseOr();
             if (tok_.kind != Token::RParen) expected(QStringLiteral("')'"));
             advance();
+            --depth_;
             return e;
         }
         if (tok_.kind != Token::Name) expected(QStringLiteral("a field name"));
@@ -261,6 +274,7 @@ private:
 
     Lexer lex_;
     Token tok_;
+    int depth_ = 0;
 };
 
 const char* sqlOp(CompareOp op)
@@ -319,19 +333,94 @@ FilterExpr parseFilter(const QString& text)
     return Parser(text).parse();
 }
 
-namespace detail {
+namespace {
 
-QString filterToSql(const FilterExpr& e, const std::vector<FieldDef>& fields,
-                    std::vector<Value>& params, std::vector<bool>& used)
+// The operands of an and/or node with the nodes of the same operator below it
+// merged in, without recursion: a tree built in code may chain deeply.
+std::vector<const FilterExpr*> operands(const FilterExpr& e)
 {
-    if (e.kind != FilterExpr::Kind::Compare) {
-        const bool isAnd = e.kind == FilterExpr::Kind::And;
-        if (e.children.empty()) return isAnd ? QStringLiteral("1") : QStringLiteral("0");
-        QStringList parts;
-        for (const auto& c : e.children) parts << filterToSql(c, fields, params, used);
-        return QLatin1Char('(') + parts.join(isAnd ? QLatin1String(" AND ") : QLatin1String(" OR ")) + QLatin1Char(')');
+    std::vector<const FilterExpr*> out;
+    std::vector<std::pair<const FilterExpr*, std::size_t>> stack{{&e, 0}};
+    while (!stack.empty()) {
+        auto& [node, next] = stack.back();
+        if (next == node->children.size()) {
+            stack.pop_back();
+            continue;
+        }
+        const FilterExpr* c = &node->children[next++];
+        if (c->kind == e.kind) stack.emplace_back(c, 0);
+        else out.push_back(c);
     }
-    const int idx = findField(fields, e.field);
+    return out;
+}
+
+// SQLite builds "a OR b OR c ..." as a tree as deep as the chain is long and
+// refuses trees deeper than 1000; groups of at most this many operands in
+// parentheses keep a long chain shallow.
+constexpr qsizetype kChainGroup = 64;
+
+QString chainSql(QStringList parts, QLatin1String op)
+{
+    while (parts.size() > kChainGroup) {
+        QStringList groups;
+        for (qsizetype i = 0; i < parts.size(); i += kChainGroup)
+            groups << QLatin1Char('(') + parts.mid(i, kChainGroup).join(op) + QLatin1Char(')');
+        parts = std::move(groups);
+    }
+    return QLatin1Char('(') + parts.join(op) + QLatin1Char(')');
+}
+
+QString toSql(const FilterExpr& e, const std::vector<FieldDef>& fields, std::vector<Value>& params,
+              std::vector<bool>& used, int depth);
+
+// Levels of and/or groups in e, counted no further than limit.
+int nesting(const FilterExpr& e, int limit)
+{
+    if (e.kind == FilterExpr::Kind::Compare || limit <= 0) return 0;
+    int deepest = 0;
+    for (const FilterExpr* c : operands(e)) deepest = std::max(deepest, nesting(*c, limit - 1));
+    return deepest + 1;
+}
+
+QString compoundSql(const FilterExpr& e, const std::vector<FieldDef>& fields, std::vector<Value>& params,
+                    std::vector<bool>& used, int depth)
+{
+    if (depth > kFilterMaxNesting)
+        filterError(QStringLiteral("and/or conditions nested more than %1 deep").arg(kFilterMaxNesting));
+    const QLatin1String op = e.kind == FilterExpr::Kind::And ? QLatin1String(" AND ") : QLatin1String(" OR ");
+    std::vector<std::pair<int, const FilterExpr*>> groups;
+    std::vector<const FilterExpr*> comparisons;
+    for (const FilterExpr* c : operands(e)) {
+        if (c->kind == FilterExpr::Kind::Compare) comparisons.push_back(c);
+        else groups.emplace_back(nesting(*c, kFilterMaxNesting + 1 - depth), c);
+    }
+    if (groups.empty() && comparisons.empty()) return e.kind == FilterExpr::Kind::And ? QStringLiteral("1") : QStringLiteral("0");
+    // SQLite's parser keeps an entry on its stack for every group that is
+    // open and for each operand written before an open group, and SQLite
+    // refuses expression trees deeper than 1000, counting an operand as deep
+    // as its place in a chain. The deepest group goes first and all
+    // comparisons of this level into one group of their own at the end, so
+    // that a level costs one or two entries of either, however wide it is.
+    std::stable_sort(groups.begin(), groups.end(), [](const auto& a, const auto& b) { return a.first > b.first; });
+    if (groups.empty()) {
+        QStringList compared;
+        for (const FilterExpr* c : comparisons) compared << toSql(*c, fields, params, used, depth + 1);
+        return chainSql(std::move(compared), op);
+    }
+    QStringList parts;
+    for (const auto& g : groups) parts << toSql(*g.second, fields, params, used, depth + 1);
+    QStringList compared;
+    for (const FilterExpr* c : comparisons) compared << toSql(*c, fields, params, used, depth + 1);
+    if (compared.size() == 1) parts << compared.front();
+    else if (!compared.isEmpty()) parts << chainSql(std::move(compared), op);
+    return chainSql(std::move(parts), op);
+}
+
+QString toSql(const FilterExpr& e, const std::vector<FieldDef>& fields, std::vector<Value>& params,
+              std::vector<bool>& used, int depth)
+{
+    if (e.kind != FilterExpr::Kind::Compare) return compoundSql(e, fields, params, used, depth);
+    const int idx = detail::findField(fields, e.field);
     if (idx < 0) filterError(QStringLiteral("unknown field '%1'").arg(e.field));
     used[std::size_t(idx)] = true;
     const FieldDef& f = fields[std::size_t(idx)];
@@ -365,6 +454,16 @@ QString filterToSql(const FilterExpr& e, const std::vector<FieldDef>& fields,
         break;
     }
     return QStringLiteral("(%1 OR %2 IS NULL)").arg(cmp, col);
+}
+
+} // namespace
+
+namespace detail {
+
+QString filterToSql(const FilterExpr& e, const std::vector<FieldDef>& fields,
+                    std::vector<Value>& params, std::vector<bool>& used)
+{
+    return toSql(e, fields, params, used, 1);
 }
 
 } // namespace detail

@@ -1,4 +1,6 @@
 #include "store/SqliteDb.h"
+#include <QDir>
+#include <QFile>
 #include <sqlite3.h>
 
 namespace belvanto::sqlite {
@@ -26,8 +28,30 @@ void fail(sqlite3* db, int rc, const QString& doing)
     default:
         break;
     }
-    if (doing.isEmpty()) throw EngineError(msg);
-    throw EngineError(doing + QStringLiteral(": ") + msg);
+    QString text = msg;
+    switch (ext & 0xff) {
+    case SQLITE_NOTADB:
+    case SQLITE_CORRUPT:
+    case SQLITE_CANTOPEN:
+    case SQLITE_IOERR:
+    case SQLITE_READONLY:
+    case SQLITE_FULL:
+    case SQLITE_PERM:
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+    case SQLITE_PROTOCOL: {
+        // A fault of the file, not of the statement: the user needs to know
+        // which of the project's files it is.
+        const char* file = db ? sqlite3_db_filename(db, "main") : nullptr;
+        if (file && *file)
+            text = QStringLiteral("Table %1: %2").arg(QDir::toNativeSeparators(QFile::decodeName(file)), msg);
+        break;
+    }
+    default:
+        break;
+    }
+    if (doing.isEmpty()) throw EngineError(text);
+    throw EngineError(doing + QStringLiteral(": ") + text);
 }
 
 void exec(sqlite3* db, const QString& sql)

@@ -513,7 +513,7 @@ bool Table::bookmarkValid(const Bookmark& b) const
         StmtUse u(d->conn->fetch);
         u->bindInt(1, b.rowid);
         if (!u->step()) return false;
-        for (int c : d->conn->schema.primary) key.push_back(detail::readColumn(*u, c, fields()[std::size_t(c)]));
+        for (int c : d->conn->schema.primary) key.push_back(detail::readColumnAsStored(*u, c, fields()[std::size_t(c)]));
     }
     return key == b.key;
 }
@@ -583,6 +583,14 @@ void Table::setFilter(const FilterExpr& expr, const QString& text)
     std::vector<Value> params;
     std::vector<bool> used(fields().size(), false);
     const QString sql = detail::filterToSql(expr, fields(), params, used);   // throws before any change
+    try {
+        // Limits of the SQL engine the filter's own checks do not foresee
+        // (the number of values, the depth of its parser) show here, while
+        // the old filter is still in force, and not later in a walk.
+        sqlite::Stmt probe(d->db(), QStringLiteral("SELECT rowid FROM %1 WHERE %2").arg(kData, sql));
+    } catch (const EngineError& e) {
+        throw EngineError(QStringLiteral("Filter: too large for the table engine (%1)").arg(e.text()));
+    }
     d->checkBrowse();
     d->filterExpr = expr;
     d->filterText = text;
@@ -677,7 +685,18 @@ bool Table::linkActive() const
 Value Table::get(int field) const
 {
     d->checkField(field);
-    return d->value(field);
+    const Value& v = d->value(field);
+    if (detail::isUnreadable(fields()[std::size_t(field)], v))
+        throw EngineError(detail::unreadableMessage(fields(), d->conn->schema.primary,
+                                                    d->state == Impl::State::Browse ? d->row : d->buf, field, d->cur));
+    return v;
+}
+
+QString Table::unreadableText(int field) const
+{
+    d->checkField(field);
+    const Value& v = d->value(field);
+    return detail::isUnreadable(fields()[std::size_t(field)], v) ? std::get<QString>(v) : QString();
 }
 
 Value Table::get(QStringView name) const

@@ -98,6 +98,13 @@ struct FilterExpr {
 // EngineError with a message naming the fault and its position.
 FilterExpr parseFilter(const QString& text);
 
+// Limits of a filter: parentheses in its text, and groups of and/or
+// conditions inside one another once chains of one operator are merged
+// (what the SQL the filter becomes can hold). Deeper filters are refused
+// with a "Filter: " message.
+inline constexpr int kFilterMaxParentheses = 100;
+inline constexpr int kFilterMaxNesting = 32;
+
 struct Bookmark {
     qint64 rowid = 0;
     bool valid = false;
@@ -191,8 +198,15 @@ public:
     bool linkActive() const;
 
     // --- values and editing ---------------------------------------------
+    // A stored value that cannot be read as its field's type (a text in a
+    // float field, written by another program) throws an EngineError naming
+    // the record's key and the field; the other fields of that record and
+    // the other records read as usual.
     Value get(int field) const;
     Value get(QStringView name) const;
+    // The stored text of such an unreadable value of the current record; a
+    // null QString when the field reads as usual.
+    QString unreadableText(int field) const;
     QString str(int field) const;
     QString str(QStringView name) const;
     bool isEmpty(int field) const;
@@ -222,9 +236,17 @@ public:
     // Direct SQL for keyed look-ups of the domain stores; parameters bound,
     // an empty value as NULL. Sees every record: filter and link do not apply.
     // Column names of the inner table are the field names.
+    // An unreadable value throws as get() does; with Unreadable::KeepText
+    // it comes back as its stored text (a QString in a field that is not a
+    // string field), for lists that show what they can.
     struct Row { qint64 rowid; std::vector<Value> values; };
+    enum class Unreadable { Throw, KeepText };
     std::vector<Row> query(const QString& whereSql, const std::vector<Value>& params,
-                           const QString& orderSql = QString()) const;
+                           const QString& orderSql = QString(), Unreadable unreadable = Unreadable::Throw) const;
+    // Whether a value of a row read with KeepText is such a stored text, and
+    // the message get() gives for it.
+    bool unreadable(const Row& row, int field) const;
+    QString unreadableMessage(const Row& row, int field) const;
     // Record to the row (by rowid); cursor then stands there if visible.
     bool gotoRowid(qint64 rowid);
     qint64 rowid() const;

@@ -20,6 +20,25 @@ using sqlite::quoteIdent;
 using sqlite::Stmt;
 using sqlite::StmtUse;
 
+namespace {
+
+// Throws the message get() gives for an unreadable value of record rowid,
+// which names the record by its whole key.
+[[noreturn]] void unreadableRecord(Connection& c, qint64 rowid, int field)
+{
+    const auto& fs = c.schema.fields;
+    std::vector<Value> row(fs.size());
+    {
+        StmtUse u(c.fetch);
+        u->bindInt(1, rowid);
+        if (u->step())
+            for (std::size_t i = 0; i < fs.size(); ++i) row[i] = detail::readColumnAsStored(*u, int(i), fs[i]);
+    }
+    throw EngineError(detail::unreadableMessage(fs, c.schema.primary, row, field, rowid));
+}
+
+} // namespace
+
 // Copies the records src shows into this table, columns by name. With
 // upsert a record whose primary key exists updates it instead.
 int Table::appendRecords(const Table& srcTable, bool upsert)
@@ -44,7 +63,7 @@ int Table::appendRecords(const Table& srcTable, bool upsert)
 
     std::vector<Value> params;
     const QString where = src.conditions(params);
-    QString sql = QStringLiteral("SELECT %1 FROM %2").arg(columnList(sf, srcCols), kData);
+    QString sql = QStringLiteral("SELECT rowid, %1 FROM %2").arg(columnList(sf, srcCols), kData);
     if (!where.isEmpty()) sql += QStringLiteral(" WHERE ") + where;
     sql += QStringLiteral(" ORDER BY ") + src.orderBy();
     Stmt read(src.conn->db, sql);
@@ -74,7 +93,10 @@ int Table::appendRecords(const Table& srcTable, bool upsert)
         values.assign(df.size(), Value{});
         for (std::size_t k = 0; k < destCols.size(); ++k) {
             const std::size_t dc = std::size_t(destCols[k]);
-            values[dc] = detail::toFieldValue(df[dc], detail::readColumn(read, int(k), sf[std::size_t(srcCols[k])]), true);
+            const FieldDef& from = sf[std::size_t(srcCols[k])];
+            const Value v = detail::readColumnAsStored(read, int(k) + 1, from);
+            if (detail::isUnreadable(from, v)) unreadableRecord(*src.conn, read.columnInt(0), srcCols[k]);
+            values[dc] = detail::toFieldValue(df[dc], v, true);
         }
         return true;
     };
@@ -137,7 +159,7 @@ int Table::appendOrUpdateFrom(const Table& src)
 // to appendFrom, when the exchange formats are built.
 
 std::vector<Table::Row> Table::query(const QString& whereSql, const std::vector<Value>& params,
-                                     const QString& orderSql) const
+                                     const QString& orderSql, Unreadable unreadable) const
 {
     d->requireOpen();
     Connection& c = *d->conn;
@@ -158,10 +180,24 @@ std::vector<Table::Row> Table::query(const QString& whereSql, const std::vector<
     while (u->step()) {
         Row r{u->columnInt(0), {}};
         r.values.reserve(fs.size());
-        for (std::size_t i = 0; i < fs.size(); ++i) r.values.push_back(detail::readColumn(*u, int(i) + 1, fs[i]));
+        for (std::size_t i = 0; i < fs.size(); ++i) r.values.push_back(detail::readColumnAsStored(*u, int(i) + 1, fs[i]));
+        if (unreadable == Unreadable::Throw)
+            for (std::size_t i = 0; i < fs.size(); ++i)
+                if (detail::isUnreadable(fs[i], r.values[i]))
+                    throw EngineError(detail::unreadableMessage(fs, c.schema.primary, r.values, int(i), r.rowid));
         rows.push_back(std::move(r));
     }
     return rows;
+}
+
+bool Table::unreadable(const Row& row, int field) const
+{
+    return detail::isUnreadable(fields()[std::size_t(field)], row.values[std::size_t(field)]);
+}
+
+QString Table::unreadableMessage(const Row& row, int field) const
+{
+    return detail::unreadableMessage(fields(), d->conn->schema.primary, row.values, field, row.rowid);
 }
 
 // --- bulk scope ------------------------------------------------------------------------

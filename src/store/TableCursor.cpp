@@ -208,7 +208,7 @@ bool Table::Impl::fetchRow()
         u->bindInt(1, cur);
         rowFound = u->step();
         if (rowFound)
-            for (std::size_t i = 0; i < fs.size(); ++i) row[i] = detail::readColumn(*u, int(i), fs[i]);
+            for (std::size_t i = 0; i < fs.size(); ++i) row[i] = detail::readColumnAsStored(*u, int(i), fs[i]);
     }
     rowId = cur;
     rowValid = true;
@@ -235,7 +235,7 @@ bool Table::Impl::readAhead()
     for (int i = 0; i < kReadAhead; ++i) u->bindInt(i + 1, ids[std::min(std::size_t(i), ids.size() - 1)]);
     while (u->step()) {
         std::vector<Value> values(fs.size());
-        for (std::size_t i = 0; i < fs.size(); ++i) values[i] = detail::readColumn(*u, int(i) + 1, fs[i]);
+        for (std::size_t i = 0; i < fs.size(); ++i) values[i] = detail::readColumnAsStored(*u, int(i) + 1, fs[i]);
         ahead.emplace(u->columnInt(0), std::move(values));
     }
     return true;

@@ -25,6 +25,21 @@ Value toFieldValue(const FieldDef& f, const Value& v, bool cut);
 // Reads column c of the current row as a value of field f.
 Value readColumn(const sqlite::Stmt& s, int c, const FieldDef& f);
 
+// As readColumn, but a value that cannot be read as field f's type (a "1,5"
+// written into a float column by another program) comes back as the stored
+// text: a QString in a field that is not a string field marks such a cell
+// in the rows the engine holds. get() refuses it with unreadableMessage().
+Value readColumnAsStored(const sqlite::Stmt& s, int c, const FieldDef& f);
+inline bool isUnreadable(const FieldDef& f, const Value& v)
+{
+    return f.type != FieldType::String && std::holds_alternative<QString>(v);
+}
+// "Record A:u3: '1,5' is not a valid floating point value for field
+// 'Height'": the record named by its key values (by its number without a
+// primary key), then why the cell cannot be read.
+QString unreadableMessage(const std::vector<FieldDef>& fields, const std::vector<int>& primary,
+                          const std::vector<Value>& row, int field, qint64 rowid);
+
 // Declared SQL type of a field ("VARCHAR(12)", "INTEGER", "DOUBLE", "DATE")
 // and the way back from a declared type found in an existing file.
 QString declaredType(const FieldDef& f);

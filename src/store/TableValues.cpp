@@ -168,6 +168,33 @@ Value readColumn(const sqlite::Stmt& s, int c, const FieldDef& f)
     return std::monostate{};
 }
 
+Value readColumnAsStored(const sqlite::Stmt& s, int c, const FieldDef& f)
+{
+    try {
+        return readColumn(s, c, f);
+    } catch (const EngineError&) {
+        return s.columnText(c);
+    }
+}
+
+QString unreadableMessage(const std::vector<FieldDef>& fields, const std::vector<int>& primary,
+                          const std::vector<Value>& row, int field, qint64 rowid)
+{
+    QStringList key;
+    for (int c : primary) key << valueToString(row[std::size_t(c)]);
+    const QString record = key.isEmpty() ? QStringLiteral("Record number %1").arg(rowid)
+                                         : QStringLiteral("Record ") + key.join(QLatin1Char(':'));
+    const FieldDef& f = fields[std::size_t(field)];
+    const QString text = valueToString(row[std::size_t(field)]);
+    QString why = QStringLiteral("'%1' cannot be read as a value of field '%2'").arg(text, f.name);
+    try {
+        toFieldValue(f, text, false);
+    } catch (const EngineError& e) {
+        why = e.text();
+    }
+    return record + QStringLiteral(": ") + why;
+}
+
 QString declaredType(const FieldDef& f)
 {
     switch (f.type) {

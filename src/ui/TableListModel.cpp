@@ -1,6 +1,7 @@
 #include "ui/TableListModel.h"
 #include "core/Regional.h"
 #include <QApplication>
+#include <QColor>
 #include <QThread>
 #include <QTimer>
 #include <limits>
@@ -157,7 +158,7 @@ int TableListModel::rowOf(qint64 rowid) const
     return it == rowOf_.end() ? -1 : it->second;
 }
 
-const std::vector<Value>* TableListModel::rowValues(int row) const
+const Table::Row* TableListModel::rowValues(int row) const
 {
     if (!table_.isOpen()) return nullptr;
     const int blockNo = row / kBlock;
@@ -172,8 +173,8 @@ const std::vector<Value>* TableListModel::rowValues(int row) const
             params[std::size_t(r - start)] = idValue(ids_[std::size_t(r)]);
         Block block;
         try {
-            for (auto& found : table_.query(blockQuery(kBlock), params))
-                block.rows.emplace(found.rowid, std::move(found.values));
+            for (auto& found : table_.query(blockQuery(kBlock), params, QString(), Table::Unreadable::KeepText))
+                block.rows.emplace(found.rowid, std::move(found));
         } catch (const EngineError&) {
             // Painting must go on; the cells stay empty.
         }
@@ -193,10 +194,20 @@ const std::vector<Value>* TableListModel::rowValues(int row) const
 
 QVariant TableListModel::data(const QModelIndex& index, int role) const
 {
-    if (!index.isValid() || role != Qt::DisplayRole) return QVariant();
-    const auto* values = rowValues(index.row());
-    if (!values || index.column() >= int(values->size())) return QVariant();
-    const Value& v = (*values)[std::size_t(index.column())];
+    if (!index.isValid()
+        || (role != Qt::DisplayRole && role != Qt::ForegroundRole && role != Qt::ToolTipRole))
+        return QVariant();
+    const Table::Row* row = rowValues(index.row());
+    if (!row || index.column() >= int(row->values.size())) return QVariant();
+    const Value& v = row->values[std::size_t(index.column())];
+    // A value the field's type cannot read (written by another program)
+    // shows as the text stored, in red, with the reason as its tool tip.
+    if (table_.unreadable(*row, index.column())) {
+        if (role == Qt::ForegroundRole) return QColor(Qt::red);
+        if (role == Qt::ToolTipRole) return table_.unreadableMessage(*row, index.column());
+        return std::get<QString>(v);
+    }
+    if (role != Qt::DisplayRole) return QVariant();
     if (const auto* d = std::get_if<double>(&v)) return regional_.formatFloat(*d);
     if (const auto* date = std::get_if<QDate>(&v)) return regional_.formatDate(*date);
     return valueToString(v);

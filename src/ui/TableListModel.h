@@ -58,7 +58,7 @@ private:
     void scheduleReload();
     void tryReload();
     void invalidateValues();
-    const std::vector<Value>* rowValues(int row) const;
+    const Table::Row* rowValues(int row) const;
 
     Table& table_;
     const Regional& regional_;
@@ -77,7 +77,7 @@ private:
     static constexpr int kBlock = 64;
     static constexpr std::size_t kBlocksKept = 32;
     struct Block {
-        std::unordered_map<qint64, std::vector<Value>> rows;
+        std::unordered_map<qint64, Table::Row> rows;
     };
     mutable std::unordered_map<int, Block> blocks_;
     mutable std::list<int> recent_;   // most recently used block first

@@ -2,6 +2,7 @@
 #include <QDir>
 #include <QFile>
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 using namespace belvanto;
 using belvanto::testing::runCliCaptured;
@@ -47,6 +48,34 @@ TEST_F(ProjectCommands, AProjectMadeByOneCallOpensInTheNext)
     // The same table dumped directly from its file.
     auto direct = runCliCaptured({"dump", path(QStringLiteral("P_unit.db"))});
     EXPECT_EQ(direct.out, r.out);
+}
+
+// A value another program wrote into a float column ("1,5" with a decimal
+// comma): dump writes every unit, that cell as stored, and fails naming the
+// unit and the field.
+TEST_F(ProjectCommands, DumpNamesTheUnitWhoseValueCannotBeRead)
+{
+    ASSERT_EQ(runCliCaptured({"new", project(), "--excavation", "E"}).code, 0);
+    ASSERT_EQ(runCliCaptured({"unit", "add", project(), "1", "2", "3", "--set", "XMinCoord=4.5"}).code, 0);
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(QFile::encodeName(path(QStringLiteral("P_unit.db"))).constData(), &db), SQLITE_OK);
+    EXPECT_EQ(sqlite3_exec(db, "UPDATE data SET XMinCoord = '1,5' WHERE Unitname = '2'", nullptr, nullptr, nullptr),
+              SQLITE_OK);
+    sqlite3_close(db);
+
+    for (const QString& table : {project(), path(QStringLiteral("P_unit.db"))}) {
+        SCOPED_TRACE(table.toStdString());
+        const auto r = table == project() ? runCliCaptured({"dump", table, "units"}) : runCliCaptured({"dump", table});
+        EXPECT_EQ(r.code, 1);
+        EXPECT_TRUE(r.err.contains(
+            QStringLiteral("Record E:2: '1,5' is not a valid floating point value for field 'XMinCoord'")))
+            << r.err.toStdString();
+        const QStringList lines = r.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        ASSERT_EQ(lines.size(), 4);
+        EXPECT_TRUE(lines[1].startsWith(QStringLiteral("E,1,context,4.5,")));
+        EXPECT_TRUE(lines[2].startsWith(QStringLiteral("E,2,context,\"1,5\",")));
+        EXPECT_TRUE(lines[3].startsWith(QStringLiteral("E,3,context,4.5,")));
+    }
 }
 
 struct RefusalCase {

@@ -146,6 +146,86 @@ TEST_F(MalformedFilterTest, EveryFaultIsAnErrorWithItsMessageAndTheOldFilterStay
     }
 }
 
+// Filters nested or chained far beyond what a user writes, as a fuzzer or a
+// damaged settings file produces them.
+QString nested(int levels, const QString& inner)
+{
+    return QString(levels, QLatin1Char('(')) + inner + QString(levels, QLatin1Char(')'));
+}
+
+// "Count <> 90 and (Count = 91 or (... Count = 5))": levels groups of
+// alternating operators inside one another, each of them width comparisons
+// wide; it selects what "Count = 5" selects.
+QString alternating(int levels, int width = 1)
+{
+    QString s = QStringLiteral("Count = 5");
+    for (int i = 0; i < levels; ++i) {
+        const QString other = (i % 2 ? QStringLiteral("Count = %1 or ") : QStringLiteral("Count <> %1 and ")).arg(90 + i);
+        s = other.repeated(width) + QLatin1Char('(') + s + QLatin1Char(')');
+    }
+    return s;
+}
+
+QString chain(int n, const char* op)
+{
+    QStringList parts;
+    for (int i = 0; i < n; ++i) parts << QStringLiteral("Unitname = 'x%1'").arg(i);
+    return parts.join(QLatin1String(op)) + QLatin1String(op) + QStringLiteral("Unitname = 'u3'");
+}
+
+TEST_F(MalformedFilterTest, TooDeepOrTooLongIsAFilterMessageNotACrash)
+{
+    const struct {
+        QString expression;
+        QString message;
+    } cases[] = {
+        {nested(6000, "Count = 1"), "Filter: parentheses nested more than 100 deep at position 101"},
+        {QString(6000, QLatin1Char('(')), "Filter: parentheses nested more than 100 deep at position 101"},
+        {nested(101, "Count = 1"), "Filter: parentheses nested more than 100 deep at position 101"},
+        {alternating(40), "Filter: and/or conditions nested more than 32 deep"},
+        {alternating(33), "Filter: and/or conditions nested more than 32 deep"},
+    };
+    t.setFilter("Unitclass = 'group'");
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.expression.left(60).toStdString());
+        EXPECT_EQ(engineError([&] { t.setFilter(c.expression); }), c.message);
+        EXPECT_EQ(t.filterText(), "Unitclass = 'group'");
+    }
+    FilterExpr deep = FilterExpr::compare("Count", CompareOp::Eq, 1);
+    for (int i = 0; i < 40; ++i)
+        deep = i % 2 ? FilterExpr::either(FilterExpr::compare("Count", CompareOp::Ne, i), std::move(deep))
+                     : FilterExpr::both(FilterExpr::compare("Count", CompareOp::Ne, i), std::move(deep));
+    EXPECT_EQ(engineError([&] { t.setFilter(deep); }), "Filter: and/or conditions nested more than 32 deep");
+    EXPECT_EQ(walk(t), QStringList({"u2", "u6"}));
+}
+
+TEST_F(FilterTest, LongChainsAndNestingUpToTheLimitsWork)
+{
+    const struct {
+        QString expression;
+        QStringList expected;
+    } cases[] = {
+        {chain(2000, " or "), {"u3"}},
+        {chain(2000, " OR ") + QStringLiteral(" or Count <> 10"), all},
+        {QStringLiteral("Count <> 99 and ").repeated(2000) + QStringLiteral("Count < 1"), {"u2", "u4", "u5"}},
+        {nested(100, "Count = 5"), {"u1"}},
+        {alternating(kFilterMaxNesting), {"u1"}},
+        // At the nesting limit, with chains longer than SQLite's groups on every level.
+        {alternating(kFilterMaxNesting, 100), {"u1"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.expression.left(60).toStdString());
+        t.setFilter(c.expression);
+        EXPECT_EQ(walk(t), c.expected);
+    }
+    // Each combination in the filter menu puts the filter so far in
+    // parentheses: forty combinations with "and" are one flat chain.
+    QString combined = QStringLiteral("Count <> 99");
+    for (int i = 0; i < 40; ++i) combined = QLatin1Char('(') + combined + QStringLiteral(") And Count <> 98");
+    t.setFilter(combined);
+    EXPECT_EQ(walk(t), all);
+}
+
 TEST_F(FilterTest, SwitchingOffKeepsTheExpressionAndEmptyTextRemovesIt)
 {
     t.setFilter("Unitclass = 'group'");

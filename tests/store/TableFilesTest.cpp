@@ -158,6 +158,38 @@ TEST_F(FilesTest, OpenFailures)
               "Field 'Nope' not found");
 }
 
+TEST_F(FilesTest, DamagedFilesAreNamedInTheMessage)
+{
+    auto canonical = [](const QString& path) {
+        return QDir::toNativeSeparators(QFileInfo(path).canonicalFilePath()).toStdString();
+    };
+    const QString text = dir.file("notes.db");
+    {
+        QFile f(text);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(QByteArray("Excavation;Unitname\n").repeated(100));
+    }
+    Table t;
+    EXPECT_EQ(errorOf([&] { t.openFile(text); }), "Table " + canonical(text) + ": file is not a database");
+    EXPECT_FALSE(t.isOpen());
+
+    // A table cut short: the pages that are left open, the missing ones
+    // fail when they are read.
+    t.open(dir.path(), "units");
+    {
+        BulkScope bulk;
+        for (int i = 0; i < 3000; ++i)
+            addRec(t, {"A", QStringLiteral("u%1").arg(i), "context", QStringLiteral("Period %1").arg(i).repeated(3)});
+    }
+    t.close();
+    QFile::resize(file, QFileInfo(file).size() / 2);
+    EXPECT_EQ(errorOf([&] {
+                  t.open(dir.path(), "units");
+                  walk(t);
+              }).rfind("Table " + canonical(file) + ": ", 0),
+              0u);
+}
+
 TEST_F(FilesTest, TermFilesMayHaveAnyName)
 {
     const QString path = dir.file("My Terms.trm");
@@ -245,6 +277,91 @@ TEST_F(FilesTest, WritesThroughOutsideABulkScope)
     t.first();
     t.del();
     EXPECT_EQ(db.one("SELECT count(*) FROM data"), "0");
+}
+
+// Values another program wrote that the field's type cannot read: only the
+// cell is lost, the message names the record's key and the field, and the
+// stored text survives editing the record's other fields.
+TEST_F(FilesTest, AnUnreadableValueHidesOnlyItsCell)
+{
+    const struct {
+        const char* unit;
+        const char* field;
+        const char* stored;   // SQL literal
+        const char* text;     // as unreadableText() gives it
+        const char* message;
+    } cases[] = {
+        {"u050", "Height", "'1,5'", "1,5", "Record A:u050: '1,5' is not a valid floating point value for field 'Height'"},
+        {"u051", "Count", "'zwei'", "zwei", "Record A:u051: 'zwei' is not a valid integer value for field 'Count'"},
+        {"u052", "Count", "2.5", "2.5", "Record A:u052: '2.5' is not a valid integer value for field 'Count'"},
+        {"u053", "Count", "99999999999", "99999999999",
+         "Record A:u053: Value 99999999999 is out of range for integer field 'Count'"},
+        {"u099", "Found", "'31.12.2003'", "31.12.2003",
+         "Record A:u099: '31.12.2003' is not a valid date value for field 'Found'"},
+    };
+    QStringList names;
+    {
+        Table t;
+        t.open(dir.path(), "units");
+        for (int i = 0; i < 100; ++i) {
+            names << QStringLiteral("u%1").arg(i, 3, 10, QLatin1Char('0'));
+            addRec(t, {"A", names.last(), "context", {}, {}, double(i), i});
+        }
+    }
+    {
+        sqlite3* db = nullptr;
+        ASSERT_EQ(sqlite3_open(QFile::encodeName(file).constData(), &db), SQLITE_OK);
+        for (const auto& c : cases) {
+            const QByteArray sql = QStringLiteral("UPDATE data SET %1 = %2 WHERE Unitname = '%3'")
+                                       .arg(c.field, c.stored, c.unit).toUtf8();
+            EXPECT_EQ(sqlite3_exec(db, sql.constData(), nullptr, nullptr, nullptr), SQLITE_OK);
+        }
+        sqlite3_close(db);
+    }
+    Table t;
+    t.open(dir.path(), "units");
+    EXPECT_EQ(walk(t), names);
+    int bad = 0;
+    for (t.first(); !t.eof(); t.next()) {
+        const QString unit = t.str(u"Unitname");
+        SCOPED_TRACE(unit.toStdString());
+        for (int f = 0; f < int(t.fields().size()); ++f) {
+            const auto c = std::find_if(std::begin(cases), std::end(cases), [&](const auto& c) {
+                return unit == QLatin1String(c.unit) && t.fields()[std::size_t(f)].name == QLatin1String(c.field);
+            });
+            if (c == std::end(cases)) {
+                EXPECT_EQ(errorOf([&] { t.get(f); }), "no error");
+                EXPECT_TRUE(t.unreadableText(f).isNull());
+                continue;
+            }
+            ++bad;
+            EXPECT_EQ(errorOf([&] { t.get(f); }), c->message);
+            EXPECT_EQ(t.unreadableText(f), QString::fromLatin1(c->text));
+        }
+    }
+    EXPECT_EQ(bad, int(std::size(cases)));
+    // The batch read refuses as get() does, or keeps the text for a list.
+    EXPECT_EQ(errorOf([&] { t.query(QString(), {}, QStringLiteral("rowid")); }), cases[0].message);
+    const auto rows = t.query(QString(), {}, QStringLiteral("rowid"), Table::Unreadable::KeepText);
+    ASSERT_EQ(rows.size(), 100u);
+    EXPECT_TRUE(t.unreadable(rows[50], 5));
+    EXPECT_EQ(t.unreadableMessage(rows[50], 5), cases[0].message);
+    EXPECT_EQ(rows[50].values[5], Value(QStringLiteral("1,5")));
+    EXPECT_FALSE(t.unreadable(rows[49], 5));
+    EXPECT_EQ(rows[49].values[5], Value(49.0));
+    // Copying stops at the first such value, naming it.
+    Table::create(dir.path(), "copy", unitLikeFields(), unitLikeKey());
+    Table copy;
+    copy.open(dir.path(), "copy");
+    EXPECT_EQ(errorOf([&] { copy.appendFrom(t); }), cases[0].message);
+    // Editing another field keeps the stored text.
+    ASSERT_TRUE(t.locate("Excavation;Unitname", {QStringLiteral("A"), QStringLiteral("u050")}));
+    t.edit();
+    t.set(u"Count", 7);
+    t.post();
+    t.close();
+    Outside outside(file);
+    EXPECT_EQ(outside.one("SELECT Height || '/' || Count FROM data WHERE Unitname = 'u050'"), "1,5/7");
 }
 
 } // namespace
