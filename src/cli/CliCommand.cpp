@@ -309,7 +309,8 @@ int RunCommandLine(CLI::App& program, CliContext& c, const QStringList& argument
     const auto command = c.commands.find(selectedCommand(program));
     if (command == c.commands.end()) return c.usage(QStringLiteral("a command is missing (see belvanto-cli --help)"));
     try {
-        return command->second.run();
+        const int code = command->second.run();
+        return code == Ok && c.projectFileUnwritten ? Failed : code;
     } catch (const EngineError& e) {
         c.ui.error(e.text());
         return Failed;

@@ -11,6 +11,7 @@
 #include <functional>
 #include <map>
 #include <optional>
+#include <utility>
 #include <vector>
 
 namespace CLI {
@@ -26,6 +27,22 @@ enum Exit { Ok = 0, Failed = 1, Usage = 2 };
 class CliUi : public StreamUi {
 public:
     using StreamUi::StreamUi;
+    void setDefaultAnswer(std::optional<Answer> answer)
+    {
+        default_ = answer;
+        StreamUi::setDefaultAnswer(answer);
+    }
+    // An option that answers one particular question, the next one asked
+    // (such as merge's --backup): later questions get the default answer.
+    void setNextAnswer(Answer answer) { next_ = answer; }
+    Answer message(MessageKind kind, const QString& text, Buttons buttons, const HelpTopic& help = {}) override
+    {
+        if (!next_ || buttons == Buttons::Ok) return StreamUi::message(kind, text, buttons, help);
+        StreamUi::setDefaultAnswer(std::exchange(next_, std::nullopt));
+        const Answer answer = StreamUi::message(kind, text, buttons, help);
+        StreamUi::setDefaultAnswer(default_);
+        return answer;
+    }
     std::optional<QString> openFile(const FileChoice& choice) override
     {
         auto answer = StreamUi::openFile(choice);
@@ -38,6 +55,9 @@ public:
         setSaveFileAnswer(std::nullopt);
         return answer;
     }
+
+private:
+    std::optional<Answer> default_, next_;
 };
 
 struct CliContext {
@@ -70,6 +90,10 @@ struct CliContext {
     };
     std::deque<ExportFormat> exports;
 
+    // A project's file could not be rewritten when it was closed: the
+    // command fails, whatever it did before.
+    bool projectFileUnwritten = false;
+
     CliContext(FILE* o, FILE* e) : out(o), err(e), ui(e) {}
 
     void print(FILE* f, const QString& text) { fputs(text.toUtf8().constData(), f); }
@@ -84,13 +108,19 @@ struct CliContext {
 // closes it.
 class OpenedProject {
 public:
-    OpenedProject(CliContext& c, const QString& path) : session(c.ui, c.regional)
+    OpenedProject(CliContext& c, const QString& path) : session(c.ui, c.regional), c_(c)
     {
         ok = OpenProject(session, path);
     }
-    ~OpenedProject() { CloseProject(session, true); }
+    ~OpenedProject()
+    {
+        if (!CloseProject(session, true)) c_.projectFileUnwritten = true;
+    }
     Session session;
     bool ok = false;
+
+private:
+    CliContext& c_;
 };
 
 } // namespace belvanto

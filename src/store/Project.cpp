@@ -493,13 +493,13 @@ bool OpenProject(Session& session, std::optional<QString> path, bool fromRecentL
     return opened;
 }
 
-void CloseProject(Session& session, bool menuCommand)
+bool CloseProject(Session& session, bool menuCommand)
 {
     ProjectState& p = session.project();
-    if (!p.isOpen()) return;
-    if (WriteProjectFile(session, p.ProjectFilePath, p.ProjectName, p.CurrentExcavation, p.DiagramPresent,
-                         p.SingleExcavation))
-        session.recent().moveToTop(p.ProjectFilePath);
+    if (!p.isOpen()) return true;
+    const bool written = WriteProjectFile(session, p.ProjectFilePath, p.ProjectName, p.CurrentExcavation,
+                                          p.DiagramPresent, p.SingleExcavation);
+    if (written) session.recent().moveToTop(p.ProjectFilePath);
     if (session.units().isOpen() && session.units().filtered()) {
         session.units().setFiltered(false);
         session.ui().status(QString());
@@ -510,6 +510,7 @@ void CloseProject(Session& session, bool menuCommand)
     resetState(session);
     if (menuCommand) removeTemporaryTables(dir);
     session.notifyStateChanged();
+    return written;
 }
 
 bool DeleteProject(Session& session)

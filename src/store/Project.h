@@ -56,8 +56,9 @@ bool CreateProjectFiles(Session& session, const QString& projectFile, const QStr
                         const QString& termFile, bool singleExcavation);
 
 bool OpenProject(Session& session, std::optional<QString> path = std::nullopt, bool fromRecentList = false);
-// menuCommand: also deletes the edit form's temporary tables.
-void CloseProject(Session& session, bool menuCommand);
+// menuCommand: also deletes the edit form's temporary tables. False when the
+// project file could not be rewritten (the error was shown).
+bool CloseProject(Session& session, bool menuCommand);
 bool DeleteProject(Session& session);
 bool SaveProjectCopy(Session& session);
 void PackTables(Session& session);
