@@ -310,7 +310,8 @@ int RunCommandLine(CLI::App& program, CliContext& c, const QStringList& argument
     if (command == c.commands.end()) return c.usage(QStringLiteral("a command is missing (see belvanto-cli --help)"));
     try {
         const int code = command->second.run();
-        return code == Failed && c.projectInUse ? Usage : code;
+        if (code == Failed && c.projectInUse) return Usage;
+        return code == Ok && c.projectFileUnwritten ? Failed : code;
     } catch (const EngineError& e) {
         c.ui.error(e.text());
         return Failed;

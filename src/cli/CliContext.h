@@ -11,6 +11,7 @@
 #include <functional>
 #include <map>
 #include <optional>
+#include <utility>
 #include <vector>
 
 namespace CLI {
@@ -29,10 +30,22 @@ public:
     void setDefaultAnswer(std::optional<Answer> answer)
     {
         answered_ = answer.has_value();
+        default_ = answer;
         StreamUi::setDefaultAnswer(answer);
     }
     // Whether --yes, --no or --cancel gave the answers.
     bool answered() const { return answered_; }
+    // An option that answers one particular question, the next one asked
+    // (such as merge's --backup): later questions get the default answer.
+    void setNextAnswer(Answer answer) { next_ = answer; }
+    Answer message(MessageKind kind, const QString& text, Buttons buttons, const HelpTopic& help = {}) override
+    {
+        if (!next_ || buttons == Buttons::Ok) return StreamUi::message(kind, text, buttons, help);
+        StreamUi::setDefaultAnswer(std::exchange(next_, std::nullopt));
+        const Answer answer = StreamUi::message(kind, text, buttons, help);
+        StreamUi::setDefaultAnswer(default_);
+        return answer;
+    }
     std::optional<QString> openFile(const FileChoice& choice) override
     {
         auto answer = StreamUi::openFile(choice);
@@ -48,6 +61,7 @@ public:
 
 private:
     bool answered_ = false;
+    std::optional<Answer> default_, next_;
 };
 
 struct CliContext {
@@ -83,6 +97,9 @@ struct CliContext {
     // A project the command needed is open in another program: the command
     // fails with the usage exit code, as a command that cannot run at all.
     bool projectInUse = false;
+    // A project's file could not be rewritten when it was closed: the
+    // command fails, whatever it did before.
+    bool projectFileUnwritten = false;
 
     CliContext(FILE* o, FILE* e) : out(o), err(e), ui(e) {}
 
@@ -107,7 +124,7 @@ public:
     }
     ~OpenedProject()
     {
-        CloseProject(session, true);
+        if (!CloseProject(session, true)) context.projectFileUnwritten = true;
         context.projectInUse = context.projectInUse || session.refusedInUse;
     }
     CliContext& context;

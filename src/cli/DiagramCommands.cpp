@@ -103,13 +103,21 @@ int writeSvg(CliContext& c, const SvgOptions& o, const QString& project, const Q
 
     OpenedProject p(c, project);
     if (!p.ok) return Failed;
-    auto layout = ReadStoredLayout(p.session, true);
-    if (!layout) return Failed;
+    bool outdated = false;
+    auto layout = ReadLayoutForExport(p.session, outdated);
+    if (!layout) {
+        if (outdated)
+            c.ui.error(QStringLiteral("No diagram exported: run layout first, or give --yes to export the stored "
+                                      "layout as it is."));
+        return Failed;
+    }
     if (state.contents == BoxContents::AbbreviationName) state.abbreviations = ExcavationAbbreviations(p.session);
     const DiagramDrawing drawing = BuildDiagram(std::move(*layout), state, QtTextMetrics(state.font));
     for (const QString& skipped : drawing.skipped) c.ui.warning(skipped);
     c.ui.setSaveFileAnswer(MakeAbsolute(file));
-    return ExportSvgCommand(c.ui, drawing, state.font) ? Ok : Failed;
+    if (!ExportSvgCommand(c.ui, drawing, state.font)) return Failed;
+    c.print(c.out, QStringLiteral("Harris diagram layout created on %1\n").arg(LayoutCreatedText(p.session)));
+    return Ok;
 }
 
 } // namespace

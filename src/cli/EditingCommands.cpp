@@ -1,10 +1,12 @@
 #include "cli/EditingCommands.h"
 #include "cli/CliCommand.h"
+#include "core/UserInterface.h"
 #include "editing/AddRelationship.h"
 #include "editing/Chain.h"
 #include "editing/RemoveRelationships.h"
 #include "editing/UnitEntry.h"
 #include "store/Relations.h"
+#include "store/Terms.h"
 #include "store/UnitFields.h"
 #include <algorithm>
 
@@ -106,11 +108,26 @@ int relAdd(CliContext& c, const QString& comment)
     QString message;
     const auto relationships = parseRelationships(p.session, c.args.mid(1), message);
     if (!relationships) return c.usage(message);
+    // The table would cut a longer comment without a word.
+    if (comment.size() > rel::kCommentSize) {
+        p.session.ui().error(
+            QStringLiteral("%1 must not exceed maximum length of %2").arg(kRelationshipComment).arg(rel::kCommentSize));
+        return Failed;
+    }
     int refused = 0;
     BulkScope bulk;
-    for (const Relationship& r : *relationships)
-        if (AddRelationship(p.session, r.first, r.second, r.code, comment, level::Everything) != AddResult::Stored)
+    for (const Relationship& r : *relationships) {
+        // A mistyped name is the likely cause here, not a damaged table.
+        bool known = true;
+        for (const UnitKey& unit : {r.first, r.second})
+            if (known && !UnitExists(p.session.units(), unit)) {
+                p.session.ui().error(
+                    QStringLiteral("Unit %1 does not exist.\r\nNew relationship is not stored.").arg(unit.text()));
+                known = false;
+            }
+        if (!known || AddRelationship(p.session, r.first, r.second, r.code, comment, level::Everything) != AddResult::Stored)
             ++refused;
+    }
     return refused == 0 ? Ok : Failed;
 }
 
@@ -134,7 +151,8 @@ int relDelete(CliContext& c, const QStringList& with)
         moved.push_back(*unit);
     }
     RelationListHooks hooks;
-    // The reassignment dialog, answered by the command line.
+    // The reassignment dialog, answered by the command line. The split
+    // deletes rows like the single deletion, so it asks as that does.
     hooks.reassign = [&](const UnitKey& a, const UnitKey& b, QChar code, const std::vector<UnitKey>& members) {
         for (const UnitKey& m : moved)
             if (std::find(members.begin(), members.end(), m) == members.end()) {
@@ -144,6 +162,17 @@ int relDelete(CliContext& c, const QStringList& with)
         std::vector<UnitKey> left;
         for (const UnitKey& m : members)
             if (std::find(moved.begin(), moved.end(), m) == moved.end()) left.push_back(m);
+        auto side = [](const UnitKey& unit, const std::vector<UnitKey>& others) {
+            QStringList names{unit.text()};
+            for (const UnitKey& m : others) names << m.text();
+            return names.join(QStringLiteral(", "));
+        };
+        if (s.ui().confirm(QStringLiteral("Do you really want to split the %1 class\r\ninto %2\r\nand %3?")
+                               .arg(code == category::Equal ? QStringLiteral("equal") : QStringLiteral("contemporary"),
+                                    side(a, left), side(b, moved)),
+                           Buttons::YesNo, HelpTopic(kDeleteRelationHelpTopic))
+            != Answer::Yes)
+            return false;
         ApplyReassignment(s, a, b, code, left, moved);
         return true;
     };
@@ -156,7 +185,8 @@ int chain(CliContext& c, const std::optional<QString>& excavation)
     if (!p.ok) return Failed;
     const QStringList names = c.args.mid(1);
     const ChainResult r = EnterChain(p.session, excavation.value_or(p.session.project().CurrentExcavation), names);
-    return r.close && r.relationshipsStored == int(names.size()) - 1 ? Ok : Failed;
+    // One name gives no relationship: the chain is refused, not done.
+    return r.close && names.size() > 1 && r.relationshipsStored == int(names.size()) - 1 ? Ok : Failed;
 }
 
 const char* const kProjectFile = "the project file";

@@ -32,8 +32,7 @@ int cmdSimulate(CliContext& c, SimulateOptions& o)
     SimulationSettings settings;
     if (ValidateSimulation(c.ui, e, settings) != SimField::None) return Failed;
     if (!RunSimulation(session, settings)) return Failed;
-    CloseProject(session, true);
-    return Ok;
+    return CloseProject(session, true) ? Ok : Failed;
 }
 
 } // namespace

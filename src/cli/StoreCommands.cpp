@@ -69,8 +69,7 @@ int cmdNew(CliContext& c, const NewOptions& o)
         c.projectInUse = session.refusedInUse;
         return Failed;
     }
-    CloseProject(session, true);
-    return Ok;
+    return CloseProject(session, true) ? Ok : Failed;
 }
 
 int cmdInfo(CliContext& c)
@@ -114,12 +113,25 @@ int cmdCopy(CliContext& c)
     return SaveProjectCopy(p.session) ? Ok : Failed;
 }
 
-int cmdMerge(CliContext& c)
+struct MergeOptions {
+    std::optional<QString> backup;
+    bool noBackup = false;
+};
+
+int cmdMerge(CliContext& c, const MergeOptions& o)
 {
+    if (o.backup.has_value() == o.noBackup) return c.usage(QStringLiteral("merge takes --backup FILE or --no-backup"));
     OpenedProject p(c, c.args[0]);
     if (!p.ok) return Failed;
+    // The backup question comes first; its file is the copy's save dialog.
+    c.ui.setNextAnswer(o.noBackup ? Answer::No : Answer::Yes);
+    if (o.backup) c.ui.setSaveFileAnswer(MakeAbsolute(*o.backup));
     c.ui.setOpenFileAnswer(MakeAbsolute(c.args[1]));
-    return AddProject(p.session) ? Ok : Failed;
+    if (AddProject(p.session)) return Ok;
+    // Some stops are answers to questions, which name no failure of their own.
+    p.session.ui().error(QStringLiteral("merge stopped: %1 was not added to %2")
+                             .arg(QDir::toNativeSeparators(c.args[1]), QDir::toNativeSeparators(c.args[0])));
+    return Failed;
 }
 
 int cmdDelete(CliContext& c)
@@ -193,9 +205,14 @@ void RegisterStoreCommands(CLI::App& program, CliContext& c)
     AddWords(command, c, "P.bvp", kProjectFile);
     AddWords(command, c, "Q.bvp", "the project file of the copy");
 
-    command = AddCommand(program, c, "merge", "add another project to a project", [&c] { return cmdMerge(c); });
+    auto mergeOptions = std::make_shared<MergeOptions>();
+    command = AddCommand(program, c, "merge", "add another project to a project",
+                         [&c, mergeOptions] { return cmdMerge(c, *mergeOptions); });
     AddWords(command, c, "P.bvp", kProjectFile);
     AddWords(command, c, "OTHER.bvp", "the project whose units and relationships are added");
+    AddText(command, "--backup", "FILE", "first save a copy of P.bvp as FILE (a .bvp file)", mergeOptions->backup);
+    command->add_flag("--no-backup", mergeOptions->noBackup, "merge without a copy of P.bvp");
+    SetWrongWordsText(c, command, QStringLiteral("P.bvp OTHER.bvp and --backup FILE or --no-backup"));
 
     command = AddCommand(program, c, "delete", "delete a project and its tables", [&c] { return cmdDelete(c); });
     AddWords(command, c, "P.bvp", kProjectFile);

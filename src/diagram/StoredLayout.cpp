@@ -1,8 +1,12 @@
 #include "diagram/StoredLayout.h"
+#include "core/Regional.h"
 #include "core/UserInterface.h"
+#include "layout/LayoutFiles.h"
 #include "store/Session.h"
 #include "store/Table.h"
 #include "store/Terms.h"
+#include <QDateTime>
+#include <QFileInfo>
 
 namespace belvanto {
 
@@ -28,6 +32,26 @@ std::optional<LayoutSnapshot> ReadStoredLayout(Session& session, bool quiet)
     if (!parameters) return std::nullopt;
     return ReadLayoutSnapshot(Table::pathOf(directory, units), Table::pathOf(directory, relations),
                               std::move(*parameters));
+}
+
+std::optional<LayoutSnapshot> ReadLayoutForExport(Session& session, bool& outdated)
+{
+    const ProjectState& project = session.project();
+    const bool current = project.DiagramPresent;
+    outdated = !current && Table::exists(project.ProjectDirectory, project.ProjectName + kUnitLayoutSuffix);
+    if (outdated)
+        session.ui().warning(QStringLiteral("The project records no current Harris diagram: the last layout run "
+                                            "failed, or none was made since the project was created."));
+    return ReadStoredLayout(session, current);
+}
+
+QString LayoutCreatedText(Session& session)
+{
+    const ProjectState& project = session.project();
+    const QDateTime modified =
+        QFileInfo(LayoutParameterPath(project.ProjectDirectory, project.ProjectName)).lastModified();
+    return session.regional().formatDate(modified.date()) + QLatin1Char(' ')
+           + modified.time().toString(QStringLiteral("hh:mm"));
 }
 
 } // namespace belvanto

@@ -18,4 +18,15 @@ AbbreviationList ExcavationAbbreviations(Session& session);
 // quiet, first asks whether to display the stored layout.
 std::optional<LayoutSnapshot> ReadStoredLayout(Session& session, bool quiet);
 
+// The stored layout for an export without the diagram window. When the
+// project records no current diagram (the last layout run failed) the
+// stored one may show an older state of the data: says so and asks the
+// display question, which names the layout's date; only Yes reads it.
+// outdated tells whether it asked.
+std::optional<LayoutSnapshot> ReadLayoutForExport(Session& session, bool& outdated);
+
+// When the stored layout was made (the parameter file's time), as the
+// display question writes it.
+QString LayoutCreatedText(Session& session);
+
 } // namespace belvanto

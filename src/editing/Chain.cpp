@@ -1,6 +1,7 @@
 #include "editing/Chain.h"
 #include "core/UserInterface.h"
 #include "editing/AddRelationship.h"
+#include "editing/UnitEntry.h"
 #include "store/Session.h"
 #include "store/UnitFields.h"
 #include <set>
@@ -60,24 +61,34 @@ ChainResult EnterChain(Session& session, const QString& excavation, const QStrin
                    Buttons::Ok, HelpTopic(kChainHelpTopic));
         return result;
     }
-    if (!undefined.empty()) {
-        if (ui.confirm(QStringLiteral("Do you really want to create %1 units?").arg(undefined.size()), Buttons::YesNo,
-                       HelpTopic(kChainHelpTopic))
-            != Answer::Yes)
-            return result;
+    if (!undefined.empty()
+        && ui.confirm(QStringLiteral("Do you really want to create %1 units?").arg(undefined.size()), Buttons::YesNo,
+                      HelpTopic(kChainHelpTopic))
+               != Answer::Yes)
+        return result;
+
+    {
+        // One transaction for the whole chain: a row each would make a long
+        // chain take seconds.
+        BulkScope bulk;
         for (const QString& name : undefined) {
             CreateUnit(units, {excavation, name}, kContext);
             ++result.unitsCreated;
         }
-        for (int i : named) result.classCells[i] = kContext;
+        FilterOff unfiltered(session.relations());
+        UnitClassCache classes(units);
+        for (std::size_t k = 0; k + 1 < named.size(); ++k) {
+            const UnitKey upper{excavation, rows[named[k]]};
+            const UnitKey lower{excavation, rows[named[k + 1]]};
+            if (AddRelationship(session, units, session.relations(), upper, lower, category::Later, QString(),
+                                level::Everything, &classes)
+                == AddResult::Stored)
+                ++result.relationshipsStored;
+        }
     }
-
-    FilterOff unfiltered(session.relations());
-    for (std::size_t k = 0; k + 1 < named.size(); ++k) {
-        const UnitKey upper{excavation, rows[named[k]]};
-        const UnitKey lower{excavation, rows[named[k + 1]]};
-        if (AddRelationship(session, upper, lower, category::Later, QString(), level::Everything) == AddResult::Stored)
-            ++result.relationshipsStored;
+    if (!undefined.empty()) {
+        for (int i : named) result.classCells[i] = kContext;
+        LeaveSingleExcavationIfMixed(session);
     }
     result.close = true;
     return result;

@@ -110,7 +110,11 @@ std::optional<ConsecutiveOutcome> CreateConsecutiveUnits(Session& session, const
         BulkScope bulk;
         UnitClassCache classes(units);
         UnitKey previous;
+        const qint64 count = last - first + 1;
         for (qint64 number = first; number <= last; ++number) {
+            // A run may be millions long: the status line says how far it got.
+            if ((number - first) % kConsecutiveProgressStep == 0)
+                ui.status(QStringLiteral("Creating unit %1 of %2").arg(number - first + 1).arg(count));
             const UnitKey key{r.excavation, ConsecutiveUnitName(r, number)};
             if (UnitExists(units, key)) {
                 ++outcome.existing;
@@ -123,6 +127,7 @@ std::optional<ConsecutiveOutcome> CreateConsecutiveUnits(Session& session, const
                                 level::Silent, &classes);
             previous = key;
         }
+        ui.status(QString());
     }
     if (outcome.existing > 0)
         ui.message(MessageKind::Warning,

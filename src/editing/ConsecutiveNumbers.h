@@ -16,6 +16,7 @@ inline constexpr int kConsecutiveHelpTopic = 75;
 inline const QString kConsecutiveHelpName = QStringLiteral("Units_with_consecutive_numbers");
 inline constexpr int kMaxNumberDigits = 8;   // the unit name's size
 inline constexpr int kMaxConsecutivePrefix = 4;
+inline constexpr int kConsecutiveProgressStep = 1000;   // units between two progress texts
 
 // The dialog's entries as typed.
 struct ConsecutiveRequest {

@@ -1,6 +1,7 @@
 #include "editing/RelationEntry.h"
 #include "core/UserInterface.h"
 #include "editing/AddRelationship.h"
+#include "editing/UnitEntry.h"
 #include "store/Relations.h"
 #include "store/Session.h"
 #include "store/Terms.h"
@@ -34,6 +35,7 @@ EntryControl CheckRelationEntry(Session& session, const QString& category, const
         != Answer::Yes)
         return EntryControl::UnitName;
     CreateUnit(session.units(), second, unitClass);
+    LeaveSingleExcavationIfMixed(session);
     return EntryControl::None;
 }
 

@@ -41,6 +41,32 @@ std::optional<Value> ConvertFieldText(const UnitFieldSpec& field, const QString&
 
 namespace {
 
+// The first min/max/center test that the coordinates and years among the
+// values fail, with the unit form's message.
+std::optional<QString> rangeProblem(const std::vector<std::pair<int, Value>>& values)
+{
+    struct Triple {
+        int min, max, center;
+        const char* subject;
+    };
+    static const Triple kTriples[] = {{uf::XMinCoord, uf::XMaxCoord, uf::XAvgCoord, "X-Coordinate"},
+                                      {uf::YMinCoord, uf::YMaxCoord, uf::YAvgCoord, "Y-Coordinate"},
+                                      {uf::ZMinCoord, uf::ZMaxCoord, uf::ZAvgCoord, "Z-Coordinate"},
+                                      {uf::MinYear, uf::MaxYear, uf::AvgYear, "Year"}};
+    // The last value given for a field counts, as it is the one stored.
+    auto number = [&](int pos) -> std::optional<double> {
+        std::optional<double> found;
+        for (const auto& [p, v] : values)
+            if (p == pos) found = doubleOf(v);
+        return found;
+    };
+    for (const Triple& t : kTriples)
+        if (auto problem = CheckMinMaxCenter(number(t.min), number(t.max), number(t.center),
+                                             QString::fromLatin1(t.subject)))
+            return problem;
+    return std::nullopt;
+}
+
 // The field values by position, or none after the first refusal was shown.
 std::optional<std::vector<std::pair<int, Value>>> convertFields(Session& s, const std::vector<UnitFieldText>& fields)
 {
@@ -60,6 +86,10 @@ std::optional<std::vector<std::pair<int, Value>>> convertFields(Session& s, cons
         }
         values.emplace_back(*number - 1, *value);
     }
+    if (const auto problem = rangeProblem(values)) {
+        s.ui().error(*problem);
+        return std::nullopt;
+    }
     return values;
 }
 
@@ -70,10 +100,6 @@ bool keysAcceptable(Session& s, const std::vector<UnitKey>& keys)
         if (!CheckExcavationName(ui, key.excavation)) return false;
         if (const QString problem = CheckUnitName(key.unitname); !problem.isEmpty()) {
             ui.error(problem);
-            return false;
-        }
-        if (!fitsCp1252(key.excavation) || !fitsCp1252(key.unitname)) {
-            ui.error(QStringLiteral("Unit %1 contains characters that cannot be stored").arg(key.text()));
             return false;
         }
     }
@@ -106,13 +132,18 @@ bool EnterUnits(Session& session, const UnitEntryRequest& request)
         for (const auto& [pos, value] : *values) units.set(pos, value);
         units.post();
     }
+    LeaveSingleExcavationIfMixed(session);
+    return true;
+}
+
+void LeaveSingleExcavationIfMixed(Session& session)
+{
     ProjectState& project = session.project();
-    if (project.SingleExcavation && ExcavationList(units).size() > 1) {
+    if (project.SingleExcavation && ExcavationList(session.units()).size() > 1) {
         session.ui().warning(QStringLiteral(
             "The project holds more than one excavation now; it is no single-excavation project any more."));
         project.SingleExcavation = false;
     }
-    return true;
 }
 
 } // namespace belvanto

@@ -31,4 +31,9 @@ std::optional<Value> ConvertFieldText(const UnitFieldSpec& field, const QString&
 // so and leaves single-excavation mode. True when the units are stored.
 bool EnterUnits(Session& session, const UnitEntryRequest& request);
 
+// After units were created: a single-excavation project that holds a second
+// excavation now says so and leaves single-excavation mode, since its labels
+// (the unit name alone) would no longer tell the units apart.
+void LeaveSingleExcavationIfMixed(Session& session);
+
 } // namespace belvanto

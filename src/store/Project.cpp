@@ -564,14 +564,15 @@ bool OpenProject(Session& session, std::optional<QString> path, bool fromRecentL
     return opened;
 }
 
-void CloseProject(Session& session, bool /*menuCommand*/)
+bool CloseProject(Session& session, bool /*menuCommand*/)
 {
     ProjectState& p = session.project();
-    if (!p.isOpen()) return;
-    if (!p.ReadOnly
-        && WriteProjectFile(session, p.ProjectFilePath, p.ProjectName, p.CurrentExcavation, p.DiagramPresent,
-                            p.SingleExcavation))
-        session.recent().moveToTop(p.ProjectFilePath);
+    if (!p.isOpen()) return true;
+    // A project opened for reading is never written.
+    const bool written = p.ReadOnly
+                         || WriteProjectFile(session, p.ProjectFilePath, p.ProjectName, p.CurrentExcavation,
+                                             p.DiagramPresent, p.SingleExcavation);
+    if (written && !p.ReadOnly) session.recent().moveToTop(p.ProjectFilePath);
     if (session.units().isOpen() && session.units().filtered()) {
         session.units().setFiltered(false);
         session.ui().status(QString());
@@ -580,6 +581,7 @@ void CloseProject(Session& session, bool /*menuCommand*/)
     closeProjectTables(session);
     resetState(session);
     session.notifyStateChanged();
+    return written;
 }
 
 bool DeleteProject(Session& session)

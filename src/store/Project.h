@@ -66,8 +66,9 @@ bool OpenProject(Session& session, std::optional<QString> path = std::nullopt, b
 // table files: one line per damaged file, naming it; empty when both pass.
 QStringList DamagedProjectTables(const Session& session);
 // The edit form's temporary tables go with every close: they are this
-// process's own. menuCommand: the File menu's Close rather than Exit.
-void CloseProject(Session& session, bool menuCommand);
+// process's own. menuCommand: the File menu's Close rather than Exit. False
+// when the project file could not be rewritten (the error was shown).
+bool CloseProject(Session& session, bool menuCommand);
 bool DeleteProject(Session& session);
 bool SaveProjectCopy(Session& session);
 // False when the engine refused (its message has been shown).

@@ -1,5 +1,6 @@
 #include "store/UnitFields.h"
 #include "store/UnitKey.h"
+#include "core/TextCodec.h"
 #include "core/UserInterface.h"
 #include <QDate>
 #include <algorithm>
@@ -164,6 +165,9 @@ QString ExcavationNameProblem(const QString& name)
     // Tabs and line breaks would break the project file, lists and exports.
     if (HasControlCharacter(name))
         message = QStringLiteral("The excavation name must not contain a control character.");
+    // The project file and the exchange formats hold names in Windows-1252.
+    else if (!fitsCp1252(name))
+        message = QStringLiteral("The excavation name contains characters that cannot be stored.");
     if (name.isEmpty()) message = QStringLiteral("The excavation name must not be blank");
     const int size = kDefaults[uf::Excavation].size;
     if (name.size() > size)
@@ -193,6 +197,8 @@ QString CheckUnitName(const QString& name)
     }
     if (message.isEmpty() && HasControlCharacter(name))
         message = QStringLiteral("The unit name must not contain a control character.");
+    if (message.isEmpty() && !fitsCp1252(name))
+        message = QStringLiteral("The unit name contains characters that cannot be stored.");
     if (name.isEmpty()) message = QStringLiteral("The unit name must not be blank");
     const int size = kDefaults[uf::Unitname].size;
     if (name.size() > size)

@@ -64,6 +64,35 @@ TEST_F(LayoutCli, ACycleStopsTheRunAndTheDiagramIsGone)
     EXPECT_FALSE(diagramPresent());
 }
 
+TEST_F(LayoutCli, SvgExportAfterAFailedRunAsksBeforeDrawingTheOldLayout)
+{
+    units({"A", "B", "C"});
+    relations({"A>B"});
+    run({"layout", project()});
+    auto r = runCliCaptured({"export", project(), "--svg", path("ok.svg")});
+    ASSERT_EQ(r.code, 0) << r.err.toStdString();
+    EXPECT_TRUE(r.out.startsWith(QStringLiteral("Harris diagram layout created on "))) << r.out.toStdString();
+
+    relations({"B>C", "C>A"});
+    run({"layout", project()}, 1);
+    const QString warning = QStringLiteral("warning: The project records no current Harris diagram: the last layout "
+                                           "run failed, or none was made since the project was created.\n"
+                                           "confirmation: The Harris diagram layout was created on ");
+    r = runCliCaptured({"export", project(), "--svg", path("old.svg")});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_TRUE(r.err.startsWith(warning)) << r.err.toStdString();
+    EXPECT_TRUE(r.err.endsWith(QStringLiteral("Do you want to display this layout? [answer: No]\n"
+                                              "error: No diagram exported: run layout first, or give --yes to export "
+                                              "the stored layout as it is.\n")))
+        << r.err.toStdString();
+    EXPECT_FALSE(QFile::exists(path("old.svg")));
+
+    r = runCliCaptured({"--yes", "export", project(), "--svg", path("old.svg")});
+    EXPECT_EQ(r.code, 0) << r.err.toStdString();
+    EXPECT_TRUE(r.err.startsWith(warning)) << r.err.toStdString();
+    EXPECT_TRUE(QFile::exists(path("old.svg")));
+}
+
 TEST_F(LayoutCli, NothingToLayOut)
 {
     EXPECT_EQ(run({"layout", project()}, 1), "warning: Sorry, checking nothing does not make any sense.\n");

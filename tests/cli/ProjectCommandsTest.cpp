@@ -111,7 +111,13 @@ INSTANTIATE_TEST_SUITE_P(
         RefusalCase{"tooLong", {"--set", "Period=123456789"}, "error: Period must not exceed maximum length of 8\n"},
         RefusalCase{"cannotBeStored", {"--set", QString::fromUtf8("Location=Łódź")},
                     "error: Location contains characters that cannot be stored\n"},
-        RefusalCase{"internalField", {"--set", "X=3"}, "error: Field X cannot be set here\n"}),
+        RefusalCase{"internalField", {"--set", "X=3"}, "error: Field X cannot be set here\n"},
+        RefusalCase{"nameOutsideWindows1252", {QString::fromUtf8("Ж1")},
+                    "error: The unit name contains characters that cannot be stored.\n"},
+        RefusalCase{"yearsReversed", {"--set", "MinYear=1900", "--set", "MaxYear=1800"},
+                    "error: Min. of Year is greater than Max.\n"},
+        RefusalCase{"coordinatesReversed", {"--set", "YMinCoord=10.5", "--set", "YMaxCoord=-3"},
+                    "error: Min. of Y-Coordinate is greater than Max.\n"}),
     [](const auto& info) { return std::string(info.param.title); });
 
 TEST_F(ProjectCommands, QuestionsTakeTheSafeAnswerUnlessOneIsGiven)
@@ -137,13 +143,53 @@ TEST_F(ProjectCommands, CopyAndMerge)
     ASSERT_EQ(r.code, 0) << r.err.toStdString();
     ASSERT_EQ(runCliCaptured({"unit", "add", other, "3"}).code, 0);
 
-    // Shared units need a Yes to the list as well as a No to the backup question.
-    r = runCliCaptured({"merge", project(), other});
-    EXPECT_EQ(r.code, 1);
-    EXPECT_TRUE(r.err.startsWith(QStringLiteral("confirmation: Do you want to backup current project")));
+    // The backup is decided on the command line; --yes answers the rest.
     r = runCliCaptured({"--yes", "merge", project(), other});
-    EXPECT_EQ(r.code, 1) << "--yes asks for a backup file, which the command line does not name";
+    EXPECT_EQ(r.code, 2);
+    EXPECT_EQ(r.err, QStringLiteral("error: merge takes --backup FILE or --no-backup\n"));
+    EXPECT_EQ(runCliCaptured({"--yes", "merge", project(), other, "--backup", path(QStringLiteral("B.bvp")),
+                              "--no-backup"})
+                  .code,
+              2);
+    // Shared units are superseded only on Yes; the stop says that nothing was added.
+    r = runCliCaptured({"merge", project(), other, "--no-backup"});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_EQ(r.err, QStringLiteral("confirmation: Do you want to backup current project before adding another "
+                                    "project? [answer: No]\n"
+                                    "list: Units defined in both projects: Press OK to supersede unit definitions\n"
+                                    "  in current project\n  A:1\n  A:2 [answer: Cancel]\n"
+                                    "error: merge stopped: %1 was not added to %2\n")
+                         .arg(QDir::toNativeSeparators(other), QDir::toNativeSeparators(project())));
     EXPECT_TRUE(runCliCaptured({"info", project()}).out.contains(QStringLiteral("Units: 2\n")));
+
+    const QString backup = path(QStringLiteral("B.bvp"));
+    r = runCliCaptured({"--yes", "merge", project(), other, "--backup", backup});
+    EXPECT_EQ(r.code, 0) << r.err.toStdString();
+    EXPECT_TRUE(runCliCaptured({"info", project()}).out.contains(QStringLiteral("Units: 3\n")));
+    EXPECT_TRUE(runCliCaptured({"info", backup}).out.contains(QStringLiteral("Units: 2\n")));
+
+    // A backup that cannot be made stops the merge, and says so.
+    r = runCliCaptured({"--yes", "merge", project(), other, "--backup", path(QStringLiteral("B.txt"))});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_TRUE(r.err.contains(QStringLiteral("has no bvp extension"))) << r.err.toStdString();
+    EXPECT_TRUE(r.err.endsWith(QStringLiteral("error: merge stopped: %1 was not added to %2\n")
+                                   .arg(QDir::toNativeSeparators(other), QDir::toNativeSeparators(project()))))
+        << r.err.toStdString();
+}
+
+TEST_F(ProjectCommands, AProjectFileThatCannotBeRewrittenFailsTheCommand)
+{
+    ASSERT_EQ(runCliCaptured({"new", project(), "--excavation", "A"}).code, 0);
+    // A value the writer refuses: the file is read, but cannot be written back
+    // (whoever runs the test, root included).
+    QFile file(project());
+    ASSERT_TRUE(file.open(QIODevice::Append));
+    file.write("Photopath=a\tb\r\n");
+    file.close();
+    const auto r = runCliCaptured({"unit", "add", project(), "1"});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_EQ(r.err, QStringLiteral("error: Project file %1: the value of Photopath contains a control character\n")
+                         .arg(QDir::toNativeSeparators(project())));
 }
 
 TEST_F(ProjectCommands, UsageErrorsAndHelp)

@@ -52,8 +52,8 @@ TEST_F(RelCommands, AddPrintsEveryRefusalAndStoresTheRest)
                          "warning: Relation between A:1 and this same unit not allowed.\n"
                          "  New relationship is not stored.\n"
                          "error: A:1: cannot be part of a context.\n"
-                         "error: A:X not found in unit data base. \n"
-                         "  Unit data base corrupt?\n"
+                         "error: Unit A:X does not exist.\n"
+                         "  New relationship is not stored.\n"
                          "error: Relation between A:G1 and A:1:\n"
                          "  Earlier than, later than, equal to, and contemporary with relationships \n"
                          "  may only be defined for contexts.\n"));
@@ -95,12 +95,67 @@ TEST_F(RelCommands, DeleteAsksAndRemovesThePair)
 TEST_F(RelCommands, DeleteSplitsAClassWithTheWithMembersOnTheSecondSide)
 {
     ASSERT_EQ(runCliCaptured({"rel", "add", project(), "1=2", "2=3", "3=4"}).code, 0);
-    const auto r = runCliCaptured({"rel", "delete", project(), "1", "2", "--with", "4"});
+    const auto r = runCliCaptured({"--yes", "rel", "delete", project(), "1", "2", "--with", "4"});
     EXPECT_EQ(r.code, 0) << r.err.toStdString();
     EXPECT_EQ(rels(), std::string("A,1,A,3,=,,u\n"
                                   "A,2,A,4,=,,u\n"
                                   "A,3,A,1,=,,u\n"
                                   "A,4,A,2,=,,u\n"));
+}
+
+TEST_F(RelCommands, SplittingAClassAsksAndTakesNoForAnAnswer)
+{
+    ASSERT_EQ(runCliCaptured({"rel", "add", project(), "1=2", "2=3", "3=4"}).code, 0);
+    const std::string before = rels();
+    for (const QStringList& answer : {QStringList{"--no"}, QStringList{}}) {
+        const auto r = runCliCaptured(answer + QStringList{"rel", "delete", project(), "1", "2", "--with", "4"});
+        EXPECT_EQ(r.code, 1);
+        EXPECT_EQ(r.err.toStdString(), std::string("confirmation: Do you really want to split the equal class\n"
+                                                   "  into A:1, A:3\n"
+                                                   "  and A:2, A:4? [answer: No]\n"));
+        EXPECT_EQ(rels(), before);
+    }
+}
+
+TEST_F(RelCommands, RefusalsFailAndStoreNothing)
+{
+    struct Case {
+        const char* title;
+        QStringList args;
+        const char* err;
+    };
+    const Case cases[] = {
+        {"one name is no chain", {"--yes", "chain", project(), "N1"},
+         "error: Only one context in chain. No relationships created.\n"},
+        {"comment beyond 20 characters", {"rel", "add", project(), "1>2", "--comment", QString(40, QLatin1Char('c'))},
+         "error: Relationship comment must not exceed maximum length of 20\n"},
+        {"mistyped unit", {"rel", "add", project(), "1>2x"},
+         "error: Unit A:2x does not exist.\n  New relationship is not stored.\n"},
+        {"name outside Windows-1252", {"--yes", "chain", project(), "1", QString::fromUtf8("Ж1")},
+         "error: The unit name contains characters that cannot be stored.\n"},
+        {"excavation outside Windows-1252", {"--yes", "chain", project(), "1", "2", "--excavation", QString::fromUtf8("Гора")},
+         "error: The excavation name contains characters that cannot be stored.\n"},
+    };
+    for (const Case& c : cases) {
+        const auto r = runCliCaptured(c.args);
+        EXPECT_EQ(r.code, 1) << c.title;
+        EXPECT_EQ(r.err.toStdString(), c.err) << c.title;
+        EXPECT_EQ(rels(), "") << c.title;
+    }
+    EXPECT_EQ(runCliCaptured({"dump", project(), "units"}).out.count(QLatin1Char('\n')), 9) << "units were created";
+}
+
+TEST_F(RelCommands, ChainInASecondExcavationEndsSingleExcavationMode)
+{
+    const QString single = dir.filePath(QStringLiteral("S.bvp"));
+    ASSERT_EQ(runCliCaptured({"new", single, "--excavation", "A", "--single"}).code, 0);
+    ASSERT_EQ(runCliCaptured({"unit", "add", single, "1"}).code, 0);
+    const auto r = runCliCaptured({"--yes", "chain", single, "--excavation", "B", "X", "Y"});
+    EXPECT_EQ(r.code, 0);
+    EXPECT_EQ(r.err.toStdString(), std::string("confirmation: Do you really want to create 2 units? [answer: Yes]\n"
+                                               "warning: The project holds more than one excavation now; it is no "
+                                               "single-excavation project any more.\n"));
+    EXPECT_TRUE(runCliCaptured({"info", single}).out.contains(QStringLiteral("Single excavation: no\n")));
 }
 
 TEST_F(RelCommands, ChainCreatesTheMissingUnitsOnYes)

@@ -106,6 +106,11 @@ INSTANTIATE_TEST_SUITE_P(
         RefusalCase{"Years", {"--years", "500,0"}, 1, "error: First year must be smaller than last year!\n"},
         RefusalCase{"PrefixColon", {"--prefix", "F:"}, 1, "error: The unit name must not contain a colon.\n"},
         RefusalCase{"Excavation", {"--excavation", "a:b"}, 1, "error: The excavation name must not contain a colon.\n"},
+        // Names are stored in Windows-1252, as the exchange formats need them.
+        RefusalCase{"PrefixOutsideWindows1252", {"--prefix", QString::fromUtf8("Ж")}, 1,
+                    "error: The unit name contains characters that cannot be stored.\n"},
+        RefusalCase{"ExcavationOutsideWindows1252", {"--excavation", QString::fromUtf8("Гора")}, 1,
+                    "error: The excavation name contains characters that cannot be stored.\n"},
         RefusalCase{"LongPrefix", {"--prefix", "ABCD"}, 2, "error: --prefix takes at most 3 characters\n"},
         RefusalCase{"GridOneValue", {"--grid", "10"}, 2, "error: --grid takes 2 values separated by commas\n"},
         RefusalCase{"SixSeeds", {"--seeds", "1,2,3,4,5,6"}, 2, "error: --seeds takes 7 values separated by commas\n"},

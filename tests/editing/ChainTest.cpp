@@ -68,6 +68,27 @@ TEST_F(Chain, EmptyRowsAreSkippedAndExistingContextsJoin)
     EXPECT_EQ(rows(), QStringList({"A:1 > A:3 [] u", "A:3 < A:1 [] u"}));
 }
 
+TEST_F(Chain, NewUnitsInASecondExcavationEndSingleExcavationMode)
+{
+    make({"1"});
+    session.project().SingleExcavation = true;
+    expectCreate(2, Answer::Yes);
+    ui.expectWarning(QStringLiteral(
+        "The project holds more than one excavation now; it is no single-excavation project any more."));
+    const ChainResult r = EnterChain(session, QStringLiteral("B"), {"X", "Y"});
+    EXPECT_TRUE(r.close);
+    EXPECT_FALSE(session.project().SingleExcavation);
+}
+
+TEST_F(Chain, NewUnitsInTheOnlyExcavationKeepSingleExcavationMode)
+{
+    make({"1"});
+    session.project().SingleExcavation = true;
+    expectCreate(2, Answer::Yes);
+    EXPECT_TRUE(EnterChain(session, QStringLiteral("A"), {"X", "Y"}).close);
+    EXPECT_TRUE(session.project().SingleExcavation);
+}
+
 struct Refusal {
     const char* name;
     QStringList rows;
@@ -92,7 +113,7 @@ TEST_P(ChainRefusals, StoreNothing)
     const ChainResult r = EnterChain(session, QString::fromUtf8(c.excavation), c.rows);
     EXPECT_EQ(r.close, c.close);
     EXPECT_EQ(r.focusRow, c.focusRow);
-    EXPECT_EQ(r.focusExcavation, c.excavation[0] == '\0');
+    EXPECT_EQ(r.focusExcavation, c.help == 14);   // the excavation name rules' topic
     EXPECT_EQ(r.unitsCreated, 0);
     EXPECT_TRUE(rows().isEmpty());
     EXPECT_EQ(session.units().count(), 4);
@@ -107,6 +128,10 @@ INSTANTIATE_TEST_SUITE_P(
                 "Units belonging to different unit classes\r\nmay not be chained!", kChainHelpTopic, false, -1},
         Refusal{"BadNewName", {"c1", "a,b", "c2"}, "A", MessageKind::Error, "The unit name must not contain a comma.",
                 kUnitNameHelpTopic, false, 1},
+        Refusal{"NewNameOutsideWindows1252", {"c1", "c2", "Ж1"}, "A", MessageKind::Error,
+                "The unit name contains characters that cannot be stored.", kUnitNameHelpTopic, false, 2},
+        Refusal{"ExcavationOutsideWindows1252", {"c1", "c2"}, "Гора", MessageKind::Error,
+                "The excavation name contains characters that cannot be stored.", 14, false, -1},
         Refusal{"OneName", {"", "c1", ""}, "A", MessageKind::Error,
                 "Only one context in chain. No relationships created.", kChainHelpTopic, true, -1},
         Refusal{"NoName", {}, "A", MessageKind::Error, "Only one context in chain. No relationships created.",

@@ -174,6 +174,10 @@ INSTANTIATE_TEST_SUITE_P(
                     "Length of prefix combined with number of digits exceeds maximum of 8 characters", 75, F::Prefix},
         RefusalCase{"PrefixWithColon", [](R& r) { r.prefix = "S:"; }, "The unit name must not contain a colon.", 17,
                     F::Prefix},
+        RefusalCase{"PrefixOutsideWindows1252", [](R& r) { r.prefix = QString::fromUtf8("Ж"); },
+                    "The unit name contains characters that cannot be stored.", 17, F::Prefix},
+        RefusalCase{"ExcavationOutsideWindows1252", [](R& r) { r.excavation = QString::fromUtf8("Гора"); },
+                    "The excavation name contains characters that cannot be stored.", 14, F::Excavation},
         RefusalCase{"ChainOfGroups", [](R& r) { r.chain = true; r.unitClass = kGroup; },
                     "Only units of class context may be chained", 75, F::UnitClass},
         RefusalCase{"NoModel", [](R& r) { r.model = "X9"; }, "Model unit X9 not defined.", 75, F::Model},
@@ -182,6 +186,14 @@ INSTANTIATE_TEST_SUITE_P(
         RefusalCase{"ModelOfAnotherClass", [](R& r) { r.model = "G"; },
                     "Model unit class is group,\r\nbut chain unit class is context.", 75, F::Model}),
     [](const auto& info) { return std::string(info.param.title); });
+
+TEST_F(Consecutive, ALongRunSaysHowFarItGot)
+{
+    const qsizetype before = ui.statuses().size();
+    ASSERT_TRUE(create(request("1", "2500", "", 0), 2500));
+    EXPECT_EQ(ui.statuses().mid(before), (QStringList{"Creating unit 1 of 2500", "Creating unit 1001 of 2500",
+                                          "Creating unit 2001 of 2500", ""}));
+}
 
 TEST_F(Consecutive, NamesForDigitsAndPrefix)
 {

@@ -53,7 +53,11 @@ INSTANTIATE_TEST_SUITE_P(
         EntryCase{"BlankUnitName", "=", "A", "", kRelationHelpTopic, "Unit name may not be blank.",
                   EntryControl::UnitName},
         EntryCase{"BadNewUnitName", "p", "A", "G 2", kUnitNameHelpTopic, "The unit name must not contain a blank.",
-                  EntryControl::UnitName}),
+                  EntryControl::UnitName},
+        EntryCase{"NewUnitNameOutsideWindows1252", "<", "A", "Ж1", kUnitNameHelpTopic,
+                  "The unit name contains characters that cannot be stored.", EntryControl::UnitName},
+        EntryCase{"ExcavationOutsideWindows1252", "=", "Гора", "C2", 14,
+                  "The excavation name contains characters that cannot be stored.", EntryControl::Excavation}),
     [](const testing::TestParamInfo<EntryCase>& info) { return std::string(info.param.name); });
 
 TEST_F(Entry, MissingSecondUnitIsOfferedAsGroupForPartOfAndAsContextOtherwise)

@@ -117,7 +117,18 @@ INSTANTIATE_TEST_SUITE_P(
         RefusalCase{"LongExcavation", {{"ABCDEFGHIJKLM", "1"}}, {},
                     "The excavation name must not exceed maximum length of 12", 14},
         RefusalCase{"NameOutsideTheCodePage", {{"A", QString::fromUtf8("Ł1")}}, {},
-                    "Unit A:Ł1 contains characters that cannot be stored"},
+                    "The unit name contains characters that cannot be stored."},
+        RefusalCase{"ExcavationOutsideTheCodePage", {{QString::fromUtf8("Гора"), "1"}}, {},
+                    "The excavation name contains characters that cannot be stored.", 14},
+        // The unit form refuses such intervals; so does every other entry.
+        RefusalCase{"YearsReversed", {}, {{"MinYear", "1900"}, {"MaxYear", "1800"}},
+                    "Min. of Year is greater than Max."},
+        RefusalCase{"CentreBelowMin", {}, {{"XMinCoord", "5"}, {"XAvgCoord", "4.5"}},
+                    "Min. of X-Coordinate is greater than Center"},
+        RefusalCase{"CentreAboveMax", {}, {{"ZMaxCoord", "-2"}, {"ZAvgCoord", "-1"}},
+                    "Center of Z-Coordinate is greater than Max."},
+        RefusalCase{"LastValueCounts", {}, {{"MaxYear", "2000"}, {"MinYear", "1900"}, {"MaxYear", "1800"}},
+                    "Min. of Year is greater than Max."},
         RefusalCase{"BadValue", {}, {{"AvgYear", "12.5"}}, "Center year cannot be converted to an integer number."},
         RefusalCase{"KeyField", {}, {{"Unitclass", "group"}}, "Field Unitclass cannot be set here"},
         RefusalCase{"WorkField", {}, {{"X", "3"}}, "Field X cannot be set here"},
@@ -126,6 +137,18 @@ INSTANTIATE_TEST_SUITE_P(
         RefusalCase{"ValuesFirst", {{"A", "old"}}, {{"AvgYear", "x"}},
                     "Center year cannot be converted to an integer number."}),
     [](const auto& info) { return std::string(info.param.title); });
+
+TEST_F(UnitEntry, OneValueOfATripleOrAnOrderedOneIsStored)
+{
+    UnitEntryRequest request;
+    request.keys = {u(QStringLiteral("1"))};
+    request.fields = {{QStringLiteral("MaxYear"), QStringLiteral("1800")},
+                      {QStringLiteral("YMinCoord"), QStringLiteral("3")},
+                      {QStringLiteral("YMaxCoord"), QStringLiteral("3")},
+                      {QStringLiteral("YAvgCoord"), QStringLiteral("3")}};
+    EXPECT_TRUE(EnterUnits(session, request));
+    EXPECT_EQ(units(), QStringList({"A:1 context  "}));
+}
 
 TEST_F(UnitEntry, ASecondExcavationEndsSingleExcavationMode)
 {

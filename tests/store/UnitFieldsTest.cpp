@@ -29,6 +29,9 @@ INSTANTIATE_TEST_SUITE_P(
                     NameCase{"a\x7f", "The unit name must not contain a control character."},
                     NameCase{"a\r\n", "The unit name must not contain a control character."},
                     NameCase{"a:\nb", "The unit name must not contain a colon."},
+                    NameCase{"é€œ", ""},
+                    NameCase{"Ж1", "The unit name contains characters that cannot be stored."},
+                    NameCase{"Ж:1", "The unit name must not contain a colon."},
                     NameCase{"", "The unit name must not be blank"},
                     NameCase{"ABCDEFGHI", "The unit name must not exceed maximum length of 8"},
                     NameCase{"ABCD EFGH", "The unit name must not exceed maximum length of 8"}));
@@ -46,6 +49,8 @@ INSTANTIATE_TEST_SUITE_P(
                     NameCase{"A:B", "The excavation name must not contain a colon."},
                     NameCase{"X\r\nTabView=-", "The excavation name must not contain a control character."},
                     NameCase{"A\tB:C", "The excavation name must not contain a control character."},
+                    NameCase{"Grabung Ö°", ""},
+                    NameCase{"Гора", "The excavation name contains characters that cannot be stored."},
                     NameCase{"", "The excavation name must not be blank"},
                     NameCase{"ABCDEFGHIJKLM", "The excavation name must not exceed maximum length of 12"},
                     NameCase{"ABCDEF:HIJKLM", "The excavation name must not exceed maximum length of 12"}));
