@@ -17,6 +17,9 @@ if [ -z "$project" ]; then
     rm -f "$demo"/Demo*
     "$cli" --yes simulate "$demo/Demo.bvp" --contexts 60 --contemporary 10 --excavation Demo >/dev/null \
       || echo "run.sh: the demo project could not be made; starting without it" >&2
+    # Laid out, so that its layout files are there for the diagram commands.
+    [ -f "$demo/Demo_unit.db" ] && { "$cli" layout "$demo/Demo.bvp" >/dev/null \
+      || echo "run.sh: the demo project could not be laid out" >&2; }
   fi
   [ -f "$demo/Demo_unit.db" ] && project="$demo/Demo.bvp"
 fi
