@@ -11,7 +11,7 @@ namespace {
 
 // The menus in their order. A new command is a row here and an add() in the
 // subsystem that does it.
-const CommandSpec kCommands[] = {
+const CommandRow kCommands[] = {
     {"FileNew", "File", "&New project...", "Ctrl+N", "Create a new project", Need::Always, false},
     {"FileOpen", "File", "&Open project...", "Ctrl+O", "Open an existing project", Need::Always, false},
     {"FileRefresh", "File", "&Refresh", "", "Reload project when selecting a unit or relationship does not work any more",
@@ -142,7 +142,7 @@ bool needHolds(Need need, const ProjectState& project, bool unitListShown)
 } // namespace
 
 struct CommandRegistry::Command {
-    const CommandSpec* spec = nullptr;
+    const CommandRow* row = nullptr;
     Run run;                   // empty: not registered
     QAction* action = nullptr;
     QList<QAction*> entries;   // context-menu entries of the same command
@@ -150,16 +150,16 @@ struct CommandRegistry::Command {
 
 CommandRegistry::CommandRegistry()
 {
-    for (const CommandSpec& row : kCommands) {
+    for (const CommandRow& row : kCommands) {
         auto c = std::make_unique<Command>();
-        c->spec = &row;
+        c->row = &row;
         commands_.emplace(QString::fromLatin1(row.name), std::move(c));
     }
 }
 
 CommandRegistry::~CommandRegistry() = default;
 
-std::span<const CommandSpec> CommandRegistry::rows()
+std::span<const CommandRow> CommandRegistry::rows()
 {
     return kCommands;
 }
@@ -205,7 +205,7 @@ void CommandRegistry::install(Session& session, QWidget* window, Host host)
     session_ = &session;
     window_ = window;
     host_ = std::move(host);
-    for (const CommandSpec& row : kCommands) {
+    for (const CommandRow& row : kCommands) {
         const QString name = QString::fromLatin1(row.name);
         Command* c = commands_.at(name).get();
         c->action = new QAction(QString::fromLatin1(row.caption), window);
@@ -246,7 +246,7 @@ QAction* CommandRegistry::addEntry(QMenu* menu, const QString& caption, const QS
 
 bool CommandRegistry::available(const Command& c) const
 {
-    return needHolds(c.spec->need, session_->project(), !host_.unitListShown || host_.unitListShown());
+    return needHolds(c.row->need, session_->project(), !host_.unitListShown || host_.unitListShown());
 }
 
 void CommandRegistry::updateEnabled()

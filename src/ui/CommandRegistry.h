@@ -40,7 +40,7 @@ class Session;
 // open and the unit list shows (the group hierarchy may take its place).
 enum class Need { Always, NoProject, Project, TermFile, Diagram, MultiExcavation, UnitView };
 
-struct CommandSpec {
+struct CommandRow {
     const char* name;
     const char* menu;       // "File", "Units", ..., "Terms" for the Configure submenu
     const char* caption;
@@ -74,7 +74,7 @@ public:
     CommandRegistry& operator=(const CommandRegistry&) = delete;
 
     // The menus' rows in their order.
-    static std::span<const CommandSpec> rows();
+    static std::span<const CommandRow> rows();
     // The tool bar, left to right; "" is a gap.
     static std::span<const char* const> toolBar();
 

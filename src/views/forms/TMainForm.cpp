@@ -178,7 +178,7 @@ void TMainForm::buildMenus()
                                           {QStringLiteral("Terms"), terms},
                                           {QStringLiteral("Help"), HelpMenu}};
     for (const auto& [name, menu] : menus) menu->setObjectName(name + QStringLiteral("Menu"));
-    for (const CommandSpec& row : CommandRegistry::rows()) {
+    for (const CommandRow& row : CommandRegistry::rows()) {
         QMenu* menu = menus.at(QString::fromLatin1(row.menu));
         if (row.separatorBefore && !menu->isEmpty()) menu->addSeparator();
         menu->addAction(command(QString::fromLatin1(row.name)));
