@@ -3,9 +3,13 @@
 // names the window.
 #include "core/Regional.h"
 #include "editing/forms/TChainForm.h"
+#include "editing/forms/TConsecutiveForm.h"
+#include "editing/forms/TReassignForm.h"
+#include "editing/forms/TSelectRelationForm.h"
 #include "editing/forms/TRelationshipForm.h"
 #include "simulation/forms/TSimulationForm.h"
 #include "store/Project.h"
+#include "store/Relations.h"
 #include "store/Session.h"
 #include "store/UnitFields.h"
 #include "store/forms/TFieldConfigForm.h"
@@ -76,10 +80,12 @@ struct ShotProject {
     ShotProject()
     {
         CreateProjectFiles(session, dir.filePath(QStringLiteral("Site.bvp")), QStringLiteral("Trench1"), QString(), false);
-        for (const char* name : {"F001", "F002"}) {
+        // Accented names, as excavations in Central Europe have them.
+        for (const QString& name : {QStringLiteral("F001"), QStringLiteral("F002"), QStringLiteral("\u0160\u00E1ra\u00DF4"),
+                                    QStringLiteral("\u00C6r\u00F85")}) {
             session.units().insert();
             session.units().set(uf::Excavation, QStringLiteral("Trench1"));
-            session.units().set(uf::Unitname, QString::fromLatin1(name));
+            session.units().set(uf::Unitname, name);
             session.units().set(uf::Unitclass, kContext);
             session.units().post();
         }
@@ -123,4 +129,40 @@ TEST(ScreenshotShow, Simulation)
     ShotProject p;
     TSimulationForm form(p.session, [] { return QTime(0, 0); });
     showFor(form, "simulation");
+}
+
+TEST(ScreenshotShow, RelationshipComment)
+{
+    ShotProject p;
+    const UnitKey a{QStringLiteral("Trench1"), QStringLiteral("F001")};
+    const UnitKey b{QStringLiteral("Trench1"), QStringLiteral("\u0160\u00E1ra\u00DF4")};
+    InsertRelationRow(p.session.relations(), a, b, category::Later, QStringLiteral("Pfostengrube \u00FCber Grube"),
+                      status::Stored);
+    p.session.relations().first();
+    TRelationshipForm form(p.session, p.session.relations());
+    showFor(form, "comment");
+}
+
+TEST(ScreenshotShow, Consecutive)
+{
+    ShotProject p;
+    TConsecutiveForm form(p.session);
+    showFor(form, "consecutive");
+}
+
+TEST(ScreenshotShow, Reassign)
+{
+    ShotProject p;
+    const UnitKey a{QStringLiteral("Trench1"), QStringLiteral("F001")};
+    const UnitKey b{QStringLiteral("Trench1"), QStringLiteral("F002")};
+    TReassignForm form(p.session, a, b, category::Equal,
+                       {{QStringLiteral("Trench1"), QStringLiteral("\u0160\u00E1ra\u00DF4")},
+                        {QStringLiteral("Trench1"), QStringLiteral("\u00C6r\u00F85")}});
+    showFor(form, "reassign");
+}
+
+TEST(ScreenshotShow, SelectRelation)
+{
+    TSelectRelationForm form(true);
+    showFor(form, "selectrelation");
 }

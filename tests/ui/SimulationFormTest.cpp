@@ -32,6 +32,25 @@ TEST_F(SimulationFormTest, StartsWithThePresets)
     EXPECT_EQ(form.shuffleButton()->text(), QStringLiteral("Shuff&le"));
 }
 
+// Tab runs down the fields as they stand: the Search button beside its edit
+// comes right after it, Shuffle after the last seed.
+TEST_F(SimulationFormTest, TabRunsAsTheFieldsStand)
+{
+    TSimulationForm form(session, midnight);
+    QStringList order;
+    QWidget* w = form.edit(SimField::ProjectFile);
+    do {
+        if (w->focusPolicy() & Qt::TabFocus) order << w->objectName();
+        w = w->nextInFocusChain();
+    } while (w != form.edit(SimField::ProjectFile));
+    ASSERT_GE(order.size(), 3);
+    EXPECT_EQ(order.mid(0, 3), (QStringList{QStringLiteral("ProjectFileEditbox"), QStringLiteral("SearchButton"),
+                                            QStringLiteral("ExcavationEdit")}));
+    const qsizetype last = order.indexOf(QStringLiteral("Random7Edit"));
+    ASSERT_GE(last, 0);
+    EXPECT_EQ(order.value(last + 1), QStringLiteral("ShuffleButton"));
+}
+
 TEST_F(SimulationFormTest, ShuffleDrawsTheSeedsFromTheClock)
 {
     TSimulationForm form(session, midnight);

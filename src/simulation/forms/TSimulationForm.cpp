@@ -68,10 +68,12 @@ TSimulationForm::TSimulationForm(Session& session, TimeOfDay clock, QWidget* par
         pair->addWidget(extra);
         grid->addLayout(pair, row, 1);
     };
+    // The edit first: Tab follows the order the widgets are made in.
+    QLineEdit* projectFile = makeEdit(SimField::ProjectFile, "ProjectFileEditbox", 0);
     SearchButton = new QPushButton(QStringLiteral("&Search..."), this);
     SearchButton->setObjectName(QStringLiteral("SearchButton"));
     SearchButton->setAutoDefault(false);
-    addRow(QStringLiteral("Project &File:"), makeEdit(SimField::ProjectFile, "ProjectFileEditbox", 0), SearchButton);
+    addRow(QStringLiteral("Project &File:"), projectFile, SearchButton);
     for (const Row& r : kRows) {
         QLineEdit* e = makeEdit(r.field, r.name, r.maxLength);
         addRow(QString::fromUtf8(r.caption), e);
