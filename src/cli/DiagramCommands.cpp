@@ -101,7 +101,8 @@ int writeSvg(CliContext& c, const SvgOptions& o, const QString& project, const Q
         return Failed;
     }
 
-    OpenedProject p(c, project);
+    // Exports only read the project: they run beside the program that has it open.
+    OpenedProject p(c, project, OpenMode::ReadOnly);
     if (!p.ok) return Failed;
     bool outdated = false;
     auto layout = ReadLayoutForExport(p.session, outdated);

@@ -36,7 +36,7 @@ QString numbers(const std::vector<qint32>& values)
 
 int dumpLayout(CliContext& c, const QString& project, const QString& what)
 {
-    OpenedProject p(c, project);
+    OpenedProject p(c, project, OpenMode::ReadOnly);
     if (!p.ok) return Failed;
     const ProjectState& state = p.session.project();
     if (what != QStringLiteral("layoutparams")) {

@@ -13,7 +13,7 @@ namespace {
 
 int writeDot(CliContext& c, const QString& project, const QString& file)
 {
-    OpenedProject opened(c, project);
+    OpenedProject opened(c, project, OpenMode::ReadOnly);
     if (!opened.ok) return Failed;
     Session& session = opened.session;
     const ProjectState& p = session.project();

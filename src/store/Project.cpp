@@ -398,11 +398,15 @@ bool OpenProjectTables(Session& session)
         resetState(session);
         return false;
     }
-    try {
-        RecoverLayoutFiles(p.ProjectDirectory, p.ProjectName);
-    } catch (const EngineError& e) {
-        // The project itself is fine; the layout is made anew by the next run.
-        reportEngineError(ui, e);
+    // Only the lock's holder may finish or clear a layout run's files: a
+    // reader could be looking at the run of the program that holds it.
+    if (!p.ReadOnly) {
+        try {
+            RecoverLayoutFiles(p.ProjectDirectory, p.ProjectName);
+        } catch (const EngineError& e) {
+            // The project itself is fine; the layout is made anew by the next run.
+            reportEngineError(ui, e);
+        }
     }
     if (!p.TermFilePath.isEmpty()) CheckTermFileOnOpen(session);
     if (p.SingleExcavation) {
