@@ -105,6 +105,7 @@ std::optional<ConsecutiveOutcome> CreateConsecutiveUnits(Session& session, const
     ConsecutiveOutcome outcome;
     {
         BusyCursor busy(ui);
+        StatusScope progress(ui);
         DisplaySuspended quietUnits(units);
         DisplaySuspended quietRelations(session.relations());
         BulkScope bulk;
@@ -127,7 +128,6 @@ std::optional<ConsecutiveOutcome> CreateConsecutiveUnits(Session& session, const
                                 level::Silent, &classes);
             previous = key;
         }
-        ui.status(QString());
     }
     if (outcome.existing > 0)
         ui.message(MessageKind::Warning,

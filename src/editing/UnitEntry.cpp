@@ -2,6 +2,7 @@
 #include "core/Format.h"
 #include "core/TextCodec.h"
 #include "core/UserInterface.h"
+#include "editing/AddRelationship.h"
 #include "store/Session.h"
 #include <set>
 
@@ -105,9 +106,7 @@ bool keysAcceptable(Session& s, const std::vector<UnitKey>& keys)
     }
     std::set<UnitKey> seen;
     for (const UnitKey& key : keys) {
-        const bool stored = !s.units().query(QStringLiteral("Excavation IS ? AND Unitname IS ?"),
-                                             {key.excavation, key.unitname}).empty();
-        if (stored || !seen.insert(key).second) {
+        if (UnitExists(s.units(), key) || !seen.insert(key).second) {
             ui.error(QStringLiteral("Unit %1 already exists").arg(key.text()));
             return false;
         }
