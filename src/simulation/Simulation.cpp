@@ -322,8 +322,12 @@ bool BeginSimulation(Session& session)
 
 bool RunSimulation(Session& session, const SimulationSettings& settings, const TimeOfDay& clock)
 {
-    if (!CreateProjectFiles(session, settings.projectFile, settings.excavation, QString(), false)) return false;
-    GenerateSimulation(session, settings, quint32(clock().msecsSinceStartOfDay()));
+    const auto jitter = quint32(clock().msecsSinceStartOfDay());
+    auto fill = [&] {
+        GenerateSimulation(session, settings, jitter);
+        return true;
+    };
+    if (!CreateProjectFiles(session, settings.projectFile, settings.excavation, QString(), false, fill)) return false;
     session.ui().status(QString::number(settings.contexts) + QStringLiteral(" units simulated"));
     return true;
 }

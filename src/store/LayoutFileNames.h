@@ -10,6 +10,7 @@
 // that far are removed, by RecoverLayoutFiles when the project is next opened
 // or laid out.
 #include <QString>
+#include <QStringList>
 #include <utility>
 #include <vector>
 
@@ -29,6 +30,9 @@ QString UnitLayoutTableName(const QString& projectName, LayoutStage stage = Layo
 QString RelLayoutTableName(const QString& projectName, LayoutStage stage = LayoutStage::Live);
 QString LayoutParameterPath(const QString& directory, const QString& projectName,
                             LayoutStage stage = LayoutStage::Live);
+
+// The live layout files: both tables and the parameter file.
+QStringList LayoutFilePaths(const QString& directory, const QString& projectName);
 
 void DeleteWorkingTables(const QString& directory);
 

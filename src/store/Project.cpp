@@ -5,6 +5,7 @@
 #include "store/LayoutFileNames.h"
 #include "store/Relations.h"
 #include "store/Schema.h"
+#include "store/StagedFiles.h"
 #include "store/Session.h"
 #include "store/Terms.h"
 #include "store/UnitFields.h"
@@ -31,6 +32,10 @@ const QString kRelEntry = QStringLiteral("RelEntry");
 const QString kTermPlaceholder = QStringLiteral("*.db");
 const QString kProjectPlaceholder = QStringLiteral("*.bvp");
 const QString kLockSuffix = QStringLiteral(".lock");
+// The staged names of a project being replaced end after the table suffixes
+// and the extension, where no project's own file names can.
+const QString kStagedSuffix = QStringLiteral("-new");
+const QString kStagedProjectSuffix = QStringLiteral(".new");
 
 QString cut(const QString& s)
 {
@@ -159,6 +164,37 @@ bool holdProject(Session& session)
         return true;
     session.lock() = lockProject(session, p.ProjectDirectory, p.ProjectName);
     return session.lock() != nullptr;
+}
+
+QString projectSwapJournal(const QString& dir, const QString& name)
+{
+    return QDir(dir).filePath(name + QStringLiteral("_ProjectSwap.txt"));
+}
+
+// The files a new project replaces, each with its staged name. The project
+// file goes first, so that whichever project file is opened after a kill
+// leads to the journal of the swap, and the swap is finished.
+std::vector<StagedFile> projectStagedFiles(const QString& dir, const QString& name, const QString& projectFile)
+{
+    std::vector<StagedFile> files{{projectFile + kStagedProjectSuffix, projectFile}};
+    for (const QString& suffix : {kUnitSuffix, kRelSuffix})
+        files.push_back({Table::pathOf(dir, name + suffix + kStagedSuffix), Table::pathOf(dir, name + suffix)});
+    return files;
+}
+
+// Finishes a replacement of the project cut short (true), or removes what a
+// replacement that did not get that far left. The layout of the replaced
+// project goes with it.
+bool recoverProjectFiles(const QString& dir, const QString& name, const QString& projectFile)
+{
+    const bool finished = RecoverStagedFiles(projectSwapJournal(dir, name), projectStagedFiles(dir, name, projectFile),
+                                             LayoutFilePaths(dir, name));
+    for (const QString& suffix : {kUnitSuffix, kRelSuffix}) {
+        const QString making = Table::pathOf(dir, name + suffix + kStagedSuffix) + QStringLiteral(".creating");
+        RemoveStagedFile(making + QStringLiteral("-journal"));
+        RemoveStagedFile(making);
+    }
+    return finished;
 }
 
 } // namespace
@@ -349,6 +385,29 @@ bool OpenProjectTables(Session& session)
 {
     ProjectState& p = session.project();
     UserInterface& ui = session.ui();
+    // Another program working on the same tables would lose its work or
+    // this one's; reading needs no lock. Only the lock's holder finishes or
+    // clears a replacement cut short: a reader could be looking at the
+    // replacement of the program that holds it.
+    if (!p.ReadOnly) {
+        if (!holdProject(session)) {
+            resetState(session);
+            return false;
+        }
+        bool read = true;
+        try {
+            if (recoverProjectFiles(p.ProjectDirectory, p.ProjectName, p.ProjectFilePath))
+                read = ReadProjectFile(session, p.ProjectFilePath, false);
+        } catch (const EngineError& e) {
+            reportEngineError(ui, e);
+            read = false;
+        }
+        if (!read) {
+            closeProjectTables(session);
+            resetState(session);
+            return false;
+        }
+    }
     for (const QString& suffix : {kUnitSuffix, kRelSuffix}) {
         const QString path = p.tablePath(suffix);
         if (!QFileInfo::exists(path)) {
@@ -359,12 +418,6 @@ bool OpenProjectTables(Session& session)
             resetState(session);
             return false;
         }
-    }
-    // Another program working on the same tables would lose its work or
-    // this one's; reading needs no lock.
-    if (!p.ReadOnly && !holdProject(session)) {
-        resetState(session);
-        return false;
     }
     try {
         session.units().open(p.ProjectDirectory, p.ProjectName + kUnitSuffix, true);
@@ -492,7 +545,7 @@ NewProjectFocus ValidateNewProjectRequest(Session& session, const NewProjectRequ
 }
 
 bool CreateProjectFiles(Session& session, const QString& projectFile, const QString& excavation,
-                        const QString& termFile, bool singleExcavation)
+                        const QString& termFile, bool singleExcavation, const ProjectFill& fill)
 {
     UserInterface& ui = session.ui();
     ProjectState& p = session.project();
@@ -514,19 +567,63 @@ bool CreateProjectFiles(Session& session, const QString& projectFile, const QStr
     if (!holdProject(session)) return fail();
     if (!confirmReplaceTable(ui, p.ProjectDirectory, p.ProjectName + kUnitSuffix)) return fail();
     if (!confirmReplaceTable(ui, p.ProjectDirectory, p.ProjectName + kRelSuffix)) return fail();
+    // The new files are made under staged names and swapped in at the end:
+    // a program killed on the way leaves the old project or the new one.
+    const QString dir = p.ProjectDirectory;
+    const QString name = p.ProjectName;
+    const auto files = projectStagedFiles(dir, name, path);
+    auto dropStaged = [&] {
+        for (Table* t : {&session.units(), &session.relations()})
+            if (t->isOpen()) t->close();
+        try {
+            for (const auto& file : files) RemoveStagedFile(file.staged);
+        } catch (const EngineError& e) {
+            reportEngineError(ui, e);
+        }
+    };
     try {
+        // What an earlier run left is settled first, so that none of it
+        // lands on the new project.
+        RecoverLayoutFiles(dir, name);
+        recoverProjectFiles(dir, name, path);
         // A term file that cannot be used leaves the project without one.
         if (!p.TermFilePath.isEmpty()) PrepareNewProjectTermFile(session);
-        CreateUnitTable(p.ProjectDirectory, p.ProjectName + kUnitSuffix);
-        CreateRelationTable(p.ProjectDirectory, p.ProjectName + kRelSuffix);
+        CreateUnitTable(dir, name + kUnitSuffix + kStagedSuffix);
+        CreateRelationTable(dir, name + kRelSuffix + kStagedSuffix);
+        if (fill) {
+            session.units().open(dir, name + kUnitSuffix + kStagedSuffix, true);
+            session.relations().open(dir, name + kRelSuffix + kStagedSuffix, true);
+            if (!fill()) {
+                dropStaged();
+                return fail();
+            }
+            session.units().close();
+            session.relations().close();
+        }
     } catch (const EngineError& e) {
         reportEngineError(ui, e);
+        dropStaged();
+        return fail();
+    } catch (...) {
+        dropStaged();
+        fail();
+        throw;
+    }
+    if (!WriteProjectFile(session, files.front().staged, name, p.CurrentExcavation, false, p.SingleExcavation)) {
+        dropStaged();
+        return fail();
+    }
+    try {
+        CommitStagedFiles(projectSwapJournal(dir, name), files, LayoutFilePaths(dir, name));
+    } catch (const EngineError& e) {
+        // Past the journal the swap is finished when the project is next
+        // opened; before it the old project stands.
+        reportEngineError(ui, e);
+        if (!QFile::exists(projectSwapJournal(dir, name))) dropStaged();
         return fail();
     }
     p.ProjectFilePath = path;
     if (!OpenProjectTables(session)) return fail();
-    if (!WriteProjectFile(session, path, p.ProjectName, p.CurrentExcavation, false, p.SingleExcavation))
-        return fail();
     session.recent().moveToTop(path);
     return true;
 }

@@ -4,6 +4,7 @@
 // with a fully open project or with none.
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <optional>
 
 namespace belvanto {
@@ -51,10 +52,14 @@ std::optional<QString> SearchProjectFile(Session& session);
 QString SearchTermFile(Session& session);   // the accepted path, or "*.db"
 // Creates and opens the project of a validated request.
 bool NewProject(Session& session, const NewProjectRequest& request);
+// Fills the tables of a project being made, open as the session's unit and
+// relationship tables; false (after telling the user why) drops the project.
+using ProjectFill = std::function<bool()>;
 // Creates a project's tables and file without a dialog (components, imports,
-// simulation) and leaves it open. Asks before replacing existing tables.
+// simulation) and leaves it open. Asks before replacing existing tables; the
+// old project stays whole until the new one is complete.
 bool CreateProjectFiles(Session& session, const QString& projectFile, const QString& excavation,
-                        const QString& termFile, bool singleExcavation);
+                        const QString& termFile, bool singleExcavation, const ProjectFill& fill = {});
 
 // ReadOnly: for commands that only read. Takes no lock, makes no temporary
 // tables, keeps a missing term file's link and never rewrites the project
