@@ -116,6 +116,17 @@ public:
     // until the next hint; interfaces without a status line drop it.
     virtual void notice(const QString& text) { (void)text; }
     virtual void setBusy(bool busy) = 0;
+    // A long pass that can be stopped says how far it got; interfaces that
+    // can show that offer a way to stop it. False once the user asked to stop.
+    virtual bool progress(const QString& text, qint64 done, qint64 total)
+    {
+        (void)done;
+        (void)total;
+        status(text);
+        return true;
+    }
+    // The pass has ended, however it ended: its progress display goes.
+    virtual void progressEnd() { status(QString()); }
 
     // Shorthands.
     void error(const QString& text, const HelpTopic& help = {}) { message(MessageKind::Error, text, Buttons::Ok, help); }
@@ -151,6 +162,19 @@ public:
     void set(const QString& text) { ui_.status(text); }
     StatusScope(const StatusScope&) = delete;
     StatusScope& operator=(const StatusScope&) = delete;
+private:
+    UserInterface& ui_;
+};
+
+// Ends a stoppable pass's progress display however the pass ends.
+class ProgressScope {
+public:
+    explicit ProgressScope(UserInterface& ui) : ui_(ui) {}
+    ~ProgressScope() { ui_.progressEnd(); }
+    // False once the user asked to stop.
+    bool step(const QString& text, qint64 done, qint64 total) { return ui_.progress(text, done, total); }
+    ProgressScope(const ProgressScope&) = delete;
+    ProgressScope& operator=(const ProgressScope&) = delete;
 private:
     UserInterface& ui_;
 };

@@ -105,7 +105,7 @@ std::optional<ConsecutiveOutcome> CreateConsecutiveUnits(Session& session, const
     ConsecutiveOutcome outcome;
     {
         BusyCursor busy(ui);
-        StatusScope progress(ui);
+        ProgressScope progress(ui);
         DisplaySuspended quietUnits(units);
         DisplaySuspended quietRelations(session.relations());
         BulkScope bulk;
@@ -114,8 +114,12 @@ std::optional<ConsecutiveOutcome> CreateConsecutiveUnits(Session& session, const
         const qint64 count = last - first + 1;
         for (qint64 number = first; number <= last; ++number) {
             // A run may be millions long: the status line says how far it got.
-            if ((number - first) % kConsecutiveProgressStep == 0)
-                ui.status(QStringLiteral("Creating unit %1 of %2").arg(number - first + 1).arg(count));
+            if ((number - first) % kConsecutiveProgressStep == 0
+                && !progress.step(QStringLiteral("Creating unit %1 of %2").arg(number - first + 1).arg(count),
+                                  number - first, count)) {
+                outcome.stopped = true;
+                break;
+            }
             const UnitKey key{r.excavation, ConsecutiveUnitName(r, number)};
             if (UnitExists(units, key)) {
                 ++outcome.existing;
@@ -129,7 +133,13 @@ std::optional<ConsecutiveOutcome> CreateConsecutiveUnits(Session& session, const
             previous = key;
         }
     }
-    if (outcome.existing > 0)
+    if (outcome.stopped)
+        ui.message(MessageKind::Information,
+                   QStringLiteral("Stopped: %1 units created, %2 already defined.")
+                       .arg(outcome.created)
+                       .arg(outcome.existing),
+                   Buttons::Ok, HelpTopic(kConsecutiveHelpTopic));
+    else if (outcome.existing > 0)
         ui.message(MessageKind::Warning,
                    QStringLiteral("%1 units were already defined, not superseded").arg(outcome.existing), Buttons::Ok,
                    HelpTopic(kConsecutiveHelpTopic));

@@ -42,10 +42,13 @@ QString ConsecutiveUnitName(const ConsecutiveRequest& request, qint64 number);
 struct ConsecutiveOutcome {
     int created = 0;
     int existing = 0;   // left unchanged
+    bool stopped = false;   // the user stopped the run; what was made before stays
 };
 
 // Creates the units of a validated request, after the confirmation, and
 // reports the units that already existed. Nothing when the user declines.
+// The user may stop a long run at a progress report: the units made so far,
+// each whole and chained, stay.
 std::optional<ConsecutiveOutcome> CreateConsecutiveUnits(Session& session, const ConsecutiveRequest& request);
 
 // Creates a unit with its key and class and, when model holds a unit record,

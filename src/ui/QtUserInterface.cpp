@@ -2,6 +2,7 @@
 #include "ui/Help.h"
 #include "ui/TListForm.h"
 #include <QApplication>
+#include <algorithm>
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QMessageBox>
@@ -178,6 +179,33 @@ void QtUserInterface::setBusy(bool busy)
         --busy_;
         QApplication::restoreOverrideCursor();
     }
+}
+
+bool QtUserInterface::progress(const QString& text, qint64 done, qint64 total)
+{
+    status(text);
+    // Steps of a thousandth: the dialog counts in int, a run in qint64.
+    constexpr int kSteps = 1000;
+    if (!progress_) {
+        progress_ = new QProgressDialog(dialogParent());
+        progress_->setWindowTitle(QStringLiteral("Belvanto"));
+        progress_->setWindowModality(Qt::WindowModal);
+        progress_->setAutoClose(false);
+        progress_->setAutoReset(false);
+        progress_->setMinimumDuration(500);
+        progress_->setRange(0, kSteps);
+        progress_->setMinimumWidth(progress_->fontMetrics().averageCharWidth() * 50);
+    }
+    progress_->setLabelText(text);
+    // A modal dialog lets events through here, so Cancel is seen.
+    progress_->setValue(total > 0 ? int(std::clamp<qint64>(done * kSteps / total, 0, kSteps - 1)) : 0);
+    return !progress_->wasCanceled();
+}
+
+void QtUserInterface::progressEnd()
+{
+    delete progress_;
+    status(QString());
 }
 
 } // namespace belvanto

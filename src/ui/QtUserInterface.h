@@ -4,6 +4,7 @@
 // file dialogs, input and list dialogs, the status line and the wait cursor.
 #include "core/UserInterface.h"
 #include <QPointer>
+#include <QProgressDialog>
 #include <QWidget>
 #include <functional>
 
@@ -36,6 +37,10 @@ public:
     void status(const QString& text) override;
     void notice(const QString& text) override;
     void setBusy(bool busy) override;
+    // A window-modal progress dialog with Cancel over the active window,
+    // shown once the pass has taken half a second.
+    bool progress(const QString& text, qint64 done, qint64 total) override;
+    void progressEnd() override;
 
     // The box message() would show, not yet shown; for tests and for callers
     // that need to add to it.
@@ -54,6 +59,7 @@ private:
     std::function<void(const QString&)> statusSink_;
     std::function<void(const QString&)> noticeSink_;
     int busy_ = 0;
+    QPointer<QProgressDialog> progress_;
 };
 
 // "\r\n" as the system writes line breaks, "\n" as Qt shows them.

@@ -195,6 +195,28 @@ TEST_F(Consecutive, ALongRunSaysHowFarItGot)
                                           "Creating unit 2001 of 2500", ""}));
 }
 
+// Stopping keeps what was made, each unit whole and chained to the one
+// before, and makes nothing after.
+TEST_F(Consecutive, AStoppedRunKeepsTheUnitsMadeBeforeIt)
+{
+    ConsecutiveRequest r = request("1", "2500", "", 0);
+    r.chain = true;
+    ASSERT_EQ(ValidateConsecutive(session, r), ConsecutiveFocus::None);
+    ui.expectConfirmation(QStringLiteral("Confirm creation of 2500 units"), Buttons::YesNo, 75).answer(Answer::Yes);
+    ui.expectInformation(QStringLiteral("Stopped: 1000 units created, 0 already defined."), 75);
+    ui.stopAtProgress(2);
+    const qsizetype before = ui.statuses().size();
+    const auto outcome = CreateConsecutiveUnits(session, r);
+    ASSERT_TRUE(outcome);
+    EXPECT_TRUE(outcome->stopped);
+    EXPECT_EQ(outcome->created, 1000);
+    EXPECT_EQ(session.units().count(), 1000);
+    EXPECT_FALSE(UnitExists(session.units(), UnitKey{"A", "1001"}));
+    // 999 "later" rows and their 999 "earlier" mirrors.
+    EXPECT_EQ(session.relations().count(), 2 * 999);
+    EXPECT_EQ(ui.statuses().mid(before), (QStringList{"Creating unit 1 of 2500", "Creating unit 1001 of 2500", ""}));
+}
+
 TEST_F(Consecutive, NamesForDigitsAndPrefix)
 {
     EXPECT_EQ(ConsecutiveUnitName(request("1", "9", "S", 2), 8), QStringLiteral("S08"));

@@ -292,6 +292,12 @@ void ScriptedUi::status(const QString& text)
     events_ << QStringLiteral("status: ") + escaped(text);
 }
 
+bool ScriptedUi::progress(const QString& text, qint64 /*done*/, qint64 /*total*/)
+{
+    status(text);
+    return ++progressReports_ != stopAt_;
+}
+
 void ScriptedUi::setBusy(bool busy)
 {
     if (busy) {

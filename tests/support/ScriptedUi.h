@@ -135,6 +135,10 @@ public:
     void status(const QString& text) override;
     void notice(const QString& text) override { notices_ << text; }
     void setBusy(bool busy) override;
+    // Progress texts are recorded as status texts; the user asks to stop at
+    // the progress report given to stopAtProgress (1 = the first).
+    bool progress(const QString& text, qint64 done, qint64 total) override;
+    void stopAtProgress(int report) { stopAt_ = report; }
 
     // Text with \r, \n and \t written out, in quotes, for failure reports.
     static QString visible(const QString& text);
@@ -156,6 +160,8 @@ private:
     QStringList notices_;
     int busyDepth_ = 0;
     QStringList events_;
+    int progressReports_ = 0;
+    int stopAt_ = 0;
 };
 
 } // namespace belvanto

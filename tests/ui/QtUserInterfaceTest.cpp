@@ -3,10 +3,13 @@
 #include "ui/QtUserInterface.h"
 #include "ui/THelpForm.h"
 #include "ui/UiSupport.h"
+#include <QApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QLabel>
 #include <QMessageBox>
+#include <QPointer>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QTextBrowser>
 #include <gtest/gtest.h>
@@ -51,6 +54,32 @@ TEST(QtUserInterface, EscapeGivesTheSafeAnswer)
     EXPECT_EQ(ui.message(MessageKind::Confirmation, QStringLiteral("Go?"), Buttons::YesNoCancel), Answer::Cancel);
     belvanto::testing::onNextModal([](QWidget* box) { static_cast<QMessageBox*>(box)->reject(); });
     EXPECT_EQ(ui.message(MessageKind::Confirmation, QStringLiteral("Go?"), Buttons::YesNo), Answer::No);
+}
+
+// A long pass is stopped with the progress dialog's Cancel; the dialog and
+// the status text go with the pass.
+TEST(QtUserInterface, ProgressDialogCancelStopsThePass)
+{
+    QtUserInterface ui;
+    QStringList statuses;
+    ui.setStatusSink([&](const QString& text) { statuses << text; });
+    EXPECT_TRUE(ui.progress(QStringLiteral("Creating unit 1 of 5000"), 0, 5000));
+    QProgressDialog* dialog = nullptr;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (auto* d = qobject_cast<QProgressDialog*>(w)) dialog = d;
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(dialog->labelText(), QStringLiteral("Creating unit 1 of 5000"));
+    EXPECT_TRUE(ui.progress(QStringLiteral("Creating unit 1001 of 5000"), 1000, 5000));
+    EXPECT_EQ(dialog->value(), 200);
+    dialog->cancel();
+    EXPECT_FALSE(ui.progress(QStringLiteral("Creating unit 2001 of 5000"), 2000, 5000));
+    QPointer<QProgressDialog> gone(dialog);
+    ui.progressEnd();
+    EXPECT_TRUE(gone.isNull());
+    EXPECT_EQ(statuses.last(), QString());
+    // The next pass starts with a dialog of its own, not cancelled.
+    EXPECT_TRUE(ui.progress(QStringLiteral("Creating unit 1 of 10"), 0, 10));
+    ui.progressEnd();
 }
 
 TEST(QtUserInterface, ListDialogOkAndCancel)

@@ -15,11 +15,14 @@
 #include "store/forms/TFieldConfigForm.h"
 #include "store/forms/TNewProjectForm.h"
 #include "support/ScriptedUi.h"
+#include "ui/QtUserInterface.h"
 #include "views/forms/TAboutForm.h"
 #include "views/forms/TProtocolForm.h"
+#include <QElapsedTimer>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QThread>
 #include <QTime>
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -148,6 +151,24 @@ TEST(ScreenshotShow, Consecutive)
     ShotProject p;
     TConsecutiveForm form(p.session);
     showFor(form, "consecutive");
+}
+
+// A long run of consecutive numbers, with the progress dialog's Cancel.
+TEST(ScreenshotShow, Progress)
+{
+    if (qEnvironmentVariable("BELVANTO_SHOT") != QLatin1String("progress")) GTEST_SKIP() << "for tools/screenshot.sh";
+    ShotProject p;
+    TConsecutiveForm form(p.session);
+    form.show();
+    QtUserInterface ui;
+    ui.setMainWindow(&form);
+    QElapsedTimer timer;
+    timer.start();
+    for (qint64 done = 0; timer.elapsed() < 6000; done += 1000) {
+        ui.progress(QStringLiteral("Creating unit %1 of 2500000").arg(done + 1), done, 2500000);
+        QThread::msleep(20);
+    }
+    ui.progressEnd();
 }
 
 TEST(ScreenshotShow, Reassign)
