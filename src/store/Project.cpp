@@ -129,10 +129,10 @@ QString holderOf(const QLockFile& lock)
     return who;
 }
 
-// Takes the lock of the tables of project <name> in dir: they carry the
-// project's name, whichever project file names it. Shows why not and gives
-// nothing when another program holds it or the folder cannot be written.
-std::unique_ptr<QLockFile> lockProject(Session& session, const QString& dir, const QString& name)
+} // namespace
+
+// The tables carry the project's name, whichever project file names it.
+std::unique_ptr<QLockFile> LockProject(Session& session, const QString& dir, const QString& name)
 {
     auto lock = std::make_unique<QLockFile>(QDir(dir).filePath(name + kLockSuffix));
     // A project stays open for hours: only a lock whose process has gone is
@@ -154,6 +154,8 @@ std::unique_ptr<QLockFile> lockProject(Session& session, const QString& dir, con
     return nullptr;
 }
 
+namespace {
+
 // The open project's lock, taken unless this session holds it already
 // (a new project is locked before its tables are made).
 bool holdProject(Session& session)
@@ -162,7 +164,7 @@ bool holdProject(Session& session)
     const QString path = QDir(p.ProjectDirectory).filePath(p.ProjectName + kLockSuffix);
     if (session.lock() && session.lock()->isLocked() && QFileInfo(path) == QFileInfo(session.lock()->fileName()))
         return true;
-    session.lock() = lockProject(session, p.ProjectDirectory, p.ProjectName);
+    session.lock() = LockProject(session, p.ProjectDirectory, p.ProjectName);
     return session.lock() != nullptr;
 }
 
@@ -753,7 +755,7 @@ bool SaveProjectCopy(Session& session)
     const QString copy = info.fileName().chopped(4);
     // Another project's tables in the target directory are not replaced
     // without asking, and an open table is never replaced at all.
-    const auto copyLock = lockProject(session, dir, copy);
+    const auto copyLock = LockProject(session, dir, copy);
     if (!copyLock) return false;
     if (!confirmReplaceTable(ui, dir, copy + kUnitSuffix) || !confirmReplaceTable(ui, dir, copy + kRelSuffix))
         return false;

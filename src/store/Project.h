@@ -5,7 +5,10 @@
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <memory>
 #include <optional>
+
+class QLockFile;
 
 namespace belvanto {
 
@@ -26,6 +29,10 @@ bool HasProjectExtension(const QString& path);
 // an existing file atomically. Shows an error and returns false on failure.
 bool WriteProjectFile(Session& session, const QString& path, const QString& projectName,
                       const QString& excavation, bool diagramPresent, bool singleExcavation);
+// Takes the lock of the tables of project <name> in dir, for a command that
+// writes another project than the open one. Shows why not and gives nothing
+// when another program holds it or the folder cannot be written.
+std::unique_ptr<QLockFile> LockProject(Session& session, const QString& dir, const QString& name);
 bool TestProjectFile(UserInterface& ui, const QString& path);
 // With formatOnly only the four required keys are tested. Otherwise the
 // values are taken into the project state and the catalogue is reset from
