@@ -111,6 +111,33 @@ TEST_F(MultiExcavationComponents, SingleContextsAreNamedWithTheirExcavation)
     EXPECT_EQ(protocol.lines(), (QStringList{"Unconnected context E:C", ""}));
 }
 
+TEST_F(ComponentsFixture, FiltersLinksAndCurrentRecordsOfTheListsStay)
+{
+    units(QStringLiteral("A B C D"));
+    relations(QStringLiteral("A<B C-D"));
+    Table& u = session.units();
+    Table& r = session.relations();
+    u.setFilter(QStringLiteral("Unitname > 'A'"));
+    ASSERT_TRUE(u.locate(QStringLiteral("Excavation;Unitname"), {kExcavation, QStringLiteral("C")}));
+    // Rows the lists hide still connect.
+    r.setFilter(QStringLiteral("RelationCat = '-'"));
+    r.setLink({QStringLiteral("Excavation1"), QStringLiteral("Unitname1")}, {kExcavation, QStringLiteral("D")});
+    ASSERT_EQ(r.count(), 1);
+    expectQuestion(2, Answer::No);
+    EXPECT_TRUE(check(ReportMode::Detailed));
+    EXPECT_EQ(protocol.lines(), (QStringList{componentLine(1, 2), componentLine(2, 2), ""}));
+    EXPECT_EQ(groups(), QStringLiteral("A=2 B=2 C=3 D=3"));
+    EXPECT_TRUE(u.filtered());
+    EXPECT_EQ(u.filterText(), QStringLiteral("Unitname > 'A'"));
+    EXPECT_EQ(u.str(uf::Unitname), QStringLiteral("C"));
+    EXPECT_TRUE(r.filtered());
+    EXPECT_TRUE(r.linkActive());
+    EXPECT_EQ(r.count(), 1);
+    EXPECT_EQ(r.str(rel::Unitname2), QStringLiteral("C"));
+    EXPECT_TRUE(ui.statuses().contains(QStringLiteral("Testing connected components")));
+    EXPECT_EQ(ui.statuses().last(), QString());
+}
+
 // --- the question ------------------------------------------------------------------
 
 struct AnswerCase {
