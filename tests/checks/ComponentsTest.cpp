@@ -262,7 +262,14 @@ INSTANTIATE_TEST_SUITE_P(
                     {"Unit table corrupt? Could not find E:X"}, "2 components stored in projects P_1, P_2",
                     "A=2 B=2 C=3 D=3 G=0",
                     {{"P_1", "A=2 B=2", {"E:A < E:B [] u", "E:A p E:X [] u", "E:B > E:A [] n", "E:B p E:G [] u"}},
-                     {"P_2", "C=3 D=3", {"E:C = E:D [] u", "E:D = E:C [] n"}}}}),
+                     {"P_2", "C=3 D=3", {"E:C = E:D [] u", "E:D = E:C [] n"}}}},
+        // A "part of" row to a context (only an import makes one) carries the
+        // label like one to a group: C moves to the first project and its
+        // own component's project keeps only D.
+        StoringCase{"APartOfRowToAContext", "A B C D", "G", "A<B C<D A p C", 2, {},
+                    "2 components stored in projects P_1, P_2", "A=2 B=2 C=2 D=3 G=0",
+                    {{"P_1", "A=2 B=2 C=2", {"E:A < E:B [] u", "E:A p E:C [] u", "E:B > E:A [] n", "E:C < E:D [] u"}},
+                     {"P_2", "D=3", {"E:D > E:C [] n"}}}}),
     [](const ::testing::TestParamInfo<StoringCase>& info) { return std::string(info.param.name); });
 
 TEST_F(ComponentsFixture, ARelationshipToAMissingUnitIsReportedAndSkipped)
