@@ -2,7 +2,10 @@
 // both report modes, the question and its answers, and the projects it
 // stores.
 #include "checks/ComponentsFixture.h"
+#include "core/Random.h"
 #include <QLockFile>
+#include <map>
+#include <numeric>
 
 using namespace belvanto;
 using namespace belvanto::testing_support;
@@ -102,6 +105,81 @@ class MultiExcavationComponents : public ComponentsFixture {
 protected:
     bool singleExcavation() const override { return false; }
 };
+
+// The components of random projects whose relationships are stored on both
+// sides, against a union of sets over the stored rows, numbered in the order
+// the unit table's own key order meets them. Names mix letter cases, digits
+// and accents and two excavations, so that the check's own order of keys
+// has to agree with the table's.
+TEST_F(MultiExcavationComponents, LabelsAgreeWithAUnionOfSetsOnRandomProjects)
+{
+    const QStringList names{"a", "B", "b", "10", "9", "Z1", "\u00e4", "\u00c4x", "_", "zz", "A1", "a0", "~", "Q"};
+    RandomGenerator random(1234567u);
+    for (int round = 0; round < 12; ++round) {
+        SCOPED_TRACE(round);
+        session.units().empty();
+        session.relations().empty();
+        std::vector<UnitKey> keys;
+        {
+            BulkScope bulk;
+            for (const QString& excavation : {QStringLiteral("E"), QStringLiteral("e")})
+                for (const QString& name : names) {
+                    if (random.nextInt(3) == 0) continue;
+                    const bool context = random.nextInt(6) != 0;
+                    Table& t = session.units();
+                    t.insert();
+                    t.set(uf::Excavation, excavation);
+                    t.set(uf::Unitname, name);
+                    t.set(uf::Unitclass, context ? kContext : kGroup);
+                    t.post();
+                    if (context) keys.push_back({excavation, name});
+                }
+            const int links = int(random.nextInt(quint32(keys.size()) + 1));
+            for (int l = 0; l < links && keys.size() > 1; ++l) {
+                const UnitKey& a = keys[random.nextInt(quint32(keys.size()))];
+                const UnitKey& b = keys[random.nextInt(quint32(keys.size()))];
+                if (a == b || FindRelationRow(session.relations(), a, b)) continue;
+                const QChar code = QStringLiteral("<=-")[random.nextInt(3)];
+                InsertRelationRow(session.relations(), a, b, code, QString(), status::Stored);
+                InsertRelationRow(session.relations(), b, a, OppositeCategory(code), QString(), status::Stored);
+            }
+        }
+
+        // The reference, from the tables alone.
+        std::map<QString, QString> parent;   // "excavation\tname"
+        auto id = [](const Table::Row& r, int e, int n) {
+            return valueToString(r.values[std::size_t(e)]) + QLatin1Char('\t') + valueToString(r.values[std::size_t(n)]);
+        };
+        std::function<QString(const QString&)> root = [&](const QString& x) {
+            auto it = parent.find(x);
+            if (it == parent.end() || it->second == x) return x;
+            return it->second = root(it->second);
+        };
+        std::map<QString, bool> linked;
+        for (const auto& r : session.relations().query(QString(), {}, QString())) {
+            const QString a = id(r, rel::Excavation1, rel::Unitname1), b = id(r, rel::Excavation2, rel::Unitname2);
+            linked[a] = linked[b] = true;
+            parent.try_emplace(a, a);
+            parent.try_emplace(b, b);
+            parent[root(a)] = root(b);
+        }
+        std::map<QString, int> componentOfRoot;
+        QStringList expected;
+        for (const auto& r : session.units().query(QString(), {}, kUnitKeyOrder)) {
+            const QString x = id(r, uf::Excavation, uf::Unitname);
+            int label = 0;
+            if (valueToString(r.values[uf::Unitclass]) == kContext)
+                label = linked.count(x) ? componentOfRoot.try_emplace(root(x), int(componentOfRoot.size()) + 2).first->second
+                                        : 1;
+            expected << valueToString(r.values[uf::Unitname]) + QLatin1Char('=') + QString::number(label);
+        }
+        const int components = int(componentOfRoot.size());
+        if (components > 1) expectQuestion(components, Answer::No);
+        EXPECT_TRUE(check(ReportMode::Summary));
+        EXPECT_EQ(groups(), expected.join(QLatin1Char(' ')));
+        ui.verifyDone();
+    }
+}
 
 TEST_F(MultiExcavationComponents, SingleContextsAreNamedWithTheirExcavation)
 {
