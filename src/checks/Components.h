@@ -5,8 +5,9 @@
 // Every context gets the number of its component in the work field Group:
 // 1 for a context without any relationship but "part of", 2, 3, ... for the
 // first, second, ... component met walking the units in key order. Other
-// units keep 0. "Part of" rows never connect: two contexts that only share a
-// group are in different components.
+// units get 0, unless a connecting row that only an import makes (from a
+// context to a group) reaches them. "Part of" rows never connect: two
+// contexts that only share a group are in different components.
 //
 // The labels do not depend on the order in which a component is traversed,
 // so the check loads the units and relationships once, labels in memory and
