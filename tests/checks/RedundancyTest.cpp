@@ -10,6 +10,7 @@
 #include "layout/PlacementRun.h"
 #include "store/LayoutFileNames.h"
 #include "store/Project.h"
+#include "simulation/Simulation.h"
 #include "store/Relations.h"
 #include "store/Session.h"
 #include "support/ScriptedUi.h"
@@ -431,6 +432,52 @@ TEST(RedundancyDifferential, OneLevelApartIsNeverRedundant)
         EXPECT_EQ(fastCalls, c.found);
         EXPECT_EQ(literalCalls, c.found);
     }
+}
+
+// A simulated project stores every deposit's relationships: most of them
+// are shortcuts, and the table is large enough to need the keyed writes.
+TEST_F(Redundancy, DeletesWhatTheLinkByLinkTestFindsInASimulatedProject)
+{
+    CloseProject(session, true);
+    ASSERT_TRUE(QDir(dir.path()).mkpath(QStringLiteral("S")));
+    SimulationSettings settings;
+    settings.projectFile = dir.filePath(QStringLiteral("S/S.bvp"));
+    settings.excavation = kExcavation;
+    settings.contexts = 300;
+    ASSERT_TRUE(CreateProjectFiles(session, settings.projectFile, kExcavation, QString(), true));
+    GenerateSimulation(session, settings, 1);
+
+    Protocol protocol(ReportMode::Summary);
+    RelationGraph graph;
+    ASSERT_TRUE(RunCycleCheck(session, graph, protocol).ok());
+    RelationGraph literal = graph;
+    std::set<std::pair<QString, QString>> expected;
+    LiteralRedundancyTest(
+        literal,
+        [&](int u, int v) { expected.insert({literal.nodes[std::size_t(u)].Key.unitname, literal.nodes[std::size_t(v)].Key.unitname}); },
+        [](int) {});
+    ASSERT_GT(expected.size(), 100u);
+
+    std::set<std::pair<QString, QString>> laterRows;
+    auto readLaterRows = [&] {
+        laterRows.clear();
+        for (const auto& r : session.relations().query(QStringLiteral("RelationCat = ?"), {QString(category::Later)}))
+            laterRows.insert({valueToString(r.values[rel::Unitname1]), valueToString(r.values[rel::Unitname2])});
+    };
+    readLaterRows();
+    const std::size_t before = laterRows.size();
+    RedundancyOptions options;
+    options.deleteRedundant = true;
+    EXPECT_EQ(RedundancyTest(ui, graph, session.relations(), protocol, options), int(expected.size()));
+    readLaterRows();
+    EXPECT_EQ(laterRows.size(), before - expected.size());
+    for (const auto& link : expected) EXPECT_FALSE(laterRows.count(link)) << link.first.toStdString();
+    EXPECT_EQ(session.relations().query(QStringLiteral("RelationStatus = ?"), {status::Redundant}).size(), 0u);
+
+    // What is left is its own transitive reduction.
+    RelationGraph reduced;
+    ASSERT_TRUE(RunCycleCheck(session, reduced, protocol).ok());
+    EXPECT_EQ(RedundancyTest(ui, reduced, session.relations(), protocol, options), 0);
 }
 
 // --- the layout ---------------------------------------------------------------------------
