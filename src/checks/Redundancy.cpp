@@ -96,8 +96,10 @@ int RedundancyTest(UserInterface& ui, RelationGraph& graph, Table& relationTable
     if (deleting) ui.status(options.prefix + QStringLiteral("Deleting redundant relationships"));
     // A stale mark would let a later deletion take a relationship that is
     // needed again; only what this test found stays marked or is deleted.
+    if (rows.staleMarks.empty() && marked.empty()) return counter;
     const std::unordered_set<qint64> stale(rows.staleMarks.begin(), rows.staleMarks.end());
     const Value markValue = statusMode ? Value(status::Redundant) : Value(qint32(-1));
+    DisplaySuspended quiet(relationTable);
     BulkScope bulk;
     auto write = [&](qint64 rowid, const Value& value) {
         if (!relationTable.gotoRowid(rowid)) return;

@@ -32,8 +32,8 @@ bool MayBeShortcut(const Node& upper, const Node& lower)
 
 // The whole-graph test over any graph whose nodes (graph.nodes[i]) have
 // Level, VisitMark, EarlierList and LaterList, the lists iterable from their
-// head with size(), operator[], pushFront() and remove(). Precondition: the
-// levels of a successful level assignment.
+// head, with size(), pushFront(), remove() (first occurrence from the head)
+// and clear(). Precondition: the levels of a successful level assignment.
 //
 // For every node u (ascending) with at least two earlier entries:
 // onRedundant(u, v) for every redundant entry v in list order (a neighbour

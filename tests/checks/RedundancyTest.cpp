@@ -224,10 +224,12 @@ TEST(RedundancyFieldMode, MarksTheEarlierRowOfTheWorkingTable)
     Table::create(dir.path(), kTempRelTable, RelLayoutFields(), RelLayoutPrimaryIndex());
     Table table;
     table.open(dir.path(), kTempRelTable, true);
-    // A over B over D, and A over D directly; both rows of every link.
+    // A over B over D, and A over D directly; both rows of a link but the
+    // upper one of A over D, which field mode never looks for.
     const std::vector<std::pair<QString, QString>> links{{"A", "B"}, {"B", "D"}, {"A", "D"}};
     for (const auto& [upper, lower] : links)
         for (bool earlierRow : {false, true}) {
+            if (!earlierRow && upper == "A" && lower == "D") continue;
             table.insert();
             table.set(rl::Excavation1, kExcavation);
             table.set(rl::Unitname1, earlierRow ? lower : upper);
@@ -267,10 +269,10 @@ TEST(RedundancyFieldMode, MarksTheEarlierRowOfTheWorkingTable)
         EXPECT_EQ(RedundancyTest(ui, graph, table, protocol, options), 1);
         EXPECT_EQ(protocol.lines(), QStringList{"group E:G: Redundant: link from E:A down to E:D"});
         if (deleteRedundant) {
-            EXPECT_EQ(content(), QStringList({"A>B 0", "A>D 0", "B<A 0", "B>D 0", "D<B 0"}));
+            EXPECT_EQ(content(), QStringList({"A>B 0", "B<A 0", "B>D 0", "D<B 0"}));
             EXPECT_TRUE(ui.statuses().contains(QStringLiteral("group E:G: Deleting redundant relationships")));
         } else {
-            EXPECT_EQ(content(), QStringList({"A>B 0", "A>D 0", "B<A 0", "B>D 0", "D<A -1", "D<B 0"}));
+            EXPECT_EQ(content(), QStringList({"A>B 0", "B<A 0", "B>D 0", "D<A -1", "D<B 0"}));
         }
         EXPECT_TRUE(ui.statuses().contains(QStringLiteral("group E:G: Testing Redundant 0 of 3")));
     }
