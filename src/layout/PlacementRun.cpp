@@ -1,4 +1,5 @@
 #include "layout/PlacementRun.h"
+#include "checks/Redundancy.h"
 #include "store/UnitKey.h"
 #include "core/UserInterface.h"
 #include "layout/LineRouting.h"
@@ -226,6 +227,16 @@ void AppendRelLayoutRecords(Table& relLayout, const PlacementWork& work)
         setLine(relLayout, routedLine(line, work.units[std::size_t(line.first)].key, work.units[std::size_t(line.second)].key),
                 line.RelCount);
     }
+}
+
+LevelResult RunLayoutChecks(Session& session, RelationGraph& graph, Protocol& protocol, bool deleteRedundant)
+{
+    const LevelResult result = RunCycleCheck(session, graph, protocol);
+    if (!result.ok()) return result;
+    RedundancyOptions options;
+    options.deleteRedundant = deleteRedundant;
+    RedundancyTest(session.ui(), graph, session.relations(), protocol, options);
+    return result;
 }
 
 bool LayoutWithoutGroups(Session& session, RelationGraph& graph, RandomGenerator& random,

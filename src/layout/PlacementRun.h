@@ -4,7 +4,7 @@
 // parameter file.
 //
 //   RelationGraph graph;
-//   RunCycleCheck(session, graph, protocol);      // levels in Y
+//   RunLayoutChecks(session, graph, protocol, deleteRedundant);   // levels in Y
 //   ProjectContextCoordinates(session, angle);    // only with "use coordinates"
 //   RandomGenerator random(seed);
 //   LayoutWithoutGroups(session, graph, random, options, periods);
@@ -28,6 +28,12 @@ struct PlacementOptions {
     // start but the first.
     bool periodsShown = false;
 };
+
+// The checks a layout without groups rests on, as the run makes them: the
+// cycle check and, when it found no cycle, the redundancy test in status
+// mode, whose removals from the later lists decide which lines are drawn.
+// The redundant relationships are deleted only when the caller says so.
+LevelResult RunLayoutChecks(Session& session, RelationGraph& graph, Protocol& protocol, bool deleteRedundant);
 
 // Everything a placement reads, in memory.
 struct PlacementInput {

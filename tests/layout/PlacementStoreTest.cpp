@@ -23,12 +23,12 @@ protected:
                   AddResult::Stored);
     }
 
-    // The cycle check and the layout, as a run does them.
+    // The checks and the layout, as a run does them.
     bool layOut(quint32 seed = kDefaultSeed, const PlacementOptions& options = {})
     {
         Protocol protocol;
         RelationGraph graph;
-        if (!RunCycleCheck(session, graph, protocol).ok()) return false;
+        if (!RunLayoutChecks(session, graph, protocol, false).ok()) return false;
         RandomGenerator random(seed);
         return LayoutWithoutGroups(session, graph, random, options);
     }
