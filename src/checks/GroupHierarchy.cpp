@@ -333,7 +333,15 @@ HierarchyOptions CurrentHierarchyOptions(const Session& session)
 
 bool BuildGroupHierarchy(Session& session, const HierarchyOptions& options, HierarchyTree& tree, Protocol* protocol)
 {
-    const bool ok = HierarchyBuilder(session, options, tree, protocol).run();
+    bool ok = false;
+    try {
+        ok = HierarchyBuilder(session, options, tree, protocol).run();
+    } catch (...) {
+        // A table that cannot be read leaves no half-built tree behind.
+        tree.clear();
+        session.hierarchyState = kHierarchyNone;
+        throw;
+    }
     if (ok) {
         tree.sort();
         session.hierarchyState = options.includeContexts ? kHierarchyWithContexts : kHierarchyGroups;

@@ -211,3 +211,23 @@ TEST_F(HierarchyViewTest, FindUnitSearchesTheTree)
         EXPECT_EQ(current(), QString::fromLatin1(c.node)) << c.text;
     }
 }
+
+// Commands on the unit list's selection take the tree's node in its place,
+// never the rows left selected in the hidden list.
+TEST_F(HierarchyViewTest, SelectionCommandsTakeTheTreesNode)
+{
+    std::vector<qint64> got;
+    form->commands().add(QStringLiteral("UnitsDelete"), ListSelection::Units,
+                         [&](Session&, QWidget*, const std::vector<qint64>& rowids) { got = rowids; });
+    form->unitList()->selectRow(0);
+    show("ConfigureShowHierarchy");
+    auto rowidOf = [&](const char* name) {
+        return session.units().query(QStringLiteral("Unitname = ?"), {QString::fromLatin1(name)}).front().rowid;
+    };
+    form->groupTree()->setCurrentIndex(form->groupTreeModel()->index(1, 0));
+    show("UnitsDelete");
+    EXPECT_EQ(got, std::vector<qint64>{rowidOf("102")});
+    form->groupTree()->setCurrentIndex(form->groupTreeModel()->index(2, 0));
+    show("UnitsDelete");
+    EXPECT_EQ(got, std::vector<qint64>{rowidOf("Hof")});
+}

@@ -122,6 +122,17 @@ void TMainForm::buildCommands()
 
 std::vector<qint64> TMainForm::selectedRows(ListSelection list) const
 {
+    // In its place the tree's node is the selection, never the hidden list's rows.
+    if (list == ListSelection::Units && hierarchy_ == GroupTreeView) {
+        const int node = hierarchyModel_->nodeAt(GroupTreeView->currentIndex());
+        if (node < 0 || hierarchyModel_->tree().node(node).kind == HierarchyNodeKind::Period) return {};
+        const UnitKey& unit = hierarchyModel_->tree().node(node).unit;
+        std::vector<qint64> rowids;
+        for (const Table::Row& row : session_.units().query(QStringLiteral("Excavation IS ? AND Unitname IS ?"),
+                                                            {unit.excavation, unit.unitname}))
+            rowids.push_back(row.rowid);
+        return rowids;
+    }
     QTableView* view = list == ListSelection::Units ? UnitTable : RelationTable;
     const TableListModel* model = list == ListSelection::Units ? unitModel_ : relationModel_;
     std::vector<qint64> rowids;
@@ -380,6 +391,9 @@ void TMainForm::buildContextMenus()
         commands_.addEntry(RelationContextMenu, QString::fromLatin1(caption), QString::fromLatin1(name));
     connect(UnitTable, &QWidget::customContextMenuRequested, this,
             [this](const QPoint& at) { UnitContextMenu->popup(UnitTable->viewport()->mapToGlobal(at)); });
+    GroupTreeView->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(GroupTreeView, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& at) { UnitContextMenu->popup(GroupTreeView->viewport()->mapToGlobal(at)); });
     connect(RelationTable, &QWidget::customContextMenuRequested, this,
             [this](const QPoint& at) { RelationContextMenu->popup(RelationTable->viewport()->mapToGlobal(at)); });
 }
