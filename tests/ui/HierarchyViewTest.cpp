@@ -1,11 +1,14 @@
 // The main window's group hierarchy view: "Show group hierarchy" and "Show
 // unit list".
+#include "checks/forms/THierarchyConfigForm.h"
 #include "store/ProjectFixture.h"
 #include "ui/HierarchyTreeModel.h"
 #include "ui/TableListModel.h"
 #include "ui/UiSupport.h"
 #include "views/forms/TMainForm.h"
 #include <QAction>
+#include <QCheckBox>
+#include <QPushButton>
 #include <QMenu>
 #include <QTableView>
 #include <QTest>
@@ -230,4 +233,18 @@ TEST_F(HierarchyViewTest, SelectionCommandsTakeTheTreesNode)
     form->groupTree()->setCurrentIndex(form->groupTreeModel()->index(2, 0));
     show("UnitsDelete");
     EXPECT_EQ(got, std::vector<qint64>{rowidOf("Hof")});
+}
+
+TEST_F(HierarchyViewTest, TheConfigurationDialogDecidesWhatTheTreeHolds)
+{
+    form->setHierarchyOptionsDialog(AskHierarchyOptions);
+    belvanto::testing::onNextModal([](QWidget* modal) {
+        auto* dialog = qobject_cast<THierarchyConfigForm*>(modal);
+        ASSERT_TRUE(dialog);
+        dialog->includeContextsCheck()->click();
+        dialog->okButton()->click();
+    });
+    show("ConfigureShowHierarchy");
+    EXPECT_EQ(rows(), QStringList({"A:Hof", "  A:Haus"}));
+    EXPECT_EQ(session.hierarchyState, kHierarchyGroups);
 }
