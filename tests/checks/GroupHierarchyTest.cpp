@@ -23,8 +23,8 @@ public:
         EXPECT_TRUE(CreateProjectFiles(session, dir.filePath(QStringLiteral("P.bvp")), QStringLiteral("A"), QString(),
                                        single));
         Table& table = session.units();
-        for (const QString& spec : units) {
-            const QStringList parts = spec.split(QLatin1Char(' '));
+        for (const QString& line : units) {
+            const QStringList parts = line.split(QLatin1Char(' '));
             table.insert();
             table.set(uf::Excavation, QStringLiteral("A"));
             table.set(uf::Unitname, parts[0]);
@@ -32,8 +32,8 @@ public:
             if (parts.size() > 2) table.set(datingField, parts[2]);
             table.post();
         }
-        for (const QString& spec : partOf) {
-            const QStringList parts = spec.split(QLatin1Char(' '));
+        for (const QString& line : partOf) {
+            const QStringList parts = line.split(QLatin1Char(' '));
             InsertRelationRow(session.relations(), {QStringLiteral("A"), parts[0]}, {QStringLiteral("A"), parts[1]},
                               category::PartOf, QString(), status::Stored);
         }
