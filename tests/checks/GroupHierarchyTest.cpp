@@ -270,18 +270,20 @@ TEST(GroupHierarchy, CycleListIsCutAfterTheLabelThatPassesOneHundredCharacters)
 {
     struct Case {
         bool single;
+        int digits;     // of the group names "G01", "G001"
         int groups;
         QString last;   // the last label listed
     };
     // "G01".."G30": 5n - 2 characters for n labels, 103 at n = 21; with
-    // "A:" before each, 7n - 2, 103 at n = 15; 20 labels (98) are all listed.
-    const Case cases[] = {{true, 30, "G21"}, {false, 30, "A:G15"}, {true, 20, "G20"}};
+    // "A:" before each, 7n - 2, 103 at n = 15; 20 labels (98) are all
+    // listed; "G001"...: 6n - 2, exactly 100 at n = 17 is not beyond.
+    const Case cases[] = {{true, 2, 30, "G21"}, {false, 2, 30, "A:G15"}, {true, 2, 20, "G20"}, {true, 3, 30, "G018"}};
     for (const Case& c : cases) {
         QStringList units, partOf;
+        auto name = [&](int i) { return QStringLiteral("G%1").arg(i, c.digits, 10, QLatin1Char('0')); };
         for (int i = 1; i <= c.groups; ++i) {
-            const QString name = QStringLiteral("G%1").arg(i, 2, 10, QLatin1Char('0'));
-            units << name + QStringLiteral(" g");
-            partOf << name + QLatin1Char(' ') + QStringLiteral("G%1").arg(i % c.groups + 1, 2, 10, QLatin1Char('0'));
+            units << name(i) + QStringLiteral(" g");
+            partOf << name(i) + QLatin1Char(' ') + name(i % c.groups + 1);
         }
         HierarchyProject project(units, partOf, c.single);
         HierarchyTree tree;
