@@ -248,3 +248,17 @@ TEST_F(HierarchyViewTest, TheConfigurationDialogDecidesWhatTheTreeHolds)
     EXPECT_EQ(rows(), QStringList({"A:Hof", "  A:Haus"}));
     EXPECT_EQ(session.hierarchyState, kHierarchyGroups);
 }
+
+// Every node can become the current unit: the unit list's filter rests
+// while the tree shows and is back with the list.
+TEST_F(HierarchyViewTest, UnitFilterRestsWhileTheTreeShows)
+{
+    session.units().setFilter(QStringLiteral("Unitname = '100'"));
+    show("ConfigureShowHierarchy");
+    form->groupTree()->setCurrentIndex(form->groupTreeModel()->index(1, 0));
+    EXPECT_EQ(session.units().str(uf::Unitname), QStringLiteral("102"));
+    show("ConfigureShowUnitList");
+    EXPECT_TRUE(session.units().filtered());
+    EXPECT_EQ(session.units().count(), 1);
+    EXPECT_EQ(form->unitModel()->rowCount(), 1);
+}

@@ -744,6 +744,12 @@ void TMainForm::ConfigureShowHierarchyClick()
         return;
     }
     treeProject_ = session_.project().ProjectFilePath;
+    // The tree shows every unit: a node must be able to become the current
+    // unit, which a filter on the hidden list would not let it.
+    if (hierarchy_ != GroupTreeView && session_.units().filtered()) {
+        session_.units().setFiltered(false);
+        treeUnfiltered_ = true;
+    }
     hierarchyModel_->setTree(std::move(tree));
     showHierarchyView(GroupTreeView);
     GroupTreeView->expandAll();
@@ -769,6 +775,9 @@ void TMainForm::ConfigureShowUnitListClick()
 
 void TMainForm::leaveGroupTree()
 {
+    if (treeUnfiltered_ && session_.units().isOpen() && session_.project().ProjectFilePath == treeProject_)
+        session_.units().setFiltered(true);
+    treeUnfiltered_ = false;
     hierarchyModel_->clear();
     treeProject_.clear();
     session_.hierarchyState = kHierarchyNone;
@@ -782,7 +791,6 @@ void TMainForm::GroupTreeViewChange()
     const HierarchyNode& n = hierarchyModel_->tree().node(node);
     if (n.kind == HierarchyNodeKind::Period) return;
     try {
-        // The unit becomes current where the list's filter lets it.
         session_.units().locate(QStringLiteral("Excavation;Unitname"), {n.unit.excavation, n.unit.unitname});
         positionRelationsOf(n.unit);
     } catch (const EngineError& e) {

@@ -158,6 +158,7 @@ private:
     HierarchyTreeModel* hierarchyModel_ = nullptr;
     HierarchyOptionsDialog askHierarchyOptions_;
     QString treeProject_;   // the project file the tree was built from
+    bool treeUnfiltered_ = false;   // the unit filter is off while the tree shows
     QPointer<QWidget> hierarchy_;
     QString persistent_;
     QString settingsPath_;
