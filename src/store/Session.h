@@ -78,6 +78,12 @@ public:
     // The missing term file's question answered No keeps the link: where the
     // answer is not the user's own (the command line's default answer).
     bool keepTermLinkOnNo = false;
+    // The group hierarchy's options, for the program's whole life: the state
+    // (0 no tree built, 1 groups only, 2 groups and contexts) and the
+    // chronology check (0 none, 1 periods, 2 phases). "Show group hierarchy"
+    // asks for them only while the state is 0; a check run sets them.
+    int hierarchyState = 0;
+    int hierarchyChronology = 0;
 
     // Told when a project opens or closes, the term link or the
     // single-excavation flag changes; the desktop program re-evaluates its

@@ -12,7 +12,8 @@ QString HelpPageName(const HelpTopic& topic)
         {56, "Term_file_details"},   {57, "Term_file_details"}, {59, "Term_file_details"},
         {75, "Units_with_consecutive_numbers"},                 {79, "New_relationship"},
         {84, "Open_project"},        {89, "Projects__add"},     {91, "Save_project_copy"},
-        {92, "Open_project"},        {94, "Count"},             {128, "Create_chainlike_relationships"},
+        {92, "Open_project"},        {94, "Count"},             {110, "Hierarchy_list_toggle"},
+        {128, "Create_chainlike_relationships"},
         {133, "New_relationship"},   {135, "Term_file"},        {150, "Delete_project"}};
     if (const auto* n = std::get_if<int>(&topic.topic)) {
         const auto it = pages.find(*n);

@@ -175,22 +175,61 @@ const std::map<QString, Draw>& drawings()
 
 } // namespace
 
-QIcon commandIcon(const QString& name)
+namespace {
+
+// An icon drawn at its design size and at twice that, for dense screens.
+QIcon drawnIcon(int designSize, const Draw& draw)
 {
-    const auto it = drawings().find(name);
-    if (it == drawings().end()) return QIcon();
     QIcon icon;
-    for (int size : {24, 48}) {
+    for (int size : {designSize, 2 * designSize}) {
         QPixmap pixmap(size, size);
         pixmap.fill(Qt::transparent);
         QPainter p(&pixmap);
         p.setRenderHint(QPainter::Antialiasing);
-        p.scale(size / 24.0, size / 24.0);
-        it->second(p);
+        p.scale(double(size) / designSize, double(size) / designSize);
+        draw(p);
         p.end();
         icon.addPixmap(pixmap);
     }
     return icon;
+}
+
+} // namespace
+
+QIcon commandIcon(const QString& name)
+{
+    const auto it = drawings().find(name);
+    if (it == drawings().end()) return QIcon();
+    return drawnIcon(24, it->second);
+}
+
+QIcon treeNodeIcon(int image)
+{
+    const bool selected = image % 2 == 1;
+    const QColor fill = selected ? QColor(255, 214, 102) : kBox;
+    return drawnIcon(16, [&](QPainter& p) {
+        switch (image / 2) {
+        case 0:   // a group: a frame around two units
+            p.setPen(QPen(kInk, 1.1));
+            p.setBrush(selected ? QColor(255, 236, 180) : kPaper);
+            p.drawRoundedRect(QRectF(0.5, 1.5, 15, 13), 2, 2);
+            unitBox(p, {3, 4, 10, 3}, fill);
+            unitBox(p, {3, 9, 10, 3}, fill);
+            break;
+        case 1:   // a context: one unit
+            unitBox(p, {1.5, 4.5, 13, 7}, fill);
+            break;
+        default:  // a period or phase: a band of time
+            p.setPen(QPen(kInk, 1.1));
+            p.setBrush(selected ? fill : QColor(190, 215, 240));
+            p.drawRect(QRectF(0.5, 3.5, 15, 9));
+            p.setPen(QPen(kAccent, 1.4));
+            p.drawLine(QPointF(3, 8), QPointF(13, 8));
+            p.drawLine(QPointF(3, 6), QPointF(3, 10));
+            p.drawLine(QPointF(13, 6), QPointF(13, 10));
+            break;
+        }
+    });
 }
 
 QPixmap aboutPicture(int size)

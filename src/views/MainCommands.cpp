@@ -1,4 +1,5 @@
 #include "views/MainCommands.h"
+#include "checks/GroupHierarchy.h"
 #include "store/Table.h"
 #include "store/UnitFields.h"
 #include <QRegularExpression>
@@ -52,6 +53,30 @@ bool FindUnit(Table& units, const QString& text)
         return t.str(uf::Excavation).compare(excavation, Qt::CaseInsensitive) == 0
                && t.str(uf::Unitname).startsWith(name, Qt::CaseInsensitive);
     });
+}
+
+int FindTreeNode(const HierarchyTree& tree, const QString& text)
+{
+    qsizetype skip = 0;
+    while (skip < text.size() && text.at(skip) == QLatin1Char(':')) ++skip;
+    const QString key = text.mid(skip);
+    const qsizetype colon = key.indexOf(QLatin1Char(':'));
+    const QString excavation = colon < 0 ? QString() : key.left(colon);
+    const QString name = colon < 0 ? key : key.mid(colon + 1);
+    const std::vector<int> order = tree.displayOrder();
+    auto nameOf = [&](int n) {
+        const HierarchyNode& node = tree.node(n);
+        return node.kind == HierarchyNodeKind::Period ? node.text : node.unit.unitname;
+    };
+    auto excavationFits = [&](int n, Qt::CaseSensitivity cs) {
+        return colon < 0 || tree.node(n).unit.excavation.compare(excavation, cs) == 0;
+    };
+    if (!name.isEmpty() && (colon < 0 || !excavation.isEmpty()))
+        for (int n : order)
+            if (nameOf(n) == name && excavationFits(n, Qt::CaseSensitive)) return n;
+    for (int n : order)
+        if (nameOf(n).startsWith(name, Qt::CaseInsensitive) && excavationFits(n, Qt::CaseInsensitive)) return n;
+    return -1;
 }
 
 QString CountMessage(const QString& projectName, int all, std::optional<int> shown)

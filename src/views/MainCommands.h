@@ -7,6 +7,7 @@
 namespace belvanto {
 
 class Table;
+class HierarchyTree;
 
 inline const QString kFindUnitTitle = QStringLiteral("Search unit");
 inline constexpr int kCountHelpTopic = 94;
@@ -21,6 +22,10 @@ QString FindUnitPrompt(bool singleExcavation);
 // of the excavation (ignoring case) whose name starts with the name part.
 // "First" follows the list: its order and its filter.
 bool FindUnit(Table& units, const QString& text);
+// The same search in the group hierarchy: the node, in the order the
+// expanded tree lists them, of the unit the text names (a period or phase
+// node by its name, as a unit name); -1 when none matches.
+int FindTreeNode(const HierarchyTree& tree, const QString& text);
 // The status line's note after a search that found nothing (besides the beep).
 QString FindUnitFailedNotice(const QString& text);
 

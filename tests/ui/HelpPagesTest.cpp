@@ -1,5 +1,6 @@
 // Every window's F1 opens a page of its own, not the contents page that
 // stands in for missing ones.
+#include "checks/forms/THierarchyConfigForm.h"
 #include "editing/forms/TChainForm.h"
 #include "editing/forms/TConsecutiveForm.h"
 #include "editing/forms/TReassignForm.h"
@@ -84,6 +85,7 @@ TEST_F(HelpPages, EveryDialogOpensItsOwnPage)
         {"New_project.html", [&] { return std::make_unique<TNewProjectForm>(session); }},
         {"Configure_Fields.html",
          [&] { return std::make_unique<TFieldConfigForm>(session.catalogue(), false, false, false, ui); }},
+        {"Hierarchy_list_toggle.html", [] { return std::make_unique<THierarchyConfigForm>(); }},
         {"Report_window.html",
          [&] {
              return std::make_unique<TProtocolForm>(QStringLiteral("Report"), QStringList{QStringLiteral("line")},

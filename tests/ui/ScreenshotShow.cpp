@@ -1,6 +1,7 @@
 // Not tests: each shows one window for a few seconds so that
 // tools/screenshot.sh can take its picture. Skipped unless BELVANTO_SHOT
 // names the window.
+#include "checks/forms/THierarchyConfigForm.h"
 #include "core/Regional.h"
 #include "editing/forms/TChainForm.h"
 #include "editing/forms/TConsecutiveForm.h"
@@ -17,7 +18,10 @@
 #include "support/ScriptedUi.h"
 #include "ui/QtUserInterface.h"
 #include "views/forms/TAboutForm.h"
+#include "views/forms/TMainForm.h"
 #include "views/forms/TProtocolForm.h"
+#include <QAction>
+#include <QApplication>
 #include <QElapsedTimer>
 #include <QLineEdit>
 #include <QPushButton>
@@ -80,9 +84,10 @@ namespace {
 
 // A small open project for the dialogs that need one.
 struct ShotProject {
-    ShotProject()
+    explicit ShotProject(bool withContexts = true, bool singleExcavation = false)
     {
-        CreateProjectFiles(session, dir.filePath(QStringLiteral("Site.bvp")), QStringLiteral("Trench1"), QString(), false);
+        CreateProjectFiles(session, file(), QStringLiteral("Trench1"), QString(), singleExcavation);
+        if (!withContexts) return;
         // Accented names, as excavations in Central Europe have them.
         for (const QString& name : {QStringLiteral("F001"), QStringLiteral("F002"), QStringLiteral("\u0160\u00E1ra\u00DF4"),
                                     QStringLiteral("\u00C6r\u00F85")}) {
@@ -94,6 +99,7 @@ struct ShotProject {
         }
     }
     ~ShotProject() { CloseProject(session, true); }
+    QString file() const { return dir.filePath(QStringLiteral("Site.bvp")); }
     QTemporaryDir dir;
     ScriptedUi ui;
     FixedRegional regional;
@@ -186,4 +192,64 @@ TEST(ScreenshotShow, SelectRelation)
 {
     TSelectRelationForm form(true);
     showFor(form, "selectrelation");
+}
+
+TEST(ScreenshotShow, HierarchyConfiguration)
+{
+    THierarchyConfigForm form;
+    showFor(form, "hierarchyconfig");
+}
+
+// The main window with the group hierarchy of a project with nested groups,
+// periods and accented names.
+TEST(ScreenshotShow, Hierarchy)
+{
+    if (qEnvironmentVariable("BELVANTO_SHOT") != QLatin1String("hierarchy")) GTEST_SKIP() << "for tools/screenshot.sh";
+    ShotProject p(false, true);
+    Session& session = p.session;
+    const QString trench = QStringLiteral("Trench1");
+    auto unit = [&](const QString& name, const QString& unitClass, const QString& period = QString()) {
+        session.units().insert();
+        session.units().set(uf::Excavation, trench);
+        session.units().set(uf::Unitname, name);
+        session.units().set(uf::Unitclass, unitClass);
+        session.units().set(uf::Period, period);
+        session.units().post();
+    };
+    auto partOf = [&](const QString& member, const QString& group) {
+        InsertRelationRow(session.relations(), {trench, member}, {trench, group}, category::PartOf, QString(), status::Stored);
+    };
+    const QString roman = QStringLiteral("R\u00f6misch");
+    const QString medieval = QStringLiteral("Fr\u00fchMA");
+    for (const QString& group : {QStringLiteral("Geh\u00f6ft"), QStringLiteral("Haus"), QStringLiteral("Raum\u00c41"),
+                                 QStringLiteral("Raum\u00c42"), QStringLiteral("Hof"), QStringLiteral("\u0160acht")})
+        unit(group, kGroup);
+    const std::pair<const char*, const char*> contexts[] = {
+        {"F001", "Raum\u00c41"}, {"F002", "Raum\u00c41"}, {"F003", "Raum\u00c42"}, {"F004", "Haus"},
+        {"F005", "Hof"},          {"F006", "Hof"},          {"F010", "\u0160acht"}, {"F011", "\u0160acht"}};
+    for (const auto& [name, group] : contexts) {
+        const QString g = QString::fromUtf8(group);
+        unit(QString::fromLatin1(name), kContext, g == QStringLiteral("\u0160acht") ? medieval : roman);
+        partOf(QString::fromLatin1(name), g);
+    }
+    unit(QStringLiteral("\u0160\u00e1ra\u00df4"), kContext, roman);
+    unit(QStringLiteral("\u00c6r\u00f85"), kContext, medieval);
+    unit(QStringLiteral("\u00e9tage"), kContext, roman);
+    partOf(QStringLiteral("\u00e9tage"), QStringLiteral("Haus"));
+    for (const char* group : {"Raum\u00c41", "Raum\u00c42"}) partOf(QString::fromUtf8(group), QStringLiteral("Haus"));
+    partOf(QStringLiteral("Haus"), QStringLiteral("Geh\u00f6ft"));
+    partOf(QStringLiteral("Hof"), QStringLiteral("Geh\u00f6ft"));
+    InsertRelationRow(session.relations(), {trench, QStringLiteral("F001")}, {trench, QStringLiteral("F002")},
+                      category::Later, QString(), status::Stored);
+    InsertRelationRow(session.relations(), {trench, QStringLiteral("F002")}, {trench, QStringLiteral("F001")},
+                      category::Earlier, QString(), status::Stored);
+    CloseProject(session, true);
+
+    TMainForm form(session);
+    form.setHierarchyOptionsDialog([](QWidget*) { return HierarchyOptions{true, Chronology::Periods}; });
+    ASSERT_TRUE(form.openProject(p.file()));
+    form.show();
+    form.command(QStringLiteral("ConfigureShowHierarchy"))->trigger();
+    QTimer::singleShot(6000, &form, &QWidget::close);
+    while (form.isVisible()) QApplication::processEvents(QEventLoop::WaitForMoreEvents);
 }

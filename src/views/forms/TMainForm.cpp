@@ -7,6 +7,7 @@
 #include "store/UnitFields.h"
 #include "ui/Help.h"
 #include "ui/HelpTopics.h"
+#include "ui/HierarchyTreeModel.h"
 #include "ui/Icons.h"
 #include "ui/Printer.h"
 #include "ui/QtUserInterface.h"
@@ -29,6 +30,7 @@
 #include <QStyledItemDelegate>
 #include <QTableView>
 #include <QToolBar>
+#include <QTreeView>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <iterator>
@@ -114,11 +116,23 @@ void TMainForm::buildCommands()
         views->addAction(view);
     }
     list->setChecked(true);
-    commands_.add(QStringLiteral("ConfigureShowUnitList"), [this](Session&, QWidget*) { showHierarchyView(nullptr); });
+    own("ConfigureShowHierarchy", &TMainForm::ConfigureShowHierarchyClick);
+    own("ConfigureShowUnitList", &TMainForm::ConfigureShowUnitListClick);
 }
 
 std::vector<qint64> TMainForm::selectedRows(ListSelection list) const
 {
+    // In its place the tree's node is the selection, never the hidden list's rows.
+    if (list == ListSelection::Units && hierarchy_ == GroupTreeView) {
+        const int node = hierarchyModel_->nodeAt(GroupTreeView->currentIndex());
+        if (node < 0 || hierarchyModel_->tree().node(node).kind == HierarchyNodeKind::Period) return {};
+        const UnitKey& unit = hierarchyModel_->tree().node(node).unit;
+        std::vector<qint64> rowids;
+        for (const Table::Row& row : session_.units().query(QStringLiteral("Excavation IS ? AND Unitname IS ?"),
+                                                            {unit.excavation, unit.unitname}))
+            rowids.push_back(row.rowid);
+        return rowids;
+    }
     QTableView* view = list == ListSelection::Units ? UnitTable : RelationTable;
     const TableListModel* model = list == ListSelection::Units ? unitModel_ : relationModel_;
     std::vector<qint64> rowids;
@@ -340,6 +354,22 @@ void TMainForm::buildLists()
     connect(RelationTable, &QTableView::doubleClicked, this, [this] {
         if (QAction* edit = command(QStringLiteral("RelationsEdit")); edit->isEnabled()) edit->trigger();
     });
+
+    // The group hierarchy takes the unit list's place while it shows.
+    GroupTreeView = new QTreeView(UnitPanel);
+    GroupTreeView->setObjectName(QStringLiteral("GroupTreeView"));
+    GroupTreeView->setStatusTip(QStringLiteral("Units: Tree view"));
+    GroupTreeView->setHeaderHidden(true);
+    GroupTreeView->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    GroupTreeView->setSelectionMode(QAbstractItemView::SingleSelection);
+    // The tree's order is the build's; one row height, so that a large tree
+    // never measures the rows it does not show.
+    GroupTreeView->setSortingEnabled(false);
+    GroupTreeView->setUniformRowHeights(true);
+    GroupTreeView->hide();
+    hierarchyModel_ = new HierarchyTreeModel(this);
+    GroupTreeView->setModel(hierarchyModel_);
+    connect(GroupTreeView->selectionModel(), &QItemSelectionModel::currentChanged, this, [this] { GroupTreeViewChange(); });
 }
 
 void TMainForm::buildContextMenus()
@@ -361,6 +391,9 @@ void TMainForm::buildContextMenus()
         commands_.addEntry(RelationContextMenu, QString::fromLatin1(caption), QString::fromLatin1(name));
     connect(UnitTable, &QWidget::customContextMenuRequested, this,
             [this](const QPoint& at) { UnitContextMenu->popup(UnitTable->viewport()->mapToGlobal(at)); });
+    GroupTreeView->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(GroupTreeView, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& at) { UnitContextMenu->popup(GroupTreeView->viewport()->mapToGlobal(at)); });
     connect(RelationTable, &QWidget::customContextMenuRequested, this,
             [this](const QPoint& at) { RelationContextMenu->popup(RelationTable->viewport()->mapToGlobal(at)); });
 }
@@ -410,6 +443,8 @@ void TMainForm::projectStateChanged()
         unitModel_->detach();
         relationModel_->detach();
     }
+    // A tree shows one project's groups only.
+    if (hierarchy_ == GroupTreeView && session_.project().ProjectFilePath != treeProject_) leaveGroupTree();
     wasOpen_ = open;
     updateState();
 }
@@ -489,14 +524,19 @@ int TMainForm::firstRelationColumn() const
 void TMainForm::positionRelations()
 {
     Table& units = session_.units();
+    if (!units.isOpen() || !units.hasRecord()) return;
+    positionRelationsOf({units.str(uf::Excavation), units.str(uf::Unitname)});
+}
+
+void TMainForm::positionRelationsOf(const UnitKey& unit)
+{
     Table& relations = session_.relations();
-    if (!units.isOpen() || !relations.isOpen() || !units.hasRecord()) return;
+    if (!relations.isOpen()) return;
     if (relations.filtered() && reapplyRelationFilter_) {
         reapplyRelationFilter_();
         return;
     }
     if (relationModel_->stale()) relationModel_->reload();
-    const UnitKey unit{units.str(uf::Excavation), units.str(uf::Unitname)};
     // The unit's own first row; else, for a container, the rows of its
     // members; else nothing, so that no other unit's row stays highlighted
     // for Remove to act on.
@@ -681,6 +721,83 @@ void TMainForm::FileCloseClick()
     if (hierarchy_) showHierarchyView(nullptr);
 }
 
+// --- group hierarchy ---------------------------------------------------------------------
+
+void TMainForm::ConfigureShowHierarchyClick()
+{
+    const QString persistent = persistent_;
+    HierarchyOptions options = CurrentHierarchyOptions(session_);
+    if (session_.hierarchyState == kHierarchyNone && askHierarchyOptions_) {
+        const std::optional<HierarchyOptions> chosen = askHierarchyOptions_(this);
+        if (!chosen) {
+            showHierarchyView(hierarchy_);   // the choice falls back on the view that shows
+            return;
+        }
+        options = *chosen;
+    }
+    HierarchyTree tree;
+    const bool built = BuildGroupHierarchy(session_, options, tree, nullptr);
+    session_.ui().status(persistent);
+    if (!built) {
+        if (hierarchy_ == GroupTreeView) leaveGroupTree();
+        else showHierarchyView(hierarchy_);
+        return;
+    }
+    treeProject_ = session_.project().ProjectFilePath;
+    // The tree shows every unit: a node must be able to become the current
+    // unit, which a filter on the hidden list would not let it.
+    if (hierarchy_ != GroupTreeView && session_.units().filtered()) {
+        session_.units().setFiltered(false);
+        treeUnfiltered_ = true;
+    }
+    hierarchyModel_->setTree(std::move(tree));
+    showHierarchyView(GroupTreeView);
+    GroupTreeView->expandAll();
+    const QModelIndex first = hierarchyModel_->index(0, 0);
+    GroupTreeView->setCurrentIndex(first);
+    GroupTreeView->scrollTo(first);
+    GroupTreeView->setFocus();
+}
+
+void TMainForm::ConfigureShowUnitListClick()
+{
+    if (hierarchy_ != GroupTreeView) {
+        showHierarchyView(nullptr);
+        return;
+    }
+    const QString persistent = persistent_;
+    session_.ui().status(QStringLiteral("Returning to unit list display"));
+    leaveGroupTree();
+    for (Table* table : {&session_.units(), &session_.relations()})
+        if (table->isOpen()) table->first();
+    session_.ui().status(persistent);
+}
+
+void TMainForm::leaveGroupTree()
+{
+    if (treeUnfiltered_ && session_.units().isOpen() && session_.project().ProjectFilePath == treeProject_)
+        session_.units().setFiltered(true);
+    treeUnfiltered_ = false;
+    hierarchyModel_->clear();
+    treeProject_.clear();
+    session_.hierarchyState = kHierarchyNone;
+    showHierarchyView(nullptr);
+}
+
+void TMainForm::GroupTreeViewChange()
+{
+    const int node = hierarchyModel_->nodeAt(GroupTreeView->currentIndex());
+    if (node < 0 || !session_.units().isOpen() || session_.units().editing()) return;
+    const HierarchyNode& n = hierarchyModel_->tree().node(node);
+    if (n.kind == HierarchyNodeKind::Period) return;
+    try {
+        session_.units().locate(QStringLiteral("Excavation;Unitname"), {n.unit.excavation, n.unit.unitname});
+        positionRelationsOf(n.unit);
+    } catch (const EngineError& e) {
+        session_.ui().error(e.text());
+    }
+}
+
 void TMainForm::FileExitClick()
 {
     close();
@@ -697,6 +814,17 @@ void TMainForm::UnitsFindClick()
 {
     const auto text = session_.ui().inputText(kFindUnitTitle, FindUnitPrompt(session_.project().SingleExcavation), QString());
     if (!text) return;
+    if (hierarchy_ == GroupTreeView) {
+        const int node = FindTreeNode(hierarchyModel_->tree(), *text);
+        if (node < 0) {
+            session_.ui().beep();
+            session_.ui().notice(FindUnitFailedNotice(*text));
+            return;
+        }
+        GroupTreeView->setCurrentIndex(hierarchyModel_->indexOf(node));
+        GroupTreeView->scrollTo(hierarchyModel_->indexOf(node));
+        return;
+    }
     if (!FindUnit(session_.units(), *text)) {
         session_.ui().beep();
         session_.ui().notice(FindUnitFailedNotice(*text));

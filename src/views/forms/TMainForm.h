@@ -10,11 +10,14 @@
 //     RegisterEditingCommands(mainForm.commands());
 //
 // After a command the window refreshes both lists and its menus.
+#include "checks/GroupHierarchy.h"
 #include "store/Settings.h"
+#include "store/UnitKey.h"
 #include "ui/CommandRegistry.h"
 #include <QMainWindow>
 #include <QPointer>
 #include <functional>
+#include <optional>
 #include <vector>
 
 class QAction;
@@ -24,10 +27,12 @@ class QSplitter;
 class QStyledItemDelegate;
 class QTableView;
 class QToolBar;
+class QTreeView;
 class QWidget;
 
 namespace belvanto {
 
+class HierarchyTreeModel;
 class Session;
 class TableListModel;
 
@@ -80,6 +85,14 @@ public:
     // Filter menu is hidden and the commands that need the list are off.
     void showHierarchyView(QWidget* tree);
     QWidget* hierarchyView() const { return hierarchy_; }
+    // The group hierarchy's own tree view ("Show group hierarchy") and its model.
+    QTreeView* groupTree() const { return GroupTreeView; }
+    HierarchyTreeModel* groupTreeModel() const { return hierarchyModel_; }
+    // How "Show group hierarchy" asks for its options while no tree has been
+    // built (the "Hierarchy configuration" dialog); nothing: cancelled.
+    // Without one the defaults are taken.
+    using HierarchyOptionsDialog = std::function<std::optional<HierarchyOptions>(QWidget* parent)>;
+    void setHierarchyOptionsDialog(HierarchyOptionsDialog ask) { askHierarchyOptions_ = std::move(ask); }
 
 protected:
     bool event(QEvent* event) override;
@@ -107,6 +120,11 @@ private:
     void UnitsFindClick();
     void UnitsCountClick();
     void HelpAboutClick();
+    void positionRelationsOf(const UnitKey& unit);
+    void leaveGroupTree();
+    void ConfigureShowHierarchyClick();
+    void ConfigureShowUnitListClick();
+    void GroupTreeViewChange();
     void UnitTableCurrentChanged();
     void RelationTableCurrentChanged();
 
@@ -129,6 +147,7 @@ private:
     QWidget* RelationPanel = nullptr;
     QTableView* UnitTable = nullptr;
     QTableView* RelationTable = nullptr;
+    QTreeView* GroupTreeView = nullptr;
     QLabel* StatusLabel = nullptr;
     QList<QAction*> recentActions_;
 
@@ -136,6 +155,10 @@ private:
     TableListModel* relationModel_ = nullptr;
     QStyledItemDelegate* floatDelegate_ = nullptr;
     QStyledItemDelegate* integerDelegate_ = nullptr;
+    HierarchyTreeModel* hierarchyModel_ = nullptr;
+    HierarchyOptionsDialog askHierarchyOptions_;
+    QString treeProject_;   // the project file the tree was built from
+    bool treeUnfiltered_ = false;   // the unit filter is off while the tree shows
     QPointer<QWidget> hierarchy_;
     QString persistent_;
     QString settingsPath_;
