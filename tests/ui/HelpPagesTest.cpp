@@ -11,9 +11,9 @@
 #include "store/forms/TNewProjectForm.h"
 #include "ui/Help.h"
 #include "ui/HelpTopics.h"
+#include "ui/TProtocolForm.h"
 #include "ui/UiSupport.h"
 #include "views/forms/TAboutForm.h"
-#include "views/forms/TProtocolForm.h"
 #include <QDir>
 #include <QFileInfo>
 #include <QLabel>

@@ -16,8 +16,8 @@
 #include "store/forms/TNewProjectForm.h"
 #include "support/ScriptedUi.h"
 #include "ui/QtUserInterface.h"
+#include "ui/TProtocolForm.h"
 #include "views/forms/TAboutForm.h"
-#include "views/forms/TProtocolForm.h"
 #include <QElapsedTimer>
 #include <QLineEdit>
 #include <QPushButton>
