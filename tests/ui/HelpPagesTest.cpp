@@ -89,6 +89,11 @@ TEST_F(HelpPages, EveryDialogOpensItsOwnPage)
              return std::make_unique<TProtocolForm>(QStringLiteral("Report"), QStringList{QStringLiteral("line")},
                                                     HelpTopic("Report_window"), ui);
          }},
+        {"Test_Pair.html",
+         [&] {
+             return std::make_unique<TProtocolForm>(QStringLiteral("Pair"), QStringList{QStringLiteral("line")},
+                                                    HelpTopic("Test_Pair"), ui, nullptr, true);
+         }},
     };
     for (const Case& c : cases) {
         std::unique_ptr<QDialog> dialog = c.make();
