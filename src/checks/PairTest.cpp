@@ -174,7 +174,8 @@ std::optional<QStringList> TestContextPair(Session& session, const std::vector<U
         status.set(QStringLiteral("Testing relations between %1 and %2").arg(label(selected[0]), label(selected[1])));
         path = search.search(first, second);
         if (path.empty()) path = search.search(second, first);
-        writeMarks(units, search);
+        // A project opened for reading keeps its marks.
+        if (!session.project().ReadOnly) writeMarks(units, search);
         units.first();
     }
     if (path.empty()) {

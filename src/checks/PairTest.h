@@ -21,7 +21,8 @@ inline const QString kPairWindowHelp = QStringLiteral("Test_Pair");
 // and contemporary steps between) from the first to the second, and when
 // there is none from the second to the first. The units visited by the last
 // search keep the mark "X" in Selected, every other unit's mark is cleared,
-// in one transaction. Filters of both tables are as before.
+// in one transaction (not in a project opened for reading). Filters of both
+// tables are as before.
 //
 // Returns the path window's lines when a path was found: the connection
 // line, an empty line, the path's first unit, then "<category> <unit>" for

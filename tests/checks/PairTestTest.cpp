@@ -115,6 +115,20 @@ TEST(PairTest, StatusNamesThePairAndIsClearedAfterwards)
     EXPECT_EQ(p.ui.statuses().mid(statuses), (QStringList{"Testing relations between 200 and 101", ""}));
 }
 
+TEST(PairTest, ProjectOpenedForReadingKeepsItsMarks)
+{
+    SmallProject p(true);
+    p.contexts({"101", "150", "200"});
+    p.relate({"101 > 150", "150 > 200"});
+    setMark(p, "200", "X");
+    const QString file = p.session.project().ProjectFilePath;
+    ASSERT_TRUE(CloseProject(p.session, true));
+    ASSERT_TRUE(OpenProject(p.session, file, false, OpenMode::ReadOnly));
+    EXPECT_EQ(TestContextPair(p.session, keys({"101", "200"})),
+              (QStringList{"Connection between 101 and 200:", "", "101", "> 150", "> 200"}));
+    EXPECT_EQ(p.marks(), QStringList{"200=X"});
+}
+
 namespace {
 
 // The search as first described: each step walks the unit's rows from the
