@@ -148,15 +148,12 @@ std::optional<QStringList> TestContextPair(Session& session, const std::vector<U
         return std::nullopt;
     }
     Table& units = session.units();
-    Table& relations = session.relations();
     const bool single = session.project().SingleExcavation;
     auto label = [single](const UnitKey& key) { return UnitLabel(key.excavation, key.unitname, single); };
 
-    FilterOff unitsUnfiltered(units);
-    LinkOff unitsUnlinked(units);
-    FilterOff relationsUnfiltered(relations);
-    LinkOff relationsUnlinked(relations);
-    PairSearch search(ui, units, relations);
+    // Both tables are read whole, whatever their filters; only the marks'
+    // writing needs the unit table's filter off.
+    PairSearch search(ui, units, session.relations());
     const int first = search.unitOf(selected[0]);
     const int second = search.unitOf(selected[1]);
     for (int unit : {first, second}) {
@@ -175,7 +172,11 @@ std::optional<QStringList> TestContextPair(Session& session, const std::vector<U
         path = search.search(first, second);
         if (path.empty()) path = search.search(second, first);
         // A project opened for reading keeps its marks.
-        if (!session.project().ReadOnly) writeMarks(units, search);
+        if (!session.project().ReadOnly) {
+            FilterOff unfiltered(units);
+            LinkOff unlinked(units);
+            writeMarks(units, search);
+        }
         units.first();
     }
     if (path.empty()) {

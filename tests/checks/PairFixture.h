@@ -45,6 +45,7 @@ struct SmallProject {
     void units(const QStringList& names, const QString& unitClass)
     {
         Table& t = session.units();
+        BulkScope bulk;
         for (const QString& name : names) {
             const UnitKey k = key(name);
             t.insert();
@@ -58,6 +59,7 @@ struct SmallProject {
 
     void relate(const QStringList& relationships)
     {
+        BulkScope bulk;
         for (const QString& text : relationships) {
             const QStringList p = text.split(QLatin1Char(' '));
             const QChar code = p[1].front();
