@@ -1,3 +1,4 @@
+#include "checks/forms/CheckCommands.h"
 #include "editing/forms/EditingCommands.h"
 #include "simulation/forms/SimulationCommands.h"
 #include "store/Session.h"
@@ -36,6 +37,7 @@ int main(int argc, char* argv[])
     RegisterStoreCommands(window.commands());
     RegisterEditingCommands(window.commands());
     RegisterSimulationCommands(window.commands());
+    RegisterCheckCommands(window.commands());
     const QString settingsPath = SettingsFilePath(QApplication::applicationDirPath(),
                                                   QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation));
     if (const auto settings = ReadSettings(settingsPath)) window.applySettings(*settings);

@@ -12,9 +12,9 @@
 #include "store/forms/TNewProjectForm.h"
 #include "ui/Help.h"
 #include "ui/HelpTopics.h"
+#include "ui/TProtocolForm.h"
 #include "ui/UiSupport.h"
 #include "views/forms/TAboutForm.h"
-#include "views/forms/TProtocolForm.h"
 #include <QDir>
 #include <QFileInfo>
 #include <QLabel>
@@ -90,6 +90,11 @@ TEST_F(HelpPages, EveryDialogOpensItsOwnPage)
          [&] {
              return std::make_unique<TProtocolForm>(QStringLiteral("Report"), QStringList{QStringLiteral("line")},
                                                     HelpTopic("Report_window"), ui);
+         }},
+        {"Test_Pair.html",
+         [&] {
+             return std::make_unique<TProtocolForm>(QStringLiteral("Pair"), QStringList{QStringLiteral("line")},
+                                                    HelpTopic("Test_Pair"), ui, nullptr, true);
          }},
     };
     for (const Case& c : cases) {

@@ -1,6 +1,6 @@
 #include "support/ScriptedUi.h"
+#include "ui/TProtocolForm.h"
 #include "ui/UiSupport.h"
-#include "views/forms/TProtocolForm.h"
 #include <QAction>
 #include <QClipboard>
 #include <QFile>
@@ -129,6 +129,25 @@ TEST(ProtocolForm, FontChangesTheWholeDocumentAndKeepsTheTitleBold)
     EXPECT_EQ(doc->lastBlock().begin().fragment().charFormat().fontPointSize(), 14);
     EXPECT_EQ(p.form.document().pointSize, 14);
     EXPECT_EQ(p.form.document().fontFamily, font.family());
+}
+
+// The date line and the report's lines follow the window's type; the title
+// is bold either way, also after a change of font.
+TEST(ProtocolForm, BoldTextMakesEveryLineBold)
+{
+    for (const bool boldText : {false, true}) {
+        SCOPED_TRACE(boldText);
+        ScriptedUi ui;
+        TProtocolForm form(QStringLiteral("Pair"), kLines, HelpTopic("Test_Pair"), ui, nullptr, boldText);
+        form.applyFont(QFont(QStringLiteral("DejaVu Sans"), 12));
+        const int expected = boldText ? QFont::Bold : QFont::Normal;
+        QTextDocument* doc = form.report()->document();
+        EXPECT_EQ(doc->firstBlock().begin().fragment().charFormat().fontWeight(), QFont::Bold);
+        EXPECT_EQ(doc->firstBlock().next().begin().fragment().charFormat().fontWeight(), expected);
+        for (QTextBlock block = doc->findBlockByNumber(3); block.isValid(); block = block.next())
+            EXPECT_EQ(block.begin().fragment().charFormat().fontWeight(), expected) << qPrintable(block.text());
+        EXPECT_EQ(form.document().bold, boldText);
+    }
 }
 
 TEST(ProtocolForm, LargeProtocolsFillCompletely)

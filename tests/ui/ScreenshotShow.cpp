@@ -1,6 +1,7 @@
 // Not tests: each shows one window for a few seconds so that
 // tools/screenshot.sh can take its picture. Skipped unless BELVANTO_SHOT
 // names the window.
+#include "checks/PairTest.h"
 #include "checks/forms/THierarchyConfigForm.h"
 #include "core/Regional.h"
 #include "editing/forms/TChainForm.h"
@@ -17,9 +18,9 @@
 #include "store/forms/TNewProjectForm.h"
 #include "support/ScriptedUi.h"
 #include "ui/QtUserInterface.h"
+#include "ui/TProtocolForm.h"
 #include "views/forms/TAboutForm.h"
 #include "views/forms/TMainForm.h"
-#include "views/forms/TProtocolForm.h"
 #include <QAction>
 #include <QApplication>
 #include <QElapsedTimer>
@@ -252,4 +253,26 @@ TEST(ScreenshotShow, Hierarchy)
     form.command(QStringLiteral("ConfigureShowHierarchy"))->trigger();
     QTimer::singleShot(6000, &form, &QWidget::close);
     while (form.isVisible()) QApplication::processEvents(QEventLoop::WaitForMoreEvents);
+}
+
+// The path window of a context pair, through accented names.
+TEST(ScreenshotShow, Pair)
+{
+    if (qEnvironmentVariable("BELVANTO_SHOT") != QLatin1String("pair")) GTEST_SKIP() << "for tools/screenshot.sh";
+    ShotProject p;
+    const UnitKey f001{QStringLiteral("Trench1"), QStringLiteral("F001")};
+    const UnitKey f002{QStringLiteral("Trench1"), QStringLiteral("F002")};
+    const UnitKey sara{QStringLiteral("Trench1"), QStringLiteral("\u0160\u00E1ra\u00DF4")};
+    const UnitKey aero{QStringLiteral("Trench1"), QStringLiteral("\u00C6r\u00F85")};
+    auto relate = [&](const UnitKey& a, const UnitKey& b, QChar code) {
+        InsertRelationRow(p.session.relations(), a, b, code, QString(), status::Stored);
+        InsertRelationRow(p.session.relations(), b, a, OppositeCategory(code), QString(), status::Stored);
+    };
+    relate(f001, sara, category::Later);
+    relate(sara, aero, category::Equal);
+    relate(aero, f002, category::Later);
+    const auto lines = TestContextPair(p.session, {f002, f001});
+    ASSERT_TRUE(lines);
+    TProtocolForm form(kPairWindowCaption, *lines, HelpTopic(kPairWindowHelp), p.ui, nullptr, true);
+    showFor(form, "pair");
 }

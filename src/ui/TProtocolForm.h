@@ -1,8 +1,8 @@
 #pragma once
 // The protocol window: a read-only report that can be saved (rich text or
 // Windows text), printed, copied, searched and shown in another font.
+#include "core/ProtocolFile.h"
 #include "core/UserInterface.h"
-#include "views/ProtocolFile.h"
 #include <QDialog>
 #include <QPointer>
 
@@ -20,8 +20,9 @@ class TFindForm;
 class TProtocolForm : public QDialog {
     Q_OBJECT
 public:
+    // boldText: the date line and the lines in bold as well as the title.
     TProtocolForm(const QString& caption, const QStringList& lines, const HelpTopic& help, UserInterface& ui,
-                  QWidget* parent = nullptr);
+                  QWidget* parent = nullptr, bool boldText = false);
     ~TProtocolForm() override;
 
     QTextEdit* report() const { return ReportText; }
@@ -74,9 +75,9 @@ public:
 // "Detailed <subject> report for project <projectName>" (or "Summary ...").
 void ShowReport(QWidget* owner, UserInterface& ui, const QStringList& lines, bool detailed, const QString& subject,
                 const QString& projectName);
-// The same with the caller's own caption and help topic.
+// The same with the caller's own caption, help topic and type.
 void ShowProtocol(QWidget* owner, UserInterface& ui, const QString& caption, const QStringList& lines,
-                  const HelpTopic& help);
+                  const HelpTopic& help, bool boldText = false);
 QString ReportCaption(bool detailed, const QString& subject, const QString& projectName);
 
 } // namespace belvanto

@@ -27,6 +27,8 @@ struct ProtocolDocument {
     QStringList lines;
     QString fontFamily = QStringLiteral("Arial");
     double pointSize = 10;
+    // The date line and the report's lines in bold too (the title always is).
+    bool bold = false;
 };
 
 QByteArray ProtocolRtf(const ProtocolDocument& document);

@@ -1,4 +1,4 @@
-#include "views/ProtocolFile.h"
+#include "core/ProtocolFile.h"
 #include "core/TextCodec.h"
 #include <QFileInfo>
 #include <QSaveFile>
@@ -61,7 +61,10 @@ QByteArray ProtocolRtf(const ProtocolDocument& document)
     QByteArray rtf = "{\\rtf1\\ansi\\ansicpg1252\\deff0\\uc1{\\fonttbl{\\f0\\fnil\\fcharset0 "
                      + rtfText(document.fontFamily) + ";}}\r\n";
     rtf += "\\pard\\qc\\f0" + size + "\\b " + rtfText(document.title) + "\\b0\\par\r\n";
-    rtf += "\\pard\\qc\\f0" + size + ' ' + rtfText(document.dateLine) + "\\par\r\n";
+    // The title's \b0 ends its bold; a bold document switches it on again
+    // for the rest.
+    const QByteArray body = document.bold ? QByteArray("\\b ") : QByteArray(" ");
+    rtf += "\\pard\\qc\\f0" + size + body + rtfText(document.dateLine) + "\\par\r\n";
     rtf += "\\pard\\ql\\f0" + size + "\\par\r\n";
     for (const QString& line : document.lines) rtf += rtfText(line) + "\\par\r\n";
     rtf += "}\r\n";

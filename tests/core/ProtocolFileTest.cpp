@@ -1,4 +1,4 @@
-#include "views/ProtocolFile.h"
+#include "core/ProtocolFile.h"
 #include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -72,6 +72,16 @@ TEST(ProtocolRtf, TitleBoldAndCentredThenDateThenLines)
         ASSERT_GE(depth, 0);
     }
     EXPECT_EQ(depth, 0);
+}
+
+TEST(ProtocolRtf, BoldDocumentKeepsBoldAfterTheTitle)
+{
+    ProtocolDocument d = sample();
+    d.bold = true;
+    const QByteArray rtf = ProtocolRtf(d);
+    EXPECT_TRUE(rtf.contains("\\b0\\par\r\n\\pard\\qc\\f0\\fs22\\b created on 01.02.2024 10:00\\par"));
+    // Nothing after the title switches bold off again.
+    EXPECT_EQ(rtf.count("\\b0"), 1);
 }
 
 TEST(ProtocolFile, PlainTextIsWindows1252WithCrLf)

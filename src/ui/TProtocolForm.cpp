@@ -1,4 +1,4 @@
-#include "views/forms/TProtocolForm.h"
+#include "ui/TProtocolForm.h"
 #include "ui/Help.h"
 #include "ui/Printer.h"
 #include <QAction>
@@ -36,10 +36,10 @@ QString ReportCaption(bool detailed, const QString& subject, const QString& proj
 }
 
 void ShowProtocol(QWidget* owner, UserInterface& ui, const QString& caption, const QStringList& lines,
-                  const HelpTopic& help)
+                  const HelpTopic& help, bool boldText)
 {
     if (lines.isEmpty()) return;
-    TProtocolForm form(caption, lines, help, ui, owner);
+    TProtocolForm form(caption, lines, help, ui, owner, boldText);
     form.exec();
 }
 
@@ -50,7 +50,7 @@ void ShowReport(QWidget* owner, UserInterface& ui, const QStringList& lines, boo
 }
 
 TProtocolForm::TProtocolForm(const QString& caption, const QStringList& lines, const HelpTopic& help,
-                             UserInterface& ui, QWidget* parent)
+                             UserInterface& ui, QWidget* parent, bool boldText)
     : QDialog(parent), ui_(ui), help_(help)
 {
     setObjectName(QStringLiteral("ProtocolForm"));
@@ -61,6 +61,7 @@ TProtocolForm::TProtocolForm(const QString& caption, const QStringList& lines, c
     document_.dateLine = QStringLiteral("created on ")
                          + QLocale::system().toString(QDateTime::currentDateTime(), QLocale::ShortFormat);
     document_.lines = lines;
+    document_.bold = boldText;
 
     ReportText = new QTextEdit(this);
     ReportText->setObjectName(QStringLiteral("ReportText"));
@@ -161,18 +162,18 @@ void TProtocolForm::fill()
     left.setAlignment(Qt::AlignLeft);
     QTextCharFormat bold;
     bold.setFontWeight(QFont::Bold);
-    const QTextCharFormat plain;
+    const QTextCharFormat body = document_.bold ? bold : QTextCharFormat();
     cursor.beginEditBlock();
     cursor.setBlockFormat(centred);
     cursor.insertText(document_.title, bold);
-    cursor.insertBlock(centred, plain);
-    cursor.insertText(document_.dateLine, plain);
-    cursor.insertBlock(left, plain);
+    cursor.insertBlock(centred, body);
+    cursor.insertText(document_.dateLine, body);
+    cursor.insertBlock(left, body);
     if (!document_.lines.isEmpty()) {
         // One insertion for the whole body: a protocol can have tens of
         // thousands of lines.
-        cursor.insertBlock(left, plain);
-        cursor.insertText(document_.lines.join(QLatin1Char('\n')), plain);
+        cursor.insertBlock(left, body);
+        cursor.insertText(document_.lines.join(QLatin1Char('\n')), body);
     }
     cursor.endEditBlock();
     ReportText->setTextCursor(QTextCursor(doc));
