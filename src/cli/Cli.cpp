@@ -1,4 +1,5 @@
 #include "cli/Cli.h"
+#include "cli/CheckCommands.h"
 #include "cli/CliCommand.h"
 #include "cli/DiagramCommands.h"
 #include "cli/EditingCommands.h"
@@ -30,6 +31,7 @@ int runCli(const QStringList& arguments, FILE* out, FILE* err)
     RegisterStoreCommands(program, c);
     RegisterEditingCommands(program, c);
     RegisterLayoutCommands(program, c);
+    RegisterCheckCommands(program, c);
     RegisterPlacementCommands(program, c);
     RegisterDiagramCommands(program, c);
     RegisterSimulationCommands(program, c);

@@ -1,5 +1,6 @@
 #include "cli/CliCommand.h"
 #include "store/Table.h"
+#include "store/UnitFields.h"
 
 namespace belvanto {
 
@@ -316,6 +317,20 @@ int RunCommandLine(CLI::App& program, CliContext& c, const QStringList& argument
         c.ui.error(e.text());
         return Failed;
     }
+}
+
+UnitKey UnitFromWord(const QString& word, const QString& currentExcavation)
+{
+    const qsizetype colon = word.indexOf(QLatin1Char(':'));
+    return colon < 0 ? UnitKey{currentExcavation, word} : UnitKey{word.left(colon), word.mid(colon + 1)};
+}
+
+std::optional<UnitKey> ParseUnitWord(const QString& word, const QString& currentExcavation)
+{
+    UnitKey key = UnitFromWord(word, currentExcavation);
+    if (!ExcavationNameProblem(key.excavation).isEmpty() || !CheckUnitName(key.unitname).isEmpty())
+        return std::nullopt;
+    return key;
 }
 
 } // namespace belvanto

@@ -4,6 +4,7 @@
 // and descriptions, and the parser checks the command line against them
 // before a command runs.
 #include "cli/CliContext.h"
+#include "store/UnitKey.h"
 #include <CLI/CLI.hpp>
 #include <QString>
 #include <QStringList>
@@ -54,6 +55,12 @@ struct ExportFormatOption {
 };
 ExportFormatOption AddExportFormat(CLI::App& program, CliContext& c, const std::string& option, const std::string& description,
                              std::function<int(const QString& project, const QString& file)> write);
+
+// "[EXC:]NAME" as the user means it: the project's excavation when EXC: is
+// left out.
+UnitKey UnitFromWord(const QString& word, const QString& currentExcavation);
+// The unit, when both parts are valid names.
+std::optional<UnitKey> ParseUnitWord(const QString& word, const QString& currentExcavation);
 
 // The words and options of a command as its usage line writes them, such as
 // "P.bvp [--seed N] [--use-coordinates ANGLE]".

@@ -38,8 +38,13 @@ public:
     // An option that answers one particular question, the next one asked
     // (such as merge's --backup): later questions get the default answer.
     void setNextAnswer(Answer answer) { next_ = answer; }
+    // An option that answers every question with these buttons (such as
+    // check's --store-components for the Yes/No/Cancel question), unless
+    // --yes, --no or --cancel answers all of them.
+    void setAnswerFor(Buttons buttons, Answer answer) { byButtons_[buttons] = answer; }
     Answer message(MessageKind kind, const QString& text, Buttons buttons, const HelpTopic& help = {}) override
     {
+        if (!next_ && !answered_ && byButtons_.count(buttons)) next_ = byButtons_[buttons];
         if (!next_ || buttons == Buttons::Ok) return StreamUi::message(kind, text, buttons, help);
         StreamUi::setDefaultAnswer(std::exchange(next_, std::nullopt));
         const Answer answer = StreamUi::message(kind, text, buttons, help);
@@ -62,6 +67,7 @@ public:
 private:
     bool answered_ = false;
     std::optional<Answer> default_, next_;
+    std::map<Buttons, Answer> byButtons_;
 };
 
 struct CliContext {

@@ -17,22 +17,6 @@ namespace {
 // The categories that can stand between two unit names in one word.
 const QString kOperators = QString(category::Earlier) + category::Later + category::Equal + category::Contemporary;
 
-// "[EXC:]NAME" as the user means it: the project's excavation when EXC: is left out.
-UnitKey unitFromText(const QString& text, const QString& currentExcavation)
-{
-    const qsizetype colon = text.indexOf(QLatin1Char(':'));
-    return colon < 0 ? UnitKey{currentExcavation, text} : UnitKey{text.left(colon), text.mid(colon + 1)};
-}
-
-// The unit, when both parts are valid names.
-std::optional<UnitKey> parseUnit(const QString& text, const QString& currentExcavation)
-{
-    UnitKey key = unitFromText(text, currentExcavation);
-    if (!ExcavationNameProblem(key.excavation).isEmpty() || !CheckUnitName(key.unitname).isEmpty())
-        return std::nullopt;
-    return key;
-}
-
 struct UnitAddOptions {
     QString unitClass = kContext;
     std::vector<UnitFieldText> fields;
@@ -43,7 +27,7 @@ int unitAdd(CliContext& c, const UnitAddOptions& o)
     OpenedProject p(c, c.args[0]);
     if (!p.ok) return Failed;
     UnitEntryRequest request;
-    for (const QString& name : c.args.mid(1)) request.keys.push_back(unitFromText(name, p.session.project().CurrentExcavation));
+    for (const QString& name : c.args.mid(1)) request.keys.push_back(UnitFromWord(name, p.session.project().CurrentExcavation));
     request.unitClass = o.unitClass;
     request.fields = o.fields;
     return EnterUnits(p.session, request) ? Ok : Failed;
@@ -63,8 +47,8 @@ std::optional<std::vector<Relationship>> parseRelationships(Session& s, const QS
         // Three words: A p B, A > B, ...
         if (i + 2 < words.size() && words[i + 1].size() == 1
             && (kOperators.contains(words[i + 1]) || words[i + 1] == category::PartOf)) {
-            const auto a = parseUnit(words[i], exc);
-            const auto b = parseUnit(words[i + 2], exc);
+            const auto a = ParseUnitWord(words[i], exc);
+            const auto b = ParseUnitWord(words[i + 2], exc);
             if (!a || !b) {
                 message = QStringLiteral("cannot read the units of '%1 %2 %3'").arg(words[i], words[i + 1], words[i + 2]);
                 return std::nullopt;
@@ -79,8 +63,8 @@ std::optional<std::vector<Relationship>> parseRelationships(Session& s, const QS
         std::vector<Relationship> readings;
         for (qsizetype p = 1; p + 1 < w.size(); ++p) {
             if (!kOperators.contains(w[p])) continue;
-            const auto a = parseUnit(w.left(p), exc);
-            const auto b = parseUnit(w.mid(p + 1), exc);
+            const auto a = ParseUnitWord(w.left(p), exc);
+            const auto b = ParseUnitWord(w.mid(p + 1), exc);
             if (a && b) readings.push_back({*a, *b, w[p]});
         }
         if (readings.size() > 1) {
@@ -137,8 +121,8 @@ int relDelete(CliContext& c, const QStringList& with)
     if (!p.ok) return Failed;
     Session& s = p.session;
     const QString exc = s.project().CurrentExcavation;
-    const auto first = parseUnit(c.args[1], exc);
-    const auto second = parseUnit(c.args[2], exc);
+    const auto first = ParseUnitWord(c.args[1], exc);
+    const auto second = ParseUnitWord(c.args[2], exc);
     if (!first || !second) return c.usage(QStringLiteral("cannot read the units '%1' and '%2'").arg(c.args[1], c.args[2]));
     if (!FindRelationRow(s.relations(), *first, *second)) {
         s.ui().error(QStringLiteral("There is no relationship between %1 and %2.").arg(first->text(), second->text()));
@@ -146,7 +130,7 @@ int relDelete(CliContext& c, const QStringList& with)
     }
     std::vector<UnitKey> moved;
     for (const QString& name : with) {
-        const auto unit = parseUnit(name, exc);
+        const auto unit = ParseUnitWord(name, exc);
         if (!unit) return c.usage(QStringLiteral("cannot read the unit '%1'").arg(name));
         moved.push_back(*unit);
     }

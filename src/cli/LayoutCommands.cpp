@@ -2,30 +2,11 @@
 #include "cli/CliCommand.h"
 #include "cli/StoreCommands.h"
 #include "layout/LayoutFiles.h"
-#include "layout/RelationGraph.h"
 #include <QDir>
 
 namespace belvanto {
 
 namespace {
-
-int cmdCheck(CliContext& c, bool summary)
-{
-    OpenedProject p(c, c.args[0]);
-    if (!p.ok) return Failed;
-    Session& s = p.session;
-    s.units().setFilter(QString());
-    if (s.units().count() == 0) {
-        s.ui().warning(QStringLiteral("Sorry, checking nothing does not make any sense."));
-        return Failed;
-    }
-    Protocol protocol(summary ? ReportMode::Summary : ReportMode::Detailed);
-    RelationGraph graph;
-    const LevelResult result = RunCycleCheck(s, graph, protocol);
-    s.ui().status(QString());
-    for (const QString& line : protocol.lines()) c.print(c.out, line + QLatin1Char('\n'));
-    return result.ok() ? Ok : Failed;
-}
 
 QString numbers(const std::vector<qint32>& values)
 {
@@ -72,14 +53,6 @@ int dumpLayout(CliContext& c, const QString& project, const QString& what)
 
 void RegisterLayoutCommands(CLI::App& program, CliContext& c)
 {
-    auto summary = std::make_shared<bool>(false);
-    CLI::App* command = AddCommand(program, c, "check", "check for cycles; print the protocol, store the levels",
-                                   [&c, summary] { return cmdCheck(c, *summary); });
-    AddWords(command, c, "P.bvp", "the project file");
-    // The only check for now; the others will be options beside it.
-    command->add_flag("--cycles")->description("the cycle check")->required();
-    command->add_flag("--summary", *summary, "a short summary instead of the detailed protocol");
-
     const std::pair<const char*, const char*> dumps[] = {{"unitlayout", "the stored layout's unit table"},
                                                          {"rellayout", "the stored layout's line table"},
                                                          {"layoutparams", "the stored layout's parameter file"}};

@@ -1,0 +1,39 @@
+#pragma once
+// The checks of a check run, each run only when chosen and always in the
+// same order: components, cycles (which level the contexts), redundant
+// relationships, group assignments, the group hierarchy with its empty-group
+// check. The run's dialog and the command line fill the one option set, so
+// the two choose alike.
+#include "checks/GroupHierarchy.h"
+#include "core/Protocol.h"
+
+namespace belvanto {
+
+class Session;
+
+struct CheckOptions {
+    bool components = false;
+    bool cycles = true;
+    // The redundancy test runs on the levelled graph, so it brings the cycle
+    // check with it; without deletion it only marks and reports.
+    bool redundancy = false;
+    bool deleteRedundant = false;
+    bool groupAssignments = false;
+    bool hierarchy = false;
+    HierarchyOptions hierarchyOptions;
+};
+
+struct CheckRunResult {
+    // Some check found something to mend (or the user ended the run at the
+    // components question).
+    bool problems = false;
+    // The run stopped before its last chosen check.
+    bool ended = false;
+};
+
+// Runs the chosen checks over the open project, its unit table unfiltered,
+// and writes what they find into the protocol (whose mode is the report
+// mode). Leaves the status line clear.
+CheckRunResult RunChecks(Session& session, const CheckOptions& options, Protocol& protocol);
+
+} // namespace belvanto

@@ -1,0 +1,105 @@
+#include "cli/CheckCommands.h"
+#include "checks/CheckRun.h"
+#include "checks/PairTest.h"
+#include "cli/CliCommand.h"
+#include "core/UserInterface.h"
+#include "store/UnitFields.h"
+
+namespace belvanto {
+
+namespace {
+
+struct CheckCommandOptions {
+    CheckOptions run;
+    bool storeComponents = false;
+    bool noCycles = false;
+    bool summary = false;
+    QString chronology;
+    bool withContexts = false;
+};
+
+int cmdCheck(CliContext& c, CheckCommandOptions o)
+{
+    OpenedProject p(c, c.args[0]);
+    if (!p.ok) return Failed;
+    Session& s = p.session;
+    s.units().setFilter(QString());
+    if (s.units().count() == 0) {
+        s.ui().warning(QStringLiteral("Sorry, checking nothing does not make any sense."));
+        return Failed;
+    }
+    o.run.cycles = !o.noCycles;
+    // Without --store-components the components are reported and the run
+    // goes on; --cancel ends it there.
+    c.ui.setAnswerFor(Buttons::YesNoCancel, o.storeComponents ? Answer::Yes : Answer::No);
+    HierarchyOptions& h = o.run.hierarchyOptions;
+    h.chronology = o.chronology == QStringLiteral("period")  ? Chronology::Periods
+                   : o.chronology == QStringLiteral("phase") ? Chronology::Phases
+                                                             : Chronology::Ignore;
+    // A chronology is checked on the contexts, so it brings them in.
+    h.includeContexts = o.withContexts || h.chronology != Chronology::Ignore;
+    Protocol protocol(o.summary ? ReportMode::Summary : ReportMode::Detailed);
+    const CheckRunResult result = RunChecks(s, o.run, protocol);
+    for (const QString& line : protocol.lines()) c.print(c.out, line + QLatin1Char('\n'));
+    return result.problems ? Failed : Ok;
+}
+
+int cmdPair(CliContext& c)
+{
+    OpenedProject p(c, c.args[0]);
+    if (!p.ok) return Failed;
+    Session& s = p.session;
+    std::vector<UnitKey> units;
+    for (const QString& word : c.args.mid(1)) {
+        const auto key = ParseUnitWord(word, s.project().CurrentExcavation);
+        if (!key) return c.usage(QStringLiteral("cannot read the unit '%1'").arg(word));
+        if (!UnitExists(s.units(), *key)) {
+            s.ui().error(QStringLiteral("Unit %1 does not exist.").arg(key->text()));
+            return Usage;
+        }
+        units.push_back(*key);
+    }
+    const auto lines = TestContextPair(s, units);
+    if (!lines) return Failed;
+    for (const QString& line : *lines) c.print(c.out, line + QLatin1Char('\n'));
+    return Ok;
+}
+
+} // namespace
+
+void RegisterCheckCommands(CLI::App& program, CliContext& c)
+{
+    auto o = std::make_shared<CheckCommandOptions>();
+    CLI::App* command = AddCommand(program, c, "check", "run the chosen checks of a check run and print the protocol",
+                                   [&c, o] { return cmdCheck(c, *o); });
+    AddWords(command, c, "P.bvp", "the project file");
+    CLI::Option* components =
+        command->add_flag("--components", o->run.components, "the connected-components check");
+    command->add_flag("--store-components", o->storeComponents,
+                      "store each component as a project <P>_1, <P>_2, ... (without it the run goes on)")
+        ->needs(components);
+    // Accepted for scripts written when it was the only check.
+    command->add_flag("--cycles", "the cycle check, which runs unless --no-cycles is given");
+    CLI::Option* noCycles = command->add_flag("--no-cycles", o->noCycles, "leave out the cycle check");
+    CLI::Option* redundancy = command->add_flag("--redundancy", o->run.redundancy,
+                                                "mark and report redundant relationships (after the cycle check)");
+    redundancy->excludes(noCycles);
+    command->add_flag("--delete-redundant", o->run.deleteRedundant, "delete the redundant relationships found")
+        ->needs(redundancy);
+    command->add_flag("--group-assignments", o->run.groupAssignments,
+                      "list \"equal to\" relationships between contexts of different groups");
+    CLI::Option* hierarchy =
+        command->add_flag("--hierarchy", o->run.hierarchy, "build the group hierarchy and check for empty groups");
+    AddChoice(command, "--chronology", QStringLiteral("chronology"), {QStringLiteral("period"), QStringLiteral("phase")},
+              "check that the members of each group share a period or a phase", o->chronology)
+        ->needs(hierarchy);
+    command->add_flag("--with-contexts", o->withContexts, "put the contexts into the hierarchy")->needs(hierarchy);
+    command->add_flag("--short,--summary", o->summary, "a short summary instead of the detailed protocol");
+
+    CLI::App* pair = AddCommand(program, c, "pair", "the stratigraphic path between two contexts",
+                                [&c] { return cmdPair(c); });
+    AddWords(pair, c, "P.bvp", "the project file");
+    AddWords(pair, c, "UNIT", "two contexts, [EXCAVATION:]NAME each", 2, 2);
+}
+
+} // namespace belvanto

@@ -1,0 +1,158 @@
+// The check command runs the chosen checks in the run's order and answers
+// the components question from its options; pair prints the path window.
+#include "CliRunner.h"
+#include <QDir>
+#include <QFile>
+#include <gtest/gtest.h>
+
+using namespace belvanto;
+using belvanto::testing::runCliCaptured;
+
+namespace {
+
+class CheckCommands : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(dir.isValid());
+        ASSERT_EQ(runCliCaptured({"new", project(), "--excavation", "E", "--single"}).code, 0);
+    }
+    QString project() const { return dir.filePath(QStringLiteral("P.bvp")); }
+    void units(const QStringList& names, const char* unitClass = "context")
+    {
+        ASSERT_EQ(runCliCaptured(QStringList{"unit", "add", project()} + names
+                                 + QStringList{"--class", QString::fromLatin1(unitClass)})
+                      .code,
+                  0);
+    }
+    void rels(const QStringList& words)
+    {
+        const auto r = runCliCaptured(QStringList{"rel", "add", project()} + words);
+        ASSERT_EQ(r.code, 0) << r.err.toStdString();
+    }
+    QString relDump() { return runCliCaptured({"dump", project(), "rels"}).out; }
+    QTemporaryDir dir;
+};
+
+TEST_F(CheckCommands, ComponentsAreReportedAndTheAnswerComesFromTheOptions)
+{
+    units({"A", "B", "D", "F"});
+    rels({"A<B", "D=F"});
+    const std::string lines = "Component 1 consists of 2 connected contexts.\n"
+                              "Component 2 consists of 2 connected contexts.\n\n";
+    const std::string question = "warning: 2 separate components detected.\n"
+                                 "  Do you want to store the components in separate projects?";
+    // No: the run goes on with the cycle check.
+    auto r = runCliCaptured({"check", project(), "--components"});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_EQ(r.out.toStdString(), lines + "No cycles found.\n\n");
+    EXPECT_EQ(r.err.toStdString(), question + " [answer: No]\n");
+    EXPECT_FALSE(QFile::exists(dir.filePath("P_1.bvp")));
+    // --cancel ends the run at the question.
+    r = runCliCaptured({"--cancel", "check", project(), "--components"});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_EQ(r.out.toStdString(), lines);
+    EXPECT_FALSE(QFile::exists(dir.filePath("P_1.bvp")));
+    // Yes stores them and ends the run.
+    r = runCliCaptured({"check", project(), "--components", "--store-components"});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_EQ(r.out.toStdString(), lines);
+    EXPECT_EQ(r.err.toStdString(),
+              question + " [answer: Yes]\ninformation: 2 components stored in projects P_1, P_2\n");
+    for (const char* name : {"P_1.bvp", "P_1_unit.db", "P_1_rel.db", "P_2.bvp", "P_2_unit.db", "P_2_rel.db"})
+        EXPECT_TRUE(QFile::exists(dir.filePath(QString::fromLatin1(name)))) << name;
+    // The stored projects are projects of their own.
+    r = runCliCaptured({"dump", dir.filePath("P_2.bvp"), "units"});
+    EXPECT_EQ(r.code, 0);
+    EXPECT_TRUE(r.out.contains(QStringLiteral("\nE,D,")) && r.out.contains(QStringLiteral("\nE,F,")));
+    EXPECT_FALSE(r.out.contains(QStringLiteral("\nE,A,")));
+}
+
+TEST_F(CheckCommands, RedundantRelationshipsAreMarkedAndDeletedOnlyWhenAsked)
+{
+    units({"A", "B", "D"});
+    rels({"A>B", "B>D", "A>D"});
+    auto r = runCliCaptured({"check", project(), "--redundancy"});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_EQ(r.out.toStdString(),
+              "No cycles found.\n\nRedundant: link from E:A down to E:D\n1 redundant relationships found.\n");
+    EXPECT_TRUE(relDump().contains(QStringLiteral("E,A,E,D,>,,R")));
+    EXPECT_TRUE(relDump().contains(QStringLiteral("E,D,E,A,<,,R")));
+    r = runCliCaptured({"check", project(), "--redundancy", "--delete-redundant", "--short"});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_EQ(r.out.toStdString(), "1 redundant relationships found.\n");
+    EXPECT_FALSE(relDump().contains(QStringLiteral("E,A,E,D")));
+    EXPECT_TRUE(relDump().contains(QStringLiteral("E,A,E,B")));
+    r = runCliCaptured({"check", project(), "--redundancy"});
+    EXPECT_EQ(r.code, 0);
+    EXPECT_EQ(r.out.toStdString(), "No cycles found.\n\n0 redundant relationships found.\n");
+}
+
+TEST_F(CheckCommands, GroupAssignmentsAndHierarchy)
+{
+    units({"101", "102"});
+    units({"G", "H"}, "group");
+    rels({"101", "p", "G", "101=102"});
+    auto r = runCliCaptured({"check", project(), "--group-assignments"});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_EQ(r.out.toStdString(), "No cycles found.\n\n\n"
+                                   "List of \"equal to\" relationships with conflicting group assignments:\n"
+                                   "102 equal to 101\n");
+    r = runCliCaptured({"check", project(), "--group-assignments", "--no-cycles", "--short"});
+    EXPECT_EQ(r.out.toStdString(), "1 \"equal to\" relationships with conflicting group assignments found\n");
+    // A conflict ends the run before the hierarchy.
+    r = runCliCaptured({"check", project(), "--group-assignments", "--hierarchy", "--no-cycles", "--short"});
+    EXPECT_EQ(r.out.toStdString(), "1 \"equal to\" relationships with conflicting group assignments found\n");
+    r = runCliCaptured({"check", project(), "--hierarchy", "--no-cycles"});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_EQ(r.out.toStdString(), "\nError: group H does not contain any members.\n");
+    rels({"H", "p", "G"});
+    r = runCliCaptured({"check", project(), "--hierarchy", "--no-cycles"});
+    EXPECT_EQ(r.out.toStdString(), "\nError: group H does not contain any members.\n");
+    rels({"102", "p", "H"});
+    r = runCliCaptured({"check", project(), "--hierarchy", "--no-cycles", "--with-contexts"});
+    EXPECT_EQ(r.code, 0);
+    EXPECT_EQ(r.out.toStdString(), "\nNo empty group detected.\n");
+    // A chronology needs every context's period.
+    r = runCliCaptured({"check", project(), "--hierarchy", "--no-cycles", "--chronology", "period"});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_EQ(r.out.toStdString(), "Error: context 101 does not belong to a Period.\n");
+}
+
+TEST_F(CheckCommands, PairPrintsThePathFromTheLaterContext)
+{
+    units({"101", "200", "300"});
+    rels({"101>200"});
+    const std::string path = "Connection between 101 and 200:\n\n101\n> 200\n";
+    for (const auto& words : {QStringList{"101", "200"}, QStringList{"200", "E:101"}}) {
+        const auto r = runCliCaptured(QStringList{"pair", project()} + words);
+        EXPECT_EQ(r.code, 0);
+        EXPECT_EQ(r.out.toStdString(), path);
+    }
+    const auto r = runCliCaptured({"pair", project(), "101", "300"});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_EQ(r.err.toStdString(), "information: There are no stratigraphic relations between 101 and 300\n");
+}
+
+TEST_F(CheckCommands, BadInputIsAUsageError)
+{
+    units({"A", "B"});
+    const QStringList cases[] = {
+        {"check", project(), "--store-components"},
+        {"check", project(), "--delete-redundant"},
+        {"check", project(), "--redundancy", "--no-cycles"},
+        {"check", project(), "--hierarchy", "--chronology", "century"},
+        {"check", project(), "--with-contexts"},
+        {"pair", project(), "A"},
+        {"pair", project(), "A", "B", "C"},
+        {"pair", project(), "A", "X"},
+        {"pair", project(), "A", "B:C:D"},
+    };
+    for (const QStringList& args : cases) {
+        const auto r = runCliCaptured(args);
+        EXPECT_EQ(r.code, 2) << args.join(' ').toStdString() << "\n" << r.err.toStdString();
+    }
+    EXPECT_EQ(runCliCaptured({"pair", project(), "A", "X"}).err.toStdString(), "error: Unit X does not exist.\n");
+}
+
+} // namespace
