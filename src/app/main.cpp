@@ -1,4 +1,5 @@
 #include "checks/forms/CheckCommands.h"
+#include "checks/forms/THierarchyConfigForm.h"
 #include "editing/forms/EditingCommands.h"
 #include "simulation/forms/SimulationCommands.h"
 #include "store/Session.h"
@@ -32,6 +33,7 @@ int main(int argc, char* argv[])
 
     TMainForm window(session);
     help.setMainWindow(&window);
+    window.setHierarchyOptionsDialog(AskHierarchyOptions);
     // The window hosts the commands; each subsystem's Register... makes its
     // menu items and tool buttons work.
     RegisterStoreCommands(window.commands());

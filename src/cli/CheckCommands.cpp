@@ -3,6 +3,7 @@
 #include "checks/PairTest.h"
 #include "cli/CliCommand.h"
 #include "core/UserInterface.h"
+#include "editing/AddRelationship.h"
 #include "store/UnitFields.h"
 
 namespace belvanto {
@@ -79,7 +80,7 @@ void RegisterCheckCommands(CLI::App& program, CliContext& c)
                       "store each component as a project <P>_1, <P>_2, ... (without it the run goes on)")
         ->needs(components);
     // Accepted for scripts written when it was the only check.
-    command->add_flag("--cycles", "the cycle check, which runs unless --no-cycles is given");
+    command->add_flag("--cycles")->description("the cycle check, which runs unless --no-cycles is given");
     CLI::Option* noCycles = command->add_flag("--no-cycles", o->noCycles, "leave out the cycle check");
     CLI::Option* redundancy = command->add_flag("--redundancy", o->run.redundancy,
                                                 "mark and report redundant relationships (after the cycle check)");

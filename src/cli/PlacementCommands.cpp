@@ -27,6 +27,7 @@ int writeDot(CliContext& c, const QString& project, const QString& file)
 struct LayoutOptions {
     quint32 seed = kDefaultLayoutSeed;
     std::optional<int> angle;
+    bool deleteRedundant = false;
 };
 
 int cmdLayout(CliContext& c, const LayoutOptions& o)
@@ -49,7 +50,7 @@ int cmdLayout(CliContext& c, const LayoutOptions& o)
     const MeanPoint mean = angle ? ContextMeanPoint(s.units()) : MeanPoint{};
 
     RelationGraph graph;
-    bool ok = RunCycleCheck(s, graph, protocol).ok();
+    bool ok = RunLayoutChecks(s, graph, protocol, o.deleteRedundant).ok();
     if (ok) {
         if (angle) ProjectContextCoordinates(s.units(), *angle, mean.x, mean.y);
         PlacementOptions options;
@@ -86,6 +87,8 @@ void RegisterPlacementCommands(CLI::App& program, CliContext& c)
                            RefuseValue(QStringLiteral("--use-coordinates takes a section angle in whole degrees, 0 to 180"));
                        o->angle = *value;
                    });
+    command->add_flag_callback("--delete-redundant", [o] { o->deleteRedundant = true; },
+                               "delete the redundant earlier/later relationships instead of marking them");
 
     AddExportFormat(program, c, "--dot",
                     "the contexts and their earlier/later relationships as a Graphviz digraph (later above earlier)",

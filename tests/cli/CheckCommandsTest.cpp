@@ -152,7 +152,7 @@ TEST_F(CheckCommands, BadInputIsAUsageError)
         const auto r = runCliCaptured(args);
         EXPECT_EQ(r.code, 2) << args.join(' ').toStdString() << "\n" << r.err.toStdString();
     }
-    EXPECT_EQ(runCliCaptured({"pair", project(), "A", "X"}).err.toStdString(), "error: Unit X does not exist.\n");
+    EXPECT_EQ(runCliCaptured({"pair", project(), "A", "X"}).err.toStdString(), "error: Unit E:X does not exist.\n");
 }
 
 } // namespace

@@ -39,7 +39,7 @@ TEST_F(LayoutCli, ChainIsLaidOutAndStored)
 {
     units({"A", "B", "C"});
     relations({"A>B", "B>C"});
-    EXPECT_EQ(run({"layout", project()}), "No cycles found.\n\n");
+    EXPECT_EQ(run({"layout", project()}), "No cycles found.\n\n0 redundant relationships found.\n");
     EXPECT_TRUE(diagramPresent());
     EXPECT_EQ(run({"dump", project(), "layoutparams"}),
               "Groups: no\nColumns: 1\nLevels: 3\nLeftFrameLanes: 0\nRightFrameLanes: 0\nFrameLanesBelow: 0 0 0\n"
@@ -50,6 +50,28 @@ TEST_F(LayoutCli, ChainIsLaidOutAndStored)
               "E,A,1,,1,1,1,1,0,1,0,16777215,0,16777215,0,C,,\n"
               "E,B,2,,1,1,2,2,0,1,1,16777215,0,16777215,0,C,,\n"
               "E,C,3,,1,1,3,3,0,0,1,16777215,0,16777215,0,C,,\n");
+}
+
+// A shortcut of a chain is marked and left out of the drawing; only
+// --delete-redundant removes it from the relationship table.
+TEST_F(LayoutCli, AShortcutIsMarkedAndNotDrawnOrDeletedOnRequest)
+{
+    units({"A", "B", "C"});
+    relations({"A>B", "B>C", "A>C"});
+    EXPECT_EQ(run({"layout", project()}),
+              "No cycles found.\n\nRedundant: link from E:A down to E:C\n1 redundant relationships found.\n");
+    const std::string rels = run({"dump", project(), "rels"});
+    EXPECT_NE(rels.find("E,A,E,C,>,,R\n"), std::string::npos) << rels;
+    EXPECT_NE(rels.find("E,C,E,A,<,,R\n"), std::string::npos) << rels;
+    const std::string lines = run({"dump", project(), "rellayout"});
+    EXPECT_EQ(lines.find("E,C,E,A,"), std::string::npos) << lines;
+    EXPECT_EQ(lines.find("E,A,E,C,"), std::string::npos) << lines;
+
+    run({"layout", project(), "--delete-redundant"});
+    EXPECT_EQ(run({"dump", project(), "rels"}),
+              "Excavation1,Unitname1,Excavation2,Unitname2,RelationCat,RelationFull,RelationStatus\n"
+              "E,A,E,B,>,,u\nE,B,E,A,<,,u\nE,B,E,C,>,,u\nE,C,E,B,<,,u\n");
+    EXPECT_TRUE(diagramPresent());
 }
 
 TEST_F(LayoutCli, ACycleStopsTheRunAndTheDiagramIsGone)
@@ -119,7 +141,7 @@ TEST_F(LayoutCli, RefusesBadOptions)
         {{"--seed", "x"}, "error: --seed takes an integer\n"},
         {{"--use-coordinates", "181"}, "error: --use-coordinates takes a section angle in whole degrees, 0 to 180\n"},
         {{"--use-coordinates", "1.5"}, "error: --use-coordinates takes a section angle in whole degrees, 0 to 180\n"},
-        {{"extra"}, "error: layout takes P.bvp [--seed N] [--use-coordinates ANGLE]\n"},
+        {{"extra"}, "error: layout takes P.bvp [--seed N] [--use-coordinates ANGLE] [--delete-redundant]\n"},
     };
     for (const Case& c : cases) EXPECT_EQ(run(QStringList{"layout", project()} + c.args, 2), c.error);
 }
