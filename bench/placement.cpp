@@ -4,19 +4,12 @@
 // tables (cycle check, placement, routing, both layout tables and the
 // parameter file written). Whole-process figures of `belvanto-cli layout`
 // come from bench/baseline.sh.
+#include "SimulatedProject.h"
 #include "core/Random.h"
-#include "core/Regional.h"
-#include "core/StreamUi.h"
 #include "layout/PlacementRun.h"
-#include "simulation/Simulation.h"
-#include "store/Project.h"
 #include "store/Relations.h"
-#include "store/Session.h"
 #include "store/UnitFields.h"
-#include <QTemporaryDir>
 #include <benchmark/benchmark.h>
-#include <map>
-#include <memory>
 
 using namespace belvanto;
 
@@ -24,25 +17,14 @@ namespace {
 
 constexpr quint32 kSeed = 932216981u;
 
-struct Simulated {
-    QTemporaryDir dir;
-    StreamUi ui{stderr};
-    FixedRegional regional;
-    std::unique_ptr<Session> session;
+struct Simulated : bench::SimulatedProject {
     // What the in-memory placement starts from.
     std::vector<GraphUnit> graphUnits;
     std::vector<GraphRelation> graphRelations;
     PlacementInput input;
 
-    explicit Simulated(int contexts)
+    explicit Simulated(int contexts) : SimulatedProject(contexts)
     {
-        session = std::make_unique<Session>(ui, regional);
-        SimulationSettings s;
-        s.projectFile = dir.filePath(QStringLiteral("Bench.bvp"));
-        s.excavation = QStringLiteral("Bench");
-        s.contexts = contexts;
-        CreateProjectFiles(*session, s.projectFile, s.excavation, QString(), false);
-        GenerateSimulation(*session, s, 1);
         RelationGraph graph;
         Protocol protocol;
         RunCycleCheck(*session, graph, protocol);   // levels into Y
@@ -59,16 +41,9 @@ struct Simulated {
         input.contexts = *ReadPlacementContexts(ui, session->units());
         input.relationRows = ReadPlacementRelations(session->relations());
     }
-    ~Simulated() { CloseProject(*session, true); }
 };
 
-Simulated& simulated(int contexts)
-{
-    static std::map<int, std::unique_ptr<Simulated>> projects;
-    auto& p = projects[contexts];
-    if (!p) p = std::make_unique<Simulated>(contexts);
-    return *p;
-}
+Simulated& simulated(int contexts) { return bench::SharedBySize<Simulated>(contexts); }
 
 void counters(benchmark::State& state, const PlacementWork& work)
 {

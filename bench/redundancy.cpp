@@ -9,53 +9,28 @@
 // link from a unit to one earlier than it, for timing Graphviz tred on the
 // same input (bench/tred.sh).
 #include "checks/Redundancy.h"
-#include "core/Regional.h"
-#include "core/StreamUi.h"
+#include "SimulatedProject.h"
 #include "layout/RelationGraph.h"
-#include "simulation/Simulation.h"
-#include "store/Project.h"
-#include "store/Session.h"
 #include <QFile>
-#include <QTemporaryDir>
 #include <benchmark/benchmark.h>
-#include <map>
-#include <memory>
 
 using namespace belvanto;
 
 namespace {
 
-struct Simulated {
-    QTemporaryDir dir;
-    StreamUi ui{stderr};
-    FixedRegional regional;
-    std::unique_ptr<Session> session;
+struct Simulated : bench::SimulatedProject {
     RelationGraph levelled;
     qint64 links = 0;
 
-    explicit Simulated(int contexts)
+    explicit Simulated(int contexts) : SimulatedProject(contexts)
     {
-        session = std::make_unique<Session>(ui, regional);
-        SimulationSettings s;
-        s.projectFile = dir.filePath(QStringLiteral("Bench.bvp"));
-        s.excavation = QStringLiteral("Bench");
-        s.contexts = contexts;
-        CreateProjectFiles(*session, s.projectFile, s.excavation, QString(), false);
-        GenerateSimulation(*session, s, 1);
         Protocol protocol;
         RunCycleCheck(*session, levelled, protocol);
         for (const GraphNode& node : levelled.nodes) links += qint64(node.EarlierList.size());
     }
-    ~Simulated() { CloseProject(*session, true); }
 };
 
-Simulated& simulated(int contexts)
-{
-    static std::map<int, std::unique_ptr<Simulated>> projects;
-    auto& p = projects[contexts];
-    if (!p) p = std::make_unique<Simulated>(contexts);
-    return *p;
-}
+Simulated& simulated(int contexts) { return bench::SharedBySize<Simulated>(contexts); }
 
 // Times run on a fresh copy of the levelled graph in every iteration.
 template <typename Run>

@@ -20,9 +20,6 @@ namespace belvanto {
 
 namespace {
 
-const QString kUnitTableSuffix = QStringLiteral("_unit");
-const QString kRelTableSuffix = QStringLiteral("_rel");
-const QString kProjectExtension = QStringLiteral(".bvp");
 const QString kMissingContainerMessage = QStringLiteral("Unit table corrupt? Could not find ");
 // Names the overwrite question lists before it only counts the rest.
 constexpr int kListedFiles = 10;

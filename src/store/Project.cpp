@@ -25,8 +25,6 @@ namespace belvanto {
 
 namespace {
 
-const QString kUnitSuffix = QStringLiteral("_unit");
-const QString kRelSuffix = QStringLiteral("_rel");
 const QString kUnitEntry = QStringLiteral("UnitEntry");
 const QString kRelEntry = QStringLiteral("RelEntry");
 const QString kTermPlaceholder = QStringLiteral("*.db");
@@ -179,7 +177,7 @@ QString projectSwapJournal(const QString& dir, const QString& name)
 std::vector<StagedFile> projectStagedFiles(const QString& dir, const QString& name, const QString& projectFile)
 {
     std::vector<StagedFile> files{{projectFile + kStagedProjectSuffix, projectFile}};
-    for (const QString& suffix : {kUnitSuffix, kRelSuffix})
+    for (const QString& suffix : {kUnitTableSuffix, kRelTableSuffix})
         files.push_back({Table::pathOf(dir, name + suffix + kStagedSuffix), Table::pathOf(dir, name + suffix)});
     return files;
 }
@@ -191,7 +189,7 @@ bool recoverProjectFiles(const QString& dir, const QString& name, const QString&
 {
     const bool finished = RecoverStagedFiles(projectSwapJournal(dir, name), projectStagedFiles(dir, name, projectFile),
                                              LayoutFilePaths(dir, name));
-    for (const QString& suffix : {kUnitSuffix, kRelSuffix}) {
+    for (const QString& suffix : {kUnitTableSuffix, kRelTableSuffix}) {
         const QString making = Table::pathOf(dir, name + suffix + kStagedSuffix) + QStringLiteral(".creating");
         RemoveStagedFile(making + QStringLiteral("-journal"));
         RemoveStagedFile(making);
@@ -410,7 +408,7 @@ bool OpenProjectTables(Session& session)
             return false;
         }
     }
-    for (const QString& suffix : {kUnitSuffix, kRelSuffix}) {
+    for (const QString& suffix : {kUnitTableSuffix, kRelTableSuffix}) {
         const QString path = p.tablePath(suffix);
         if (!QFileInfo::exists(path)) {
             ui.message(MessageKind::Error,
@@ -422,8 +420,8 @@ bool OpenProjectTables(Session& session)
         }
     }
     try {
-        session.units().open(p.ProjectDirectory, p.ProjectName + kUnitSuffix, true);
-        session.relations().open(p.ProjectDirectory, p.ProjectName + kRelSuffix, true);
+        session.units().open(p.ProjectDirectory, p.ProjectName + kUnitTableSuffix, true);
+        session.relations().open(p.ProjectDirectory, p.ProjectName + kRelTableSuffix, true);
         for (const auto& [table, fields, kind] :
              {std::tuple{&session.units(), UnitTableFields(), QStringLiteral("unit table")},
               std::tuple{&session.relations(), RelationTableFields(), QStringLiteral("relationship table")}}) {
@@ -567,8 +565,8 @@ bool CreateProjectFiles(Session& session, const QString& projectFile, const QStr
     };
     // Tables that another program has open are never replaced under it.
     if (!holdProject(session)) return fail();
-    if (!confirmReplaceTable(ui, p.ProjectDirectory, p.ProjectName + kUnitSuffix)) return fail();
-    if (!confirmReplaceTable(ui, p.ProjectDirectory, p.ProjectName + kRelSuffix)) return fail();
+    if (!confirmReplaceTable(ui, p.ProjectDirectory, p.ProjectName + kUnitTableSuffix)) return fail();
+    if (!confirmReplaceTable(ui, p.ProjectDirectory, p.ProjectName + kRelTableSuffix)) return fail();
     // The new files are made under staged names and swapped in at the end:
     // a program killed on the way leaves the old project or the new one.
     const QString dir = p.ProjectDirectory;
@@ -590,11 +588,11 @@ bool CreateProjectFiles(Session& session, const QString& projectFile, const QStr
         recoverProjectFiles(dir, name, path);
         // A term file that cannot be used leaves the project without one.
         if (!p.TermFilePath.isEmpty()) PrepareNewProjectTermFile(session);
-        CreateUnitTable(dir, name + kUnitSuffix + kStagedSuffix);
-        CreateRelationTable(dir, name + kRelSuffix + kStagedSuffix);
+        CreateUnitTable(dir, name + kUnitTableSuffix + kStagedSuffix);
+        CreateRelationTable(dir, name + kRelTableSuffix + kStagedSuffix);
         if (fill) {
-            session.units().open(dir, name + kUnitSuffix + kStagedSuffix, true);
-            session.relations().open(dir, name + kRelSuffix + kStagedSuffix, true);
+            session.units().open(dir, name + kUnitTableSuffix + kStagedSuffix, true);
+            session.relations().open(dir, name + kRelTableSuffix + kStagedSuffix, true);
             if (!fill()) {
                 dropStaged();
                 return fail();
@@ -709,7 +707,7 @@ bool DeleteProject(Session& session)
     auto lock = std::move(session.lock());
     closeProjectTables(session);
     try {
-        for (const QString& suffix : {kUnitSuffix, kRelSuffix, kUnitLayoutSuffix, kRelLayoutSuffix})
+        for (const QString& suffix : {kUnitTableSuffix, kRelTableSuffix, kUnitLayoutSuffix, kRelLayoutSuffix})
             if (Table::exists(old.ProjectDirectory, old.ProjectName + suffix))
                 Table::remove(old.ProjectDirectory, old.ProjectName + suffix);
     } catch (const EngineError& e) {
@@ -757,7 +755,7 @@ bool SaveProjectCopy(Session& session)
     // without asking, and an open table is never replaced at all.
     const auto copyLock = LockProject(session, dir, copy);
     if (!copyLock) return false;
-    if (!confirmReplaceTable(ui, dir, copy + kUnitSuffix) || !confirmReplaceTable(ui, dir, copy + kRelSuffix))
+    if (!confirmReplaceTable(ui, dir, copy + kUnitTableSuffix) || !confirmReplaceTable(ui, dir, copy + kRelTableSuffix))
         return false;
     BusyCursor busy(ui);
     try {
@@ -765,11 +763,11 @@ bool SaveProjectCopy(Session& session)
         LinkOff unitsUnlinked(session.units());
         FilterOff relsAll(session.relations());
         LinkOff relsUnlinked(session.relations());
-        CreateUnitTable(dir, copy + kUnitSuffix);
-        CreateRelationTable(dir, copy + kRelSuffix);
+        CreateUnitTable(dir, copy + kUnitTableSuffix);
+        CreateRelationTable(dir, copy + kRelTableSuffix);
         Table units, rels;
-        units.open(dir, copy + kUnitSuffix);
-        rels.open(dir, copy + kRelSuffix);
+        units.open(dir, copy + kUnitTableSuffix);
+        rels.open(dir, copy + kRelTableSuffix);
         BulkScope bulk;
         units.appendFrom(session.units());
         rels.appendFrom(session.relations());
@@ -852,7 +850,7 @@ bool AddProject(Session& session)
                    Buttons::Ok, HelpTopic(89));
         return false;
     }
-    for (const QString& suffix : {kUnitSuffix, kRelSuffix}) {
+    for (const QString& suffix : {kUnitTableSuffix, kRelTableSuffix}) {
         const QString path = Table::pathOf(otherDir, otherName + suffix);
         if (!QFileInfo::exists(path)) {
             ui.message(MessageKind::Error,
@@ -875,8 +873,8 @@ bool AddProject(Session& session)
     BookmarkRestore relsPosition(rels);
     try {
         Table otherUnits, otherRels;
-        otherUnits.open(otherDir, otherName + kUnitSuffix);
-        otherRels.open(otherDir, otherName + kRelSuffix);
+        otherUnits.open(otherDir, otherName + kUnitTableSuffix);
+        otherRels.open(otherDir, otherName + kRelTableSuffix);
 
         const int exc = uf::Excavation, name = uf::Unitname;
         std::set<UnitKey> incoming;
@@ -942,7 +940,7 @@ std::optional<QString> quickCheck(const QString& path)
 QStringList DamagedProjectTables(const Session& session)
 {
     QStringList damaged;
-    for (const QString& suffix : {kUnitSuffix, kRelSuffix}) {
+    for (const QString& suffix : {kUnitTableSuffix, kRelTableSuffix}) {
         const QString path = session.project().tablePath(suffix);
         if (const auto finding = quickCheck(path))
             damaged << QStringLiteral("Table file %1 is damaged: %2").arg(NativePath(path), *finding);

@@ -17,6 +17,11 @@ class UserInterface;
 
 inline constexpr qint64 kMaxProjectFileSize = 2000;
 inline constexpr int kMaxStateValueLength = 255;
+// A project <name> is the file <name>.bvp and the tables <name>_unit and
+// <name>_rel beside it.
+inline const QString kProjectExtension = QStringLiteral(".bvp");
+inline const QString kUnitTableSuffix = QStringLiteral("_unit");
+inline const QString kRelTableSuffix = QStringLiteral("_rel");
 inline const QString kProjectFileFilter = QStringLiteral("Belvanto project file (*.bvp);;All files (*)");
 
 QString MakeAbsolute(const QString& path);
