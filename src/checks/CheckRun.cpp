@@ -19,12 +19,9 @@ CheckRunResult RunChecks(Session& session, const CheckOptions& options, Protocol
         return result;
     };
     if (options.components) {
-        const qsizetype before = protocol.lines().size();
-        if (!ComponentCheck(session, protocol)) return end();
-        // "All contexts are connected." and its empty line, or nothing at all
-        // for a project without connected contexts, are the clean outcomes.
-        const QStringList written = protocol.lines().mid(before);
-        if (written.size() > 1 && written.front() != QStringLiteral("All contexts are connected.")) result.problems = true;
+        ComponentCounts counts;
+        if (!ComponentCheck(session, protocol, &counts)) return end();
+        if (counts.components > 1 || counts.singles > 0) result.problems = true;
     }
     if (options.cycles || options.redundancy) {
         RelationGraph graph;

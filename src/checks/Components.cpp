@@ -68,13 +68,8 @@ void compress(int units, std::vector<RawEnd>& ends, const std::vector<UnitKey>& 
     for (const RawEnd& e : ends) targets.push_back(e.second);
 }
 
-UnitKey keyAt(const Table& table, int excavationField, int unitnameField)
-{
-    return {table.str(excavationField), table.str(unitnameField)};
-}
-
-// Filters and links must be off. The walks follow whatever order the lists
-// show; the snapshot sorts for itself.
+// Plain scans of both tables, past any filter or link, in no particular
+// order: the snapshot sorts for itself.
 Snapshot readSnapshot(Table& units, Table& relations)
 {
     struct RawUnit {
@@ -85,9 +80,10 @@ Snapshot readSnapshot(Table& units, Table& relations)
     };
     std::vector<RawUnit> raw;
     raw.reserve(std::size_t(units.count()));
-    for (units.first(); !units.eof(); units.next())
-        raw.push_back({keyAt(units, uf::Excavation, uf::Unitname), units.rowid(), units.str(uf::Unitclass) == kContext,
-                       intOf(units.get(uf::Group))});
+    units.scan(QString(), {}, QString(), [&](const Table::Row& row) {
+        raw.push_back({{textAt(row, uf::Excavation), textAt(row, uf::Unitname)}, row.rowid,
+                       textAt(row, uf::Unitclass) == kContext, intOf(row.values[uf::Group])});
+    });
     std::sort(raw.begin(), raw.end(), [](const RawUnit& a, const RawUnit& b) { return a.key < b.key; });
 
     Snapshot s;
@@ -109,11 +105,13 @@ Snapshot readSnapshot(Table& units, Table& relations)
     raw.shrink_to_fit();
 
     std::vector<RawEnd> links, containers;
-    for (relations.first(); !relations.eof(); relations.next()) {
-        const auto from = index.find(keyAt(relations, rel::Excavation1, rel::Unitname1));
+    // One plain scan of the rows: the order does not matter, and it reads
+    // a million rows in a fraction of what the list's walk takes.
+    relations.scan(QString(), {}, QString(), [&](const Table::Row& row) {
+        const auto from = index.find({textAt(row, rel::Excavation1), textAt(row, rel::Unitname1)});
         // A row of a unit the table lacks is never walked.
-        if (from == index.end()) continue;
-        UnitKey key = keyAt(relations, rel::Excavation2, rel::Unitname2);
+        if (from == index.end()) return;
+        UnitKey key{textAt(row, rel::Excavation2), textAt(row, rel::Unitname2)};
         RawEnd end{from->second, 0, 0};
         if (const auto to = index.find(key); to != index.end()) {
             end.second = to->second;
@@ -123,9 +121,9 @@ Snapshot readSnapshot(Table& units, Table& relations)
             end.rank = 2 * int(std::lower_bound(s.keys.begin(), s.keys.end(), key) - s.keys.begin());
             s.missing.push_back(std::move(key));
         }
-        const QString category = relations.str(rel::RelationCat);
+        const QString category = textAt(row, rel::RelationCat);
         (category == QString(category::PartOf) ? containers : links).push_back(end);
-    }
+    });
     compress(s.size(), links, s.missing, s.linkStart, s.links);
     compress(s.size(), containers, s.missing, s.containerStart, s.containers);
     return s;
@@ -385,7 +383,7 @@ QString ComponentProjectName(const QString& projectName, int component)
     return projectName + QLatin1Char('_') + QString::number(component);
 }
 
-bool ComponentCheck(Session& session, Protocol& protocol)
+bool ComponentCheck(Session& session, Protocol& protocol, ComponentCounts* counts)
 {
     UserInterface& ui = session.ui();
     Table& units = session.units();
@@ -411,6 +409,7 @@ bool ComponentCheck(Session& session, Protocol& protocol)
         labelling = labelComponents(ui, snapshot, protocol, session.project().SingleExcavation);
         writeGroups(units, snapshot, labelling.labels);
     }
+    if (counts) *counts = {labelling.components, labelling.singles};
     bool goOn = true;
     if (labelling.components > 1) {
         const Answer answer = ui.message(

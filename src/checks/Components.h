@@ -27,7 +27,12 @@ class Session;
 // check run go on (true); Yes (after storing) and Cancel end it (false).
 // Projects of those names are never overwritten without a second question;
 // its No stores nothing and ends the run too.
-bool ComponentCheck(Session& session, Protocol& protocol);
+// counts, when given, receives what the check found.
+struct ComponentCounts {
+    int components = 0;  // of two or more connected contexts
+    int singles = 0;     // contexts connected to none
+};
+bool ComponentCheck(Session& session, Protocol& protocol, ComponentCounts* counts = nullptr);
 
 // "<P>_<c>": the name of the project that holds component c (1-based).
 QString ComponentProjectName(const QString& projectName, int component);

@@ -13,11 +13,6 @@ namespace belvanto {
 
 namespace {
 
-QString textAt(const Table::Row& row, int column)
-{
-    return valueToString(row.values[std::size_t(column)]);
-}
-
 UnitKey firstUnitOf(const Table::Row& row)
 {
     return {textAt(row, rel::Excavation1), textAt(row, rel::Unitname1)};

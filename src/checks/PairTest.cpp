@@ -14,11 +14,6 @@ const QString kSelectTwo = QStringLiteral("Select two contexts (press <Ctrl>-key
 const QString kOnlyContexts = QStringLiteral("Check can only be performed for units of class context");
 const QString kSelectedMark = QStringLiteral("X");
 
-QString textAt(const Table::Row& row, int column)
-{
-    return valueToString(row.values[std::size_t(column)]);
-}
-
 struct PairUnit {
     UnitKey key;
     qint64 rowid = 0;

@@ -29,11 +29,6 @@ struct RowIndex {
     }
 };
 
-QString textAt(const Table::Row& row, int column)
-{
-    return valueToString(row.values[std::size_t(column)]);
-}
-
 RowIndex indexRows(const Table& table, const RelationGraph& graph, int statusColumn)
 {
     const int e1 = table.fieldIndexOrThrow(u"Excavation1");

@@ -42,12 +42,13 @@ std::optional<DiagramFont> parseFont(const QString& text, QString& problem)
     const QStringList parts = text.split(QLatin1Char(','));
     DiagramFont font;
     font.family = parts.value(0).trimmed();
-    const auto points = parts.size() >= 2 ? parseInt32(parts[1]) : std::nullopt;
-    if (font.family.isEmpty() || !points || *points < 1 || *points > 1000) {
+    // 0 where the size is missing or not a number: out of range as well.
+    const int points = parts.size() >= 2 ? parseInt32(parts[1]).value_or(0) : 0;
+    if (font.family.isEmpty() || points < 1 || points > 1000) {
         problem = QStringLiteral("--font takes FAMILY,POINTS[,bold][,italic][,underline] with 1 to 1000 points");
         return std::nullopt;
     }
-    font.points = *points;
+    font.points = points;
     for (qsizetype i = 2; i < parts.size(); ++i) {
         const QString style = parts[i].trimmed().toLower();
         if (style == QStringLiteral("bold")) font.bold = true;

@@ -93,11 +93,6 @@ bool BuildRelationGraph(UserInterface& ui, RelationGraph& graph, const std::vect
 
 namespace {
 
-QString textAt(const Table::Row& row, int column)
-{
-    return valueToString(row.values[std::size_t(column)]);
-}
-
 // What the table form of the build reads: the records that become nodes, in
 // key order, and the rows that can enter the graph ("<", "-", "="; ">" rows
 // mirror "<" rows and "p" rows never enter), in key order.

@@ -243,6 +243,11 @@ public:
     enum class Unreadable { Throw, KeepText };
     std::vector<Row> query(const QString& whereSql, const std::vector<Value>& params,
                            const QString& orderSql = QString(), Unreadable unreadable = Unreadable::Throw) const;
+    // The same rows one at a time, without holding them all: for passes over
+    // a whole table. visit may move from the row; it must not run the same
+    // query again or write the table.
+    void scan(const QString& whereSql, const std::vector<Value>& params, const QString& orderSql,
+              const std::function<void(Row&)>& visit, Unreadable unreadable = Unreadable::Throw) const;
     // Whether a value of a row read with KeepText is such a stored text, and
     // the message get() gives for it.
     bool unreadable(const Row& row, int field) const;
@@ -270,6 +275,9 @@ private:
     int appendRecords(const Table& src, bool upsert);
     std::unique_ptr<Impl> d;
 };
+
+// A string field of a row from query(), "" for an empty one.
+inline QString textAt(const Table::Row& row, int column) { return valueToString(row.values[std::size_t(column)]); }
 
 // Groups every post of a command, on every table, into one transaction per
 // file, committed when the outermost scope ends. Nests.

@@ -161,6 +161,14 @@ int Table::appendOrUpdateFrom(const Table& src)
 std::vector<Table::Row> Table::query(const QString& whereSql, const std::vector<Value>& params,
                                      const QString& orderSql, Unreadable unreadable) const
 {
+    std::vector<Row> rows;
+    scan(whereSql, params, orderSql, [&](Row& row) { rows.push_back(std::move(row)); }, unreadable);
+    return rows;
+}
+
+void Table::scan(const QString& whereSql, const std::vector<Value>& params, const QString& orderSql,
+                 const std::function<void(Row&)>& visit, Unreadable unreadable) const
+{
     d->requireOpen();
     Connection& c = *d->conn;
     const auto& fs = c.schema.fields;
@@ -173,21 +181,21 @@ std::vector<Table::Row> Table::query(const QString& whereSql, const std::vector<
         if (c.queries.size() > 64) c.queries.clear();
         it = c.queries.emplace(std::move(key), Stmt(c.db, sql)).first;
     }
-    std::vector<Row> rows;
     StmtUse u(it->second);
     int b = 1;
     for (const Value& v : params) u->bind(b++, valueIsEmpty(v) ? Value{} : v);
+    Row r;
     while (u->step()) {
-        Row r{u->columnInt(0), {}};
+        r.rowid = u->columnInt(0);
+        r.values.clear();
         r.values.reserve(fs.size());
         for (std::size_t i = 0; i < fs.size(); ++i) r.values.push_back(detail::readColumnAsStored(*u, int(i) + 1, fs[i]));
         if (unreadable == Unreadable::Throw)
             for (std::size_t i = 0; i < fs.size(); ++i)
                 if (detail::isUnreadable(fs[i], r.values[i]))
                     throw EngineError(detail::unreadableMessage(fs, c.schema.primary, r.values, int(i), r.rowid));
-        rows.push_back(std::move(r));
+        visit(r);
     }
-    return rows;
 }
 
 bool Table::unreadable(const Row& row, int field) const
