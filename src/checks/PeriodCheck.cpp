@@ -29,26 +29,40 @@ struct Snapshot {
     std::vector<char> onTop;   // level 1 after the cycle check
     std::vector<QString> values;
 
-    // Relationship rows of the categories the walks read, in key order. A
-    // unit the unit table lacks is -1 - its index in missing.
+    // The rows of the categories the walks read, in key order. A unit the
+    // unit table lacks is -1 - its index in missing.
     struct Relation {
         int first, second;
         QChar category;
-        int recordNumber;   // 1-based, among all rows in key order
     };
     std::vector<Relation> relations;
     std::vector<UnitKey> missing;
+    // Where a first unit sorts among the units: 2i + 1 for unit i, 2i for a
+    // key the unit table lacks that sorts just before unit i. By place: the
+    // rows of every category whose first unit sorts before it.
+    std::vector<int> rowsBefore;
+
+    int place(int unit, const UnitKey& key) const
+    {
+        if (unit >= 0) return 2 * unit + 1;
+        return 2 * int(std::lower_bound(keys.begin(), keys.end(), key) - keys.begin());
+    }
 };
 
+// Plain scans of both tables, past any filter or link and in no particular
+// order, which is much cheaper than a walk in key order: the snapshot sorts
+// for itself.
 Snapshot readSnapshot(Session& session, int datingField)
 {
+    struct RawUnit {
+        UnitKey key;
+        int value;
+        char context, top;
+    };
+    std::vector<RawUnit> raw;
     Snapshot s;
     std::unordered_map<QString, int> valueIds;
-    std::unordered_map<UnitKey, int> index;
-    session.units().scan(QString(), {}, kUnitKeyOrder, [&](Table::Row& row) {
-        UnitKey key{textAt(row, uf::Excavation), textAt(row, uf::Unitname)};
-        index.emplace(key, int(s.keys.size()));
-        s.keys.push_back(std::move(key));
+    session.units().scan(QString(), {}, QString(), [&](Table::Row& row) {
         const QString text = textAt(row, datingField);
         int id = -1;
         if (!text.isEmpty()) {
@@ -56,28 +70,81 @@ Snapshot readSnapshot(Session& session, int datingField)
             if (added) s.values.push_back(text);
             id = it->second;
         }
-        s.value.push_back(id);
-        s.isContext.push_back(textAt(row, uf::Unitclass) == kContext);
-        s.onTop.push_back(intOf(row.values[uf::Y]) == 1);
+        raw.push_back({{textAt(row, uf::Excavation), textAt(row, uf::Unitname)}, id,
+                       char(textAt(row, uf::Unitclass) == kContext), char(intOf(row.values[uf::Y]) == 1)});
     });
+    std::sort(raw.begin(), raw.end(), [](const RawUnit& a, const RawUnit& b) { return a.key < b.key; });
+    std::unordered_map<UnitKey, int> index;
+    index.reserve(raw.size());
+    for (RawUnit& u : raw) {
+        index.emplace(u.key, int(s.keys.size()));
+        s.value.push_back(u.value);
+        s.isContext.push_back(u.context);
+        s.onTop.push_back(u.top);
+        s.keys.push_back(std::move(u.key));
+    }
+    raw.clear();
+    raw.shrink_to_fit();
 
-    auto unitOf = [&](UnitKey key) {
-        if (const auto it = index.find(key); it != index.end()) return it->second;
-        s.missing.push_back(std::move(key));
-        return -int(s.missing.size());
+    auto unitOf = [&](const UnitKey& key) {
+        const auto it = index.find(key);
+        return it == index.end() ? -1 : it->second;
     };
-    int recordNumber = 0;
-    session.relations().scan(QString(), {}, kRelationKeyOrder, [&](Table::Row& row) {
-        ++recordNumber;
+    struct Pending {
+        Snapshot::Relation relation;
+        int place1, place2;
+    };
+    std::vector<Pending> pending;
+    std::vector<int> rowsAt(2 * s.keys.size() + 2, 0);
+    session.relations().scan(QString(), {}, QString(), [&](Table::Row& row) {
+        UnitKey first{textAt(row, rel::Excavation1), textAt(row, rel::Unitname1)};
+        int u1 = unitOf(first);
+        const int place1 = s.place(u1, first);
+        ++rowsAt[std::size_t(place1)];
         const QString category = textAt(row, rel::RelationCat);
-        if (category.isEmpty()) return;
-        const QChar code = category[0];
+        const QChar code = category.isEmpty() ? QChar() : category[0];
         if (code != category::Later && code != category::Equal && code != category::Contemporary) return;
-        const int first = unitOf({textAt(row, rel::Excavation1), textAt(row, rel::Unitname1)});
-        const int second = unitOf({textAt(row, rel::Excavation2), textAt(row, rel::Unitname2)});
-        s.relations.push_back({first, second, code, recordNumber});
+        UnitKey second{textAt(row, rel::Excavation2), textAt(row, rel::Unitname2)};
+        int u2 = unitOf(second);
+        const int place2 = s.place(u2, second);
+        if (u1 < 0) {
+            s.missing.push_back(std::move(first));
+            u1 = -int(s.missing.size());
+        }
+        if (u2 < 0) {
+            s.missing.push_back(std::move(second));
+            u2 = -int(s.missing.size());
+        }
+        pending.push_back({{u1, u2, code}, place1, place2});
     });
+    s.rowsBefore.assign(rowsAt.size() + 1, 0);
+    for (std::size_t p = 0; p < rowsAt.size(); ++p) s.rowsBefore[p + 1] = s.rowsBefore[p] + rowsAt[p];
+
+    // Keys the unit table lacks may share a place; their texts decide.
+    auto compareEnds = [&](int placeA, int unitA, int placeB, int unitB) {
+        if (placeA != placeB) return placeA < placeB ? -1 : 1;
+        if (unitA >= 0 || unitA == unitB) return 0;
+        const auto order = s.missing[std::size_t(-unitA - 1)] <=> s.missing[std::size_t(-unitB - 1)];
+        return order < 0 ? -1 : order > 0 ? 1 : 0;
+    };
+    std::sort(pending.begin(), pending.end(), [&](const Pending& a, const Pending& b) {
+        if (const int c = compareEnds(a.place1, a.relation.first, b.place1, b.relation.first)) return c < 0;
+        return compareEnds(a.place2, a.relation.second, b.place2, b.relation.second) < 0;
+    });
+    s.relations.reserve(pending.size());
+    for (const Pending& p : pending) s.relations.push_back(p.relation);
     return s;
+}
+
+// The 1-based place of the row (first, second) among all rows of the
+// relationship table in key order.
+qint32 recordNumber(const Table& relationTable, const Snapshot& s, int first, int second)
+{
+    const UnitKey& key = s.keys[std::size_t(second)];
+    qint32 number = s.rowsBefore[std::size_t(s.place(first, UnitKey{}))] + 1;
+    for (const Table::Row& row : RowsOfFirst(relationTable, s.keys[std::size_t(first)]))
+        if (UnitKey{textAt(row, rel::Excavation2), textAt(row, rel::Unitname2)} < key) ++number;
+    return number;
 }
 
 // One row of the period relation table; the periods are value numbers.
@@ -269,7 +336,7 @@ std::optional<int> Check::relatePeriods()
             ++opposite->count2;
             contradiction = true;
         } else {
-            relations_.add(p1, p2, r.recordNumber);
+            relations_.add(p1, p2, recordNumber(session_.relations(), s_, r.first, r.second));
         }
     }
     if (contradiction) {

@@ -166,6 +166,10 @@ const Case kCases[] = {
     // The walk ends at the missing unit; what it read still counts.
     {"MissingUnitEndsWalk", uf::Period, "101:II 102:I 103:II", "101>102 101>109! 103>102", 0, kNoLines,
      {"II I 1 1 0 0"}, "II:1 I:2", Choice::NotAsked, "", "Unittable corrupt? Could not find unit E:109"},
+    // Rows the walks skip still count in a row's record number, whatever
+    // units they name.
+    {"RecordNumberCountsEveryRow", uf::Period, "101:II 102:I G1/g", "099 p G1 101 p 100 101>102 101 p G1", 0, kNoLines,
+     {"II I 3 1 0 0"}, "II:1 I:2"},
     // 103 is on the top row without dating, below II's contexts with it.
     {"DatingLevels", uf::Period, "101:II 102:I 103:I 104:II", "101>102 104>101", 0, kNoLines, {"II I 1 1 0 0"},
      "II:1 I:3", Choice::NotAsked, "", "", "101:2 102:3 103:3 104:1"},
