@@ -22,11 +22,14 @@ namespace {
 // of the dating field gets a number (-1 for the empty one), so that the
 // walks compare and look up numbers.
 struct Snapshot {
-    // Units in key order.
-    std::vector<UnitKey> keys;
-    std::vector<int> value;
-    std::vector<char> isContext;
-    std::vector<char> onTop;   // level 1 after the cycle check
+    struct Unit {
+        UnitKey key;
+        int value;
+        bool isContext;
+        bool onTop;   // level 1 after the cycle check
+    };
+    // In key order.
+    std::vector<Unit> units;
     std::vector<QString> values;
 
     // The rows of the categories the walks read, in key order. A unit the
@@ -45,7 +48,9 @@ struct Snapshot {
     int place(int unit, const UnitKey& key) const
     {
         if (unit >= 0) return 2 * unit + 1;
-        return 2 * int(std::lower_bound(keys.begin(), keys.end(), key) - keys.begin());
+        const auto at = std::lower_bound(units.begin(), units.end(), key,
+                                         [](const Unit& u, const UnitKey& k) { return u.key < k; });
+        return 2 * int(at - units.begin());
     }
 };
 
@@ -54,12 +59,6 @@ struct Snapshot {
 // for itself.
 Snapshot readSnapshot(Session& session, int datingField)
 {
-    struct RawUnit {
-        UnitKey key;
-        int value;
-        char context, top;
-    };
-    std::vector<RawUnit> raw;
     Snapshot s;
     std::unordered_map<QString, int> valueIds;
     session.units().scan(QString(), {}, QString(), [&](Table::Row& row) {
@@ -70,21 +69,13 @@ Snapshot readSnapshot(Session& session, int datingField)
             if (added) s.values.push_back(text);
             id = it->second;
         }
-        raw.push_back({{textAt(row, uf::Excavation), textAt(row, uf::Unitname)}, id,
-                       char(textAt(row, uf::Unitclass) == kContext), char(intOf(row.values[uf::Y]) == 1)});
+        s.units.push_back({{textAt(row, uf::Excavation), textAt(row, uf::Unitname)}, id,
+                           textAt(row, uf::Unitclass) == kContext, intOf(row.values[uf::Y]) == 1});
     });
-    std::sort(raw.begin(), raw.end(), [](const RawUnit& a, const RawUnit& b) { return a.key < b.key; });
+    std::sort(s.units.begin(), s.units.end(), [](const Snapshot::Unit& a, const Snapshot::Unit& b) { return a.key < b.key; });
     std::unordered_map<UnitKey, int> index;
-    index.reserve(raw.size());
-    for (RawUnit& u : raw) {
-        index.emplace(u.key, int(s.keys.size()));
-        s.value.push_back(u.value);
-        s.isContext.push_back(u.context);
-        s.onTop.push_back(u.top);
-        s.keys.push_back(std::move(u.key));
-    }
-    raw.clear();
-    raw.shrink_to_fit();
+    index.reserve(s.units.size());
+    for (std::size_t u = 0; u < s.units.size(); ++u) index.emplace(s.units[u].key, int(u));
 
     auto unitOf = [&](const UnitKey& key) {
         const auto it = index.find(key);
@@ -95,7 +86,7 @@ Snapshot readSnapshot(Session& session, int datingField)
         int place1, place2;
     };
     std::vector<Pending> pending;
-    std::vector<int> rowsAt(2 * s.keys.size() + 2, 0);
+    std::vector<int> rowsAt(2 * s.units.size() + 2, 0);
     session.relations().scan(QString(), {}, QString(), [&](Table::Row& row) {
         UnitKey first{textAt(row, rel::Excavation1), textAt(row, rel::Unitname1)};
         int u1 = unitOf(first);
@@ -140,9 +131,9 @@ Snapshot readSnapshot(Session& session, int datingField)
 // relationship table in key order.
 qint32 recordNumber(const Table& relationTable, const Snapshot& s, int first, int second)
 {
-    const UnitKey& key = s.keys[std::size_t(second)];
+    const UnitKey& key = s.units[std::size_t(second)].key;
     qint32 number = s.rowsBefore[std::size_t(s.place(first, UnitKey{}))] + 1;
-    for (const Table::Row& row : RowsOfFirst(relationTable, s.keys[std::size_t(first)]))
+    for (const Table::Row& row : RowsOfFirst(relationTable, s.units[std::size_t(first)].key))
         if (UnitKey{textAt(row, rel::Excavation2), textAt(row, rel::Unitname2)} < key) ++number;
     return number;
 }
@@ -233,7 +224,7 @@ private:
     }
     QString label(int unit) const
     {
-        const UnitKey& key = s_.keys[std::size_t(unit)];
+        const UnitKey& key = s_.units[std::size_t(unit)].key;
         return UnitLabel(key.excavation, key.unitname, session_.project().SingleExcavation);
     }
     // False (after the error message) for a unit the unit table lacks: the
@@ -267,10 +258,10 @@ std::optional<int> Check::sameValuesOfClasses()
     for (const Snapshot::Relation& r : s_.relations) {
         if (r.category == category::Later) continue;
         if (!present(r.first)) break;
-        const int v1 = s_.value[std::size_t(r.first)];
+        const int v1 = s_.units[std::size_t(r.first)].value;
         if (v1 < 0) continue;
         if (!present(r.second)) break;
-        const int v2 = s_.value[std::size_t(r.second)];
+        const int v2 = s_.units[std::size_t(r.second)].value;
         if (v2 >= 0 && v2 != v1) {
             error(QStringLiteral("Error: %1 contexts %2 and %3 belong to different %4.")
                       .arg(r.category == category::Contemporary ? QStringLiteral("Contemporary") : QStringLiteral("Equal"),
@@ -287,9 +278,9 @@ std::optional<int> Check::listPeriods()
     periods_.clear();
     periodOf_.assign(s_.values.size(), -1);
     topPeriods_.clear();
-    for (std::size_t u = 0; u < s_.keys.size(); ++u) {
-        if (!s_.isContext[u]) continue;
-        const int v = s_.value[u];
+    for (std::size_t u = 0; u < s_.units.size(); ++u) {
+        if (!s_.units[u].isContext) continue;
+        const int v = s_.units[u].value;
         if (v < 0) {
             error(QStringLiteral("Error: Context %1 does not belong to a %2.").arg(label(int(u)), label_));
             periods_.clear();
@@ -307,7 +298,7 @@ std::optional<int> Check::listPeriods()
             topPeriods_.push_back(0);
         }
         ++periods_[std::size_t(p)].count;
-        if (s_.onTop[u]) topPeriods_[std::size_t(p)] = 1;
+        if (s_.units[u].onTop) topPeriods_[std::size_t(p)] = 1;
     }
     if (periods_.size() == 1) {
         error(QStringLiteral("Error: All contexts belong to the same %1.").arg(label_));
@@ -323,10 +314,10 @@ std::optional<int> Check::relatePeriods()
     for (const Snapshot::Relation& r : s_.relations) {
         if (r.category != category::Later) continue;
         if (!present(r.first)) break;
-        const int p1 = s_.value[std::size_t(r.first)];
+        const int p1 = s_.units[std::size_t(r.first)].value;
         if (p1 < 0) continue;
         if (!present(r.second)) break;
-        const int p2 = s_.value[std::size_t(r.second)];
+        const int p2 = s_.units[std::size_t(r.second)].value;
         if (p2 < 0 || p2 == p1) continue;
         if (PeriodRelation* row = relations_.find(p1, p2)) {
             ++row->count1;
