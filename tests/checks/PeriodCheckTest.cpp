@@ -219,6 +219,20 @@ TEST_F(PeriodCheckFixture, DatingLevelsOnAGraphOfItsOwn)
     EXPECT_TRUE(protocol.isEmpty());
 }
 
+TEST_F(PeriodCheckFixture, StatusTextsOfEachStage)
+{
+    datedUnits(QStringLiteral("101:III 102:II 103:I"), uf::Phase);
+    relations(QStringLiteral("101>102 102>103"));
+    cycleCheck();
+    const qsizetype before = ui.statuses().size();
+    EXPECT_EQ(PeriodCheck(session, uf::Phase, protocol, false, periods, chooser(Choice::NotAsked)), 0);
+    EXPECT_EQ(ui.statuses().mid(before),
+              (QStringList{"Checking contemporary and equal relationships", "Creating list of all Phases",
+                           "Ordering list of Phases - level 1", "Ordering list of Phases - level 2",
+                           "Ordering list of Phases - level 3", ""}));
+    EXPECT_EQ(ui.busyDepth(), 0);
+}
+
 TEST_F(PeriodCheckFixture, ReplacesTheOldTable)
 {
     datedUnits(QStringLiteral("101:II 102:I"), uf::Period);
