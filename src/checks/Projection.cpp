@@ -19,7 +19,7 @@ constexpr int kPlanMargin = 6;
 constexpr int kMajorTickLength = 6;
 constexpr int kMinorTickLength = 4;
 // More ticks than this never fit on the axis as separate lines.
-constexpr double kMaxSeparateTicks = 4.0 * 385;
+constexpr double kMaxSeparateTicks = 4.0 * kProfileSize.height();
 
 // Pixel positions are rounded half to even; images hold far fewer pixels
 // than this, so out-of-range values only come from absurd coordinates.
