@@ -1,4 +1,5 @@
 #include "cli/PlacementCommands.h"
+#include "checks/Projection.h"
 #include "cli/CliCommand.h"
 #include "core/Format.h"
 #include "core/Protocol.h"
@@ -27,13 +28,14 @@ int writeDot(CliContext& c, const QString& project, const QString& file)
 struct LayoutOptions {
     quint32 seed = kDefaultLayoutSeed;
     std::optional<int> angle;
+    bool proposedAngle = false;   // --use-coordinates auto
     bool deleteRedundant = false;
 };
 
 int cmdLayout(CliContext& c, const LayoutOptions& o)
 {
     const quint32 seed = o.seed;
-    const std::optional<int> angle = o.angle;
+    std::optional<int> angle = o.angle;
     OpenedProject p(c, c.args[0]);
     if (!p.ok) return Failed;
     Session& s = p.session;
@@ -47,7 +49,18 @@ int cmdLayout(CliContext& c, const LayoutOptions& o)
     const PeriodList periods;
     RandomGenerator random(seed);
     // The projection dialog takes its mean point before the check.
-    const MeanPoint mean = angle ? ContextMeanPoint(s.units()) : MeanPoint{};
+    MeanPoint mean = angle ? ContextMeanPoint(s.units()) : MeanPoint{};
+    if (o.proposedAngle) {
+        // The dialog's proposal, and its refusals, without the dialog.
+        const ProjectionModel model = AnalyseProjection(ReadProjectionPoints(s.units()));
+        if (const QString warning = ProjectionWarning(model.summary); !warning.isEmpty()) {
+            s.ui().error(warning);
+            return Failed;
+        }
+        angle = model.proposedAngle;
+        mean = {model.meanX, model.meanY, model.summary.n};
+        c.print(c.out, QStringLiteral("Section angle: %1 degrees\n\n").arg(*angle));
+    }
 
     RelationGraph graph;
     bool ok = RunLayoutChecks(s, graph, protocol, o.deleteRedundant).ok();
@@ -80,11 +93,19 @@ void RegisterPlacementCommands(CLI::App& program, CliContext& c)
                        o->seed = quint32(quint64(*value));
                    });
     AddValueOption(command, "--use-coordinates", "ANGLE",
-                   "order the contexts by their centre coordinates along a section at ANGLE degrees, 0 to 180",
+                   "order the contexts by their centre coordinates along a section at ANGLE degrees, 0 to 180; "
+                   "auto: along the direction in which they spread most",
                    [o](const QString& text) {
+                       if (text == QLatin1String("auto")) {
+                           o->proposedAngle = true;
+                           o->angle.reset();
+                           return;
+                       }
                        const auto value = parseInt32(text);
                        if (!value || *value < 0 || *value > 180)
-                           RefuseValue(QStringLiteral("--use-coordinates takes a section angle in whole degrees, 0 to 180"));
+                           RefuseValue(QStringLiteral(
+                               "--use-coordinates takes a section angle in whole degrees, 0 to 180, or auto"));
+                       o->proposedAngle = false;
                        o->angle = *value;
                    });
     command->add_flag_callback("--delete-redundant", [o] { o->deleteRedundant = true; },

@@ -31,7 +31,17 @@ protected:
         EXPECT_EQ(r.code, expectedCode) << r.err.toStdString();
         return (r.out + r.err).toStdString();
     }
-    bool diagramPresent() { return run({"info", project()}).find("Diagram present: yes") != std::string::npos; }
+    // A context with a plan position, at height 1.
+    void coordinates(const QString& name, const char* x, const char* y) { coordinates(project(), name, x, y); }
+    void coordinates(const QString& file, const QString& name, const char* x, const char* y)
+    {
+        ASSERT_EQ(runCliCaptured({"unit", "add", file, name, "--set", QStringLiteral("XAvgCoord=%1").arg(x), "--set",
+                                  QStringLiteral("YAvgCoord=%1").arg(y), "--set", "ZAvgCoord=1"})
+                      .code,
+                  0);
+    }
+    bool diagramPresent(const QString& file) { return run({"info", file}).find("Diagram present: yes") != std::string::npos; }
+    bool diagramPresent() { return diagramPresent(project()); }
     QTemporaryDir dir;
 };
 
@@ -139,8 +149,12 @@ TEST_F(LayoutCli, RefusesBadOptions)
     struct Case { QStringList args; const char* error; };
     const Case cases[] = {
         {{"--seed", "x"}, "error: --seed takes an integer\n"},
-        {{"--use-coordinates", "181"}, "error: --use-coordinates takes a section angle in whole degrees, 0 to 180\n"},
-        {{"--use-coordinates", "1.5"}, "error: --use-coordinates takes a section angle in whole degrees, 0 to 180\n"},
+        {{"--use-coordinates", "181"},
+         "error: --use-coordinates takes a section angle in whole degrees, 0 to 180, or auto\n"},
+        {{"--use-coordinates", "1.5"},
+         "error: --use-coordinates takes a section angle in whole degrees, 0 to 180, or auto\n"},
+        {{"--use-coordinates", "Auto"},
+         "error: --use-coordinates takes a section angle in whole degrees, 0 to 180, or auto\n"},
         {{"extra"}, "error: layout takes P.bvp [--seed N] [--use-coordinates ANGLE] [--delete-redundant]\n"},
     };
     for (const Case& c : cases) EXPECT_EQ(run(QStringList{"layout", project()} + c.args, 2), c.error);
@@ -149,22 +163,50 @@ TEST_F(LayoutCli, RefusesBadOptions)
 TEST_F(LayoutCli, CoordinatesOrderTheContexts)
 {
     // B1 lies furthest east; along the section at 0 degrees (west to east)
-    // the level reads B5 ... B1, whatever the seed.
+    // the level reads B5 ... B1, whatever the seed. "auto" finds that
+    // section itself: the contexts spread along X only.
     const char* x[] = {"50", "40", "30", "20", "10"};
     for (int i = 0; i < 5; ++i)
-        ASSERT_EQ(runCliCaptured({"unit", "add", project(), QStringLiteral("B%1").arg(i + 1), "--set",
-                                  QStringLiteral("XAvgCoord=%1").arg(x[i]), "--set", "YAvgCoord=0", "--set",
-                                  "ZAvgCoord=1"})
-                      .code,
-                  0);
+        coordinates(QStringLiteral("B%1").arg(i + 1), x[i], "0");
     units({"A"});
     relations({"A>B1", "A>B2", "A>B3", "A>B4", "A>B5"});
-    for (const char* seed : {"1", "2"}) {
-        run({"layout", project(), "--use-coordinates", "0", "--seed", seed});
-        const std::string layout = run({"dump", project(), "unitlayout"});
-        for (int i = 1; i <= 5; ++i)
-            EXPECT_NE(layout.find(QStringLiteral("E,B%1,2,,%2,%2,").arg(i).arg(6 - i).toStdString()), std::string::npos)
-                << layout;
+    for (const char* angle : {"0", "auto"}) {
+        for (const char* seed : {"1", "2"}) {
+            const std::string out = run({"layout", project(), "--use-coordinates", angle, "--seed", seed});
+            EXPECT_EQ(out.find("Section angle: 0 degrees\n\nNo cycles found."), angle[0] == 'a' ? 0 : std::string::npos)
+                << out;
+            const std::string layout = run({"dump", project(), "unitlayout"});
+            for (int i = 1; i <= 5; ++i)
+                EXPECT_NE(layout.find(QStringLiteral("E,B%1,2,,%2,%2,").arg(i).arg(6 - i).toStdString()),
+                          std::string::npos)
+                    << layout;
+        }
+    }
+}
+
+// Where the projection dialog would not open, "auto" ends the run before
+// the checks and leaves the stored layout alone.
+TEST_F(LayoutCli, AutoRefusesAPointlessProjection)
+{
+    struct Case {
+        std::vector<std::pair<const char*, const char*>> plan;   // X, Y of contexts B1, B2, ...
+        const char* error;
+    };
+    const Case cases[] = {
+        {{{"1", "1"}, {"2", "2"}, {"3", "3"}, {"4", "4"}},
+         "error: 4 contexts with coordinates, projection not sensible.\n"},
+        {{{"1", "1"}, {"1", "1"}, {"1", "1"}, {"1", "1"}, {"1", "1"}},
+         "error: No variation both in X- and Y-coordinates, projection not sensible.\n"},
+    };
+    int count = 0;
+    for (const Case& c : cases) {
+        const QString file = path("Q") + QString::number(++count) + QStringLiteral(".bvp");
+        ASSERT_EQ(runCliCaptured({"new", file, "--excavation", "E", "--single"}).code, 0);
+        int next = 1;
+        for (const auto& [x, y] : c.plan) coordinates(file, QStringLiteral("B%1").arg(next++), x, y);
+        run({"layout", file});
+        EXPECT_EQ(run({"layout", file, "--use-coordinates", "auto"}, 1), c.error);
+        EXPECT_TRUE(diagramPresent(file));
     }
 }
 

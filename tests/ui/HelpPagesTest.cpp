@@ -1,6 +1,7 @@
 // Every window's F1 opens a page of its own, not the contents page that
 // stands in for missing ones.
 #include "checks/forms/THierarchyConfigForm.h"
+#include "checks/forms/TProjectionForm.h"
 #include "editing/forms/TChainForm.h"
 #include "editing/forms/TConsecutiveForm.h"
 #include "editing/forms/TReassignForm.h"
@@ -86,6 +87,12 @@ TEST_F(HelpPages, EveryDialogOpensItsOwnPage)
         {"Configure_Fields.html",
          [&] { return std::make_unique<TFieldConfigForm>(session.catalogue(), false, false, false, ui); }},
         {"Hierarchy_list_toggle.html", [] { return std::make_unique<THierarchyConfigForm>(); }},
+        {"Show_projection.html",
+         [&] {
+             const auto at = [](double x, double y) { return ProjectionPoint{x, y, 0.0, {}, {}}; };
+             return std::make_unique<TProjectionForm>(
+                 AnalyseProjection({at(0, 0), at(1, 1), at(2, 2), at(3, 3), at(4, 4)}), ui, regional);
+         }},
         {"Report_window.html",
          [&] {
              return std::make_unique<TProtocolForm>(QStringLiteral("Report"), QStringList{QStringLiteral("line")},

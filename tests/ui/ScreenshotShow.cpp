@@ -3,6 +3,7 @@
 // names the window.
 #include "checks/PairTest.h"
 #include "checks/forms/THierarchyConfigForm.h"
+#include "checks/forms/TProjectionForm.h"
 #include "core/Regional.h"
 #include "editing/forms/TChainForm.h"
 #include "editing/forms/TConsecutiveForm.h"
@@ -275,4 +276,21 @@ TEST(ScreenshotShow, Pair)
     ASSERT_TRUE(lines);
     TProtocolForm form(kPairWindowCaption, *lines, HelpTopic(kPairWindowHelp), p.ui, nullptr, true);
     showFor(form, "pair");
+}
+
+// Thirty contexts along a north-east diagonal, sloping down to the east, in
+// four display colours and two thematic ones.
+TEST(ScreenshotShow, Projection)
+{
+    ScriptedUi ui;
+    FixedRegional regional;
+    const qint32 colours[] = {0x0000FF, 0x00C000, 0xFF0000, 0x00C0FF};
+    std::vector<ProjectionPoint> points;
+    for (int i = 0; i < 30; ++i) {
+        const double wobble = ((i * 7) % 5 - 2) * 0.4;
+        points.push_back({1200.0 + 0.8 * i + wobble, 3400.0 + 0.5 * i - wobble, 112.5 - 0.12 * i + (i % 3) * 0.2,
+                          colours[i % 4], i < 15 ? 0x808080 : 0x0080FF});
+    }
+    TProjectionForm form(AnalyseProjection(std::move(points)), ui, regional);
+    showFor(form, "projection");
 }
