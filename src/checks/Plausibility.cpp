@@ -11,6 +11,8 @@
 #include <cmath>
 #include <optional>
 #include <unordered_map>
+#include <utility>
+#include <vector>
 
 namespace belvanto {
 
@@ -86,7 +88,7 @@ int DifferenceCheck(Session& session, int field, QChar code, const QString& limi
     const QString r = relationCaption(code);
     const QString k = height ? QStringLiteral("height") : QStringLiteral("year");
     const QString limitWords = limitText + (height ? QStringLiteral(" coordinate units") : QString());
-    const auto found = readUnits(units, field, session.project().SingleExcavation);
+    const auto values = readUnits(units, field, session.project().SingleExcavation);
 
     // A height stored as 10.3 and one as 10.0 differ by a hair more than 0.3
     // in binary; such a hair is no problem. Years are whole numbers.
@@ -95,18 +97,30 @@ int DifferenceCheck(Session& session, int field, QChar code, const QString& limi
         const double scale = std::max({1.0, std::fabs(x1), std::fabs(x2), m});
         return difference > m + 1e-9 * scale;
     };
-    int problems = 0;
-    bool ended = false;
-    relations.scan(QStringLiteral("RelationCat = ?"), {QString(code)}, kRelationKeyOrder, [&](const Table::Row& row) {
-        if (ended) return;
+    // The rows are read in the table's stored order, which the engine gives
+    // without sorting the whole table by key; the problems, and the first
+    // row that names a missing unit, are put into key order afterwards, so
+    // that the outcome is that of a walk in key order that ends at that row.
+    using RowKey = std::pair<UnitKey, UnitKey>;
+    struct Problem {
+        RowKey row;
+        const QString* d1;
+        const QString* d2;
+    };
+    std::vector<Problem> found;
+    std::optional<RowKey> firstFailure;
+    UnitKey missingUnit;
+    relations.scan(QStringLiteral("RelationCat = ?"), {QString(code)}, QString(), [&](const Table::Row& row) {
+        RowKey key{{textAt(row, rel::Excavation1), textAt(row, rel::Unitname1)},
+                   {textAt(row, rel::Excavation2), textAt(row, rel::Unitname2)}};
+        if (firstFailure && *firstFailure < key) return;
         const CheckedUnit* pair[2] = {};
         for (int end = 0; end < 2; ++end) {
-            const UnitKey key = end == 0 ? UnitKey{textAt(row, rel::Excavation1), textAt(row, rel::Unitname1)}
-                                         : UnitKey{textAt(row, rel::Excavation2), textAt(row, rel::Unitname2)};
-            const auto it = found.find(key);
-            if (it == found.end()) {
-                ui.error(kMissingSecondUnitMessage + key.text());
-                ended = true;
+            const UnitKey& unit = end == 0 ? key.first : key.second;
+            const auto it = values.find(unit);
+            if (it == values.end()) {
+                missingUnit = unit;
+                firstFailure = std::move(key);
                 return;
             }
             if (!it->second.value) return;
@@ -123,14 +137,19 @@ int DifferenceCheck(Session& session, int field, QChar code, const QString& limi
             // first stands for it.
             if (!KeyTextLess(d1, d2) || !beyond(x1, x2, std::fabs(x2 - x1))) return;
         }
-        if (protocol.detailed()) {
-            if (problems == 0)
-                protocol.add(QStringLiteral("List of ") + r + QStringLiteral(" relationships with problematic ") + k
-                             + QStringLiteral(" difference of more than ") + limitWords + QLatin1Char(':'));
-            protocol.add(d1 + QLatin1Char(' ') + r + QLatin1Char(' ') + d2);
-        }
-        ++problems;
+        found.push_back({std::move(key), &d1, &d2});
     });
+    if (firstFailure) {
+        ui.error(kMissingSecondUnitMessage + missingUnit.text());
+        std::erase_if(found, [&](const Problem& p) { return *firstFailure < p.row; });
+    }
+    std::sort(found.begin(), found.end(), [](const Problem& a, const Problem& b) { return a.row < b.row; });
+    const int problems = int(found.size());
+    if (protocol.detailed() && problems > 0) {
+        protocol.add(QStringLiteral("List of ") + r + QStringLiteral(" relationships with problematic ") + k
+                     + QStringLiteral(" difference of more than ") + limitWords + QLatin1Char(':'));
+        for (const Problem& p : found) protocol.add(*p.d1 + QLatin1Char(' ') + r + QLatin1Char(' ') + *p.d2);
+    }
     if (!protocol.detailed())
         protocol.add(QStringLiteral("%1 \"").arg(problems) + r + QStringLiteral("\" relationships with problematic ") + k
                      + QStringLiteral(" difference of more than ") + limitWords + QStringLiteral(" found."));

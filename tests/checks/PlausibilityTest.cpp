@@ -176,6 +176,18 @@ TEST(DifferenceCheckTest, HeightAndYearDifferencesInBothReportModes)
         {"a missing second unit ends the walk", ReportMode::Detailed, {}, {"101 z=0", "102 z=0", "103 z=9"},
          {"101 >! 999", "102 > 103"}, uf::ZAvgCoord, category::Later, "0",
          {{MessageKind::Error, "Unittable corrupt? Could not find unit E:999"}}, {noLaterHeights}, 0},
+        // Stored out of key order: the lines and the end of the walk are
+        // those of key order all the same.
+        {"problems stored out of key order", ReportMode::Detailed, {}, {"101 z=0", "102 z=9", "103 z=0", "104 z=9"},
+         {"103 > 104", "101 > 102"}, uf::ZAvgCoord, category::Later, "0", {},
+         {laterHeights.arg("0"), "101 later than 102", "103 later than 104"}, 2},
+        {"a missing unit stored first ends the walk where key order reaches it", ReportMode::Detailed, {},
+         {"101 z=0", "102 z=9", "103 z=0", "105 z=0", "106 z=9"}, {"105 > 106", "103 >! 999", "101 > 102"},
+         uf::ZAvgCoord, category::Later, "0", {{MessageKind::Error, "Unittable corrupt? Could not find unit E:999"}},
+         {laterHeights.arg("0"), "101 later than 102"}, 1},
+        {"an empty first value: the second unit is not looked up", ReportMode::Detailed, {}, {"101", "102 z=0", "103 z=9"},
+         {"101 >! 999", "102 > 103"}, uf::ZAvgCoord, category::Later, "0", {},
+         {laterHeights.arg("0"), "102 later than 103"}, 1},
         {"a missing first unit ends the walk", ReportMode::Summary, {}, {"101 z=0", "102 z=9"},
          {"101 > 102", "998 >! 101"}, uf::ZAvgCoord, category::Later, "0",
          {{MessageKind::Error, "Unittable corrupt? Could not find unit E:998"}}, {laterHeightCount.arg(1).arg("0")}, 1},
