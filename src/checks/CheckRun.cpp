@@ -1,10 +1,13 @@
 #include "checks/CheckRun.h"
 #include "checks/Components.h"
 #include "checks/GroupAssignments.h"
+#include "checks/Plausibility.h"
 #include "checks/Redundancy.h"
 #include "core/UserInterface.h"
 #include "layout/RelationGraph.h"
+#include "store/Relations.h"
 #include "store/Session.h"
+#include "store/UnitFields.h"
 
 namespace belvanto {
 
@@ -18,6 +21,22 @@ CheckRunResult RunChecks(Session& session, const CheckOptions& options, Protocol
         result.ended = true;
         return result;
     };
+    if (options.coordinates && CoordinatesPresentCheck(session, protocol) > 0) result.problems = true;
+    struct Difference {
+        int field;
+        QChar code;
+        QString limit;
+    };
+    const Difference differences[] = {
+        {uf::ZAvgCoord, category::Later, options.laterBelow},
+        {uf::ZAvgCoord, category::Contemporary, options.contemporaryHeight},
+        {uf::ZAvgCoord, category::Equal, options.equalHeight},
+        {uf::AvgYear, category::Later, options.yearsMatch ? QStringLiteral("0") : QString()},
+        {uf::AvgYear, category::Contemporary, options.contemporaryYears},
+        {uf::AvgYear, category::Equal, options.equalYears},
+    };
+    for (const Difference& d : differences)
+        if (DifferenceCheck(session, d.field, d.code, d.limit, protocol) > 0) result.problems = true;
     if (options.components) {
         ComponentCounts counts;
         if (!ComponentCheck(session, protocol, &counts)) return end();

@@ -1,6 +1,6 @@
 #pragma once
 // The checks of a check run, each run only when chosen and always in the
-// same order: components, cycles (which level the contexts), redundant
+// same order: the coordinate, height and year checks, components, cycles (which level the contexts), redundant
 // relationships, group assignments, the group hierarchy with its empty-group
 // check. The run's dialog and the command line fill the one option set, so
 // the two choose alike.
@@ -12,6 +12,13 @@ namespace belvanto {
 class Session;
 
 struct CheckOptions {
+    // The coordinate, height and year checks only report. An empty limit
+    // leaves its check out; a limit is a non-negative number, as the run's
+    // dialog and the command line make sure.
+    bool coordinates = false;
+    QString laterBelow, contemporaryHeight, equalHeight;
+    bool yearsMatch = false;
+    QString contemporaryYears, equalYears;
     bool components = false;
     bool cycles = true;
     // The redundancy test runs on the levelled graph, so it brings the cycle

@@ -2,6 +2,7 @@
 #include "checks/CheckRun.h"
 #include "checks/PairTest.h"
 #include "cli/CliCommand.h"
+#include "core/Format.h"
 #include "core/UserInterface.h"
 #include "editing/AddRelationship.h"
 #include "store/UnitFields.h"
@@ -66,6 +67,19 @@ int cmdPair(CliContext& c)
     return Ok;
 }
 
+// A limit of the height and year checks: a non-negative number with "." as
+// the decimal point, whatever the locale; the protocol quotes it as written.
+void AddLimitOption(CLI::App* command, const std::string& name, const std::string& valueName,
+                    const std::string& description, QString& target)
+{
+    AddValueOption(command, name, valueName, description, [name, &target](const QString& text) {
+        const auto value = parseDouble(text);
+        if (!value || *value < 0)
+            RefuseValue(QStringLiteral("%1 takes a non-negative number, such as 0.5").arg(QString::fromStdString(name)));
+        target = text.trimmed();
+    });
+}
+
 } // namespace
 
 void RegisterCheckCommands(CLI::App& program, CliContext& c)
@@ -74,6 +88,19 @@ void RegisterCheckCommands(CLI::App& program, CliContext& c)
     CLI::App* command = AddCommand(program, c, "check", "run the chosen checks of a check run and print the protocol",
                                    [&c, o] { return cmdCheck(c, *o); });
     AddWords(command, c, "P.bvp", "the project file");
+    command->add_flag("--coordinates", o->run.coordinates, "list the contexts without full center coordinates");
+    AddLimitOption(command, "--later-below", "H",
+                   "list later contexts that lie more than H below an earlier one", o->run.laterBelow);
+    AddLimitOption(command, "--contemporary-height", "H",
+                   "list contemporary contexts whose heights differ by more than H", o->run.contemporaryHeight);
+    AddLimitOption(command, "--equal-height", "H", "list equal contexts whose heights differ by more than H",
+                   o->run.equalHeight);
+    command->add_flag("--years-match", o->run.yearsMatch,
+                      "list later contexts whose center year is earlier than that of an earlier one");
+    AddLimitOption(command, "--contemporary-years", "Y",
+                   "list contemporary contexts whose center years differ by more than Y", o->run.contemporaryYears);
+    AddLimitOption(command, "--equal-years", "Y", "list equal contexts whose center years differ by more than Y",
+                   o->run.equalYears);
     CLI::Option* components =
         command->add_flag("--components", o->run.components, "the connected-components check");
     command->add_flag("--store-components", o->storeComponents,

@@ -155,4 +155,39 @@ TEST_F(CheckCommands, BadInputIsAUsageError)
     EXPECT_EQ(runCliCaptured({"pair", project(), "A", "X"}).err.toStdString(), "error: Unit E:X does not exist.\n");
 }
 
+TEST_F(CheckCommands, HeightAndYearChecksComeFirstAndReportWithoutEndingTheRun)
+{
+    units({"A", "--set", "XAvgCoord=1", "--set", "YAvgCoord=1", "--set", "ZAvgCoord=10.0", "--set", "AvgYear=1200"});
+    units({"B", "--set", "XAvgCoord=2", "--set", "YAvgCoord=2", "--set", "ZAvgCoord=10.3", "--set", "AvgYear=1250"});
+    units({"C", "D"});
+    rels({"A>B", "C-D"});
+    auto r = runCliCaptured({"check", project(), "--coordinates", "--later-below", "0.2", "--years-match"});
+    EXPECT_EQ(r.code, 1) << r.err.toStdString();
+    EXPECT_EQ(r.out.toStdString(),
+              "List of contexts without center coordinates:\nC\nD\n\n"
+              "List of later than relationships with problematic height difference of more than 0.2 coordinate units:\n"
+              "A later than B\n\n"
+              "List of later than relationships with problematic year difference of more than 0:\n"
+              "A later than B\n"
+              "No cycles found.\n\n");
+    // 10.3 - 10.0 at the limit 0.3 is no problem.
+    r = runCliCaptured({"check", project(), "--summary", "--no-cycles", "--later-below", "0.3", "--equal-height",
+                        "0", "--contemporary-years", "5", "--equal-years", "0"});
+    EXPECT_EQ(r.code, 0) << r.err.toStdString();
+    EXPECT_EQ(r.out.toStdString(),
+              "0 \"later than\" relationships with problematic height difference of more than 0.3 coordinate units found.\n"
+              "0 \"equal to\" relationships with problematic height difference of more than 0 coordinate units found.\n"
+              "0 \"contemporary with\" relationships with problematic year difference of more than 5 found.\n"
+              "0 \"equal to\" relationships with problematic year difference of more than 0 found.\n");
+    for (const char* option : {"--later-below", "--contemporary-height", "--equal-height", "--contemporary-years",
+                               "--equal-years"}) {
+        for (const char* value : {"abc", "-1", "0,5", ""}) {
+            r = runCliCaptured({"check", project(), QString::fromLatin1(option), QString::fromLatin1(value)});
+            EXPECT_EQ(r.code, 2) << option << " " << value;
+            EXPECT_TRUE(r.err.contains(QString::fromLatin1(option) + QStringLiteral(" takes a non-negative number, such as 0.5")))
+                << r.err.toStdString();
+        }
+    }
+}
+
 } // namespace
