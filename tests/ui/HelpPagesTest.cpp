@@ -1,6 +1,7 @@
 // Every window's F1 opens a page of its own, not the contents page that
 // stands in for missing ones.
 #include "checks/forms/THierarchyConfigForm.h"
+#include "checks/forms/TSortedListForm.h"
 #include "editing/forms/TChainForm.h"
 #include "editing/forms/TConsecutiveForm.h"
 #include "editing/forms/TReassignForm.h"
@@ -86,6 +87,8 @@ TEST_F(HelpPages, EveryDialogOpensItsOwnPage)
         {"Configure_Fields.html",
          [&] { return std::make_unique<TFieldConfigForm>(session.catalogue(), false, false, false, ui); }},
         {"Hierarchy_list_toggle.html", [] { return std::make_unique<THierarchyConfigForm>(); }},
+        {"Check_phases.html",
+         [] { return std::make_unique<TSortedListForm>(PeriodList{{QStringLiteral("I"), 1, 1, true}}, QStringLiteral("Period")); }},
         {"Report_window.html",
          [&] {
              return std::make_unique<TProtocolForm>(QStringLiteral("Report"), QStringList{QStringLiteral("line")},

@@ -258,7 +258,7 @@ TEST_F(RelationCountForm, CycleCellsAreGreen)
 }
 
 // The next check run writes the table anew, which fails while it is open.
-TEST_F(RelationCountForm, ModalWindowKeepsTheTableOpenUntilItCloses)
+TEST_F(RelationCountForm, ModalWindowWithHelpHoldsTheTableUntilItCloses)
 {
     failedCheck(QStringLiteral("101:II 102:I 103:I 104:II"), QStringLiteral("101>102 103>104"), uf::Period);
     RecordingHelp help;
@@ -269,11 +269,15 @@ TEST_F(RelationCountForm, ModalWindowKeepsTheTableOpenUntilItCloses)
         seen = true;
         EXPECT_TRUE(Table::isOpenAnywhere(perTablePath()));
         form->helpButton()->click();
+        QTest::keyClick(form, Qt::Key_F1);
         form->cancelButton()->click();
     });
     ShowPeriodRelationCounts(session, uf::Period, nullptr);
     EXPECT_TRUE(seen);
-    EXPECT_EQ(help.topics, QStringList{QStringLiteral("Phase_relation_count_list")});
+    EXPECT_EQ(help.topics, QStringList(2, QStringLiteral("Phase_relation_count_list")));
+    EXPECT_TRUE(BrowserHelp(QStringLiteral(BELVANTO_HELP_DIR))
+                    .pagePath(HelpTopic(kRelationCountHelpTopic))
+                    .endsWith(QStringLiteral("/Phase_relation_count_list.html")));
     EXPECT_FALSE(Table::isOpenAnywhere(perTablePath()));
     RelationGraph graph;
     Protocol cycles(ReportMode::Summary);
