@@ -15,8 +15,11 @@ namespace belvanto {
 namespace {
 
 enum CountColumn { kPeriod1Column, kPeriod2Column, kLaterColumn, kEarlierColumn, kCountColumns };
+constexpr int kRelationColumn = 2;
 
-QTableWidget* readOnlyGrid(QWidget* parent, const char* name, const QStringList& headers)
+// Names share the width; counts and categories take what they need.
+QTableWidget* readOnlyGrid(QWidget* parent, const char* name, const QStringList& headers,
+                           std::initializer_list<int> narrowColumns)
 {
     auto* grid = new QTableWidget(0, int(headers.size()), parent);
     grid->setObjectName(QString::fromLatin1(name));
@@ -24,7 +27,8 @@ QTableWidget* readOnlyGrid(QWidget* parent, const char* name, const QStringList&
     grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
     grid->setSelectionMode(QAbstractItemView::SingleSelection);
     grid->verticalHeader()->hide();
-    grid->horizontalHeader()->setStretchLastSection(true);
+    grid->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+    for (int column : narrowColumns) grid->horizontalHeader()->setSectionResizeMode(column, QHeaderView::ResizeToContents);
     return grid;
 }
 
@@ -56,13 +60,15 @@ TRelationCountForm::TRelationCountForm(Session& session, int datingField, QWidge
     CountTitle->setObjectName(QStringLiteral("CountTitle"));
     CountGrid = readOnlyGrid(this, "CountGrid",
                              {label + QLatin1Char('1'), label + QLatin1Char('2'), QStringLiteral("> count"),
-                              QStringLiteral("< count")});
+                              QStringLiteral("< count")},
+                             {kLaterColumn, kEarlierColumn});
     CountTitle->setBuddy(CountGrid);
     RelationTitle = new QLabel(QStringLiteral("Corresponding list of relations:"), this);
     RelationTitle->setObjectName(QStringLiteral("RelationTitle"));
     RelationGrid = readOnlyGrid(this, "RelationGrid",
                                 {QStringLiteral("Excavation1"), QStringLiteral("Unitname1"), QStringLiteral("Relation"),
-                                 QStringLiteral("Excavation2"), QStringLiteral("Unitname2")});
+                                 QStringLiteral("Excavation2"), QStringLiteral("Unitname2")},
+                                {kRelationColumn});
     RelationTitle->setBuddy(RelationGrid);
 
     const DialogButtons buttons = addDialogButtons(this, HelpTopic(kRelationCountHelpTopic));
@@ -130,7 +136,6 @@ void TRelationCountForm::fillCounts()
         CountGrid->setItem(r, kEarlierColumn, numberCell(earlier, colour(0)));
         ++r;
     }
-    CountGrid->resizeColumnsToContents();
 }
 
 void TRelationCountForm::CountGridCellClick(int row, int column)
@@ -154,7 +159,6 @@ void TRelationCountForm::CountGridCellClick(int row, int column)
             RelationGrid->setItem(r, c++, new QTableWidgetItem(*text));
         ++r;
     }
-    RelationGrid->resizeColumnsToContents();
 }
 
 void ShowPeriodRelationCounts(Session& session, int datingField, QWidget* parent)
