@@ -106,6 +106,15 @@ struct ShotProject {
         }
     }
     ~ShotProject() { CloseProject(session, true); }
+    void addUnit(const QString& name, const QString& unitClass, const QString& period = QString())
+    {
+        session.units().insert();
+        session.units().set(uf::Excavation, QStringLiteral("Trench1"));
+        session.units().set(uf::Unitname, name);
+        session.units().set(uf::Unitclass, unitClass);
+        session.units().set(uf::Period, period);
+        session.units().post();
+    }
     QString file() const { return dir.filePath(QStringLiteral("Site.bvp")); }
     QTemporaryDir dir;
     ScriptedUi ui;
@@ -216,12 +225,7 @@ TEST(ScreenshotShow, Hierarchy)
     Session& session = p.session;
     const QString trench = QStringLiteral("Trench1");
     auto unit = [&](const QString& name, const QString& unitClass, const QString& period = QString()) {
-        session.units().insert();
-        session.units().set(uf::Excavation, trench);
-        session.units().set(uf::Unitname, name);
-        session.units().set(uf::Unitclass, unitClass);
-        session.units().set(uf::Period, period);
-        session.units().post();
+        p.addUnit(name, unitClass, period);
     };
     auto partOf = [&](const QString& member, const QString& group) {
         InsertRelationRow(session.relations(), {trench, member}, {trench, group}, category::PartOf, QString(), status::Stored);
@@ -310,14 +314,7 @@ TEST(ScreenshotShow, RelationCount)
         {QStringLiteral("F003"), QStringLiteral("Neuzeit")},
         {QStringLiteral("\u0160\u00e1ra\u00df4"), QStringLiteral("R\u00f6misch")},
         {QStringLiteral("\u00c6r\u00f85"), QStringLiteral("Fr\u00fchMA")}};
-    for (const auto& [name, period] : contexts) {
-        session.units().insert();
-        session.units().set(uf::Excavation, trench);
-        session.units().set(uf::Unitname, name);
-        session.units().set(uf::Unitclass, kContext);
-        session.units().set(uf::Period, period);
-        session.units().post();
-    }
+    for (const auto& [name, period] : contexts) p.addUnit(name, kContext, period);
     auto later = [&](const QString& a, const QString& b) {
         InsertRelationRow(session.relations(), {trench, a}, {trench, b}, category::Later, QString(), status::Stored);
         InsertRelationRow(session.relations(), {trench, b}, {trench, a}, category::Earlier, QString(), status::Stored);
