@@ -2,6 +2,7 @@
 // stands in for missing ones.
 #include "checks/forms/THierarchyConfigForm.h"
 #include "checks/forms/TProjectionForm.h"
+#include "checks/forms/TSortedListForm.h"
 #include "editing/forms/TChainForm.h"
 #include "editing/forms/TConsecutiveForm.h"
 #include "editing/forms/TReassignForm.h"
@@ -93,6 +94,8 @@ TEST_F(HelpPages, EveryDialogOpensItsOwnPage)
              return std::make_unique<TProjectionForm>(
                  AnalyseProjection({at(0, 0), at(1, 1), at(2, 2), at(3, 3), at(4, 4)}), ui, regional);
          }},
+        {"Check_phases.html",
+         [] { return std::make_unique<TSortedListForm>(PeriodList{{QStringLiteral("I"), 1, 1, true}}, QStringLiteral("Period")); }},
         {"Report_window.html",
          [&] {
              return std::make_unique<TProtocolForm>(QStringLiteral("Report"), QStringList{QStringLiteral("line")},

@@ -2,13 +2,18 @@
 // tools/screenshot.sh can take its picture. Skipped unless BELVANTO_SHOT
 // names the window.
 #include "checks/PairTest.h"
+#include "checks/PeriodCheck.h"
 #include "checks/forms/THierarchyConfigForm.h"
 #include "checks/forms/TProjectionForm.h"
+#include "checks/forms/TRelationCountForm.h"
+#include "checks/forms/TSortedListForm.h"
+#include "core/Protocol.h"
 #include "core/Regional.h"
 #include "editing/forms/TChainForm.h"
 #include "editing/forms/TConsecutiveForm.h"
 #include "editing/forms/TReassignForm.h"
 #include "editing/forms/TSelectRelationForm.h"
+#include "layout/RelationGraph.h"
 #include "editing/forms/TRelationshipForm.h"
 #include "simulation/forms/TSimulationForm.h"
 #include "store/Project.h"
@@ -26,6 +31,7 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QThread>
@@ -101,6 +107,15 @@ struct ShotProject {
         }
     }
     ~ShotProject() { CloseProject(session, true); }
+    void addUnit(const QString& name, const QString& unitClass, const QString& period = QString())
+    {
+        session.units().insert();
+        session.units().set(uf::Excavation, QStringLiteral("Trench1"));
+        session.units().set(uf::Unitname, name);
+        session.units().set(uf::Unitclass, unitClass);
+        session.units().set(uf::Period, period);
+        session.units().post();
+    }
     QString file() const { return dir.filePath(QStringLiteral("Site.bvp")); }
     QTemporaryDir dir;
     ScriptedUi ui;
@@ -211,12 +226,7 @@ TEST(ScreenshotShow, Hierarchy)
     Session& session = p.session;
     const QString trench = QStringLiteral("Trench1");
     auto unit = [&](const QString& name, const QString& unitClass, const QString& period = QString()) {
-        session.units().insert();
-        session.units().set(uf::Excavation, trench);
-        session.units().set(uf::Unitname, name);
-        session.units().set(uf::Unitclass, unitClass);
-        session.units().set(uf::Period, period);
-        session.units().post();
+        p.addUnit(name, unitClass, period);
     };
     auto partOf = [&](const QString& member, const QString& group) {
         InsertRelationRow(session.relations(), {trench, member}, {trench, group}, category::PartOf, QString(), status::Stored);
@@ -293,4 +303,48 @@ TEST(ScreenshotShow, Projection)
     }
     TProjectionForm form(AnalyseProjection(std::move(points)), ui, regional);
     showFor(form, "projection");
+}
+
+// The order of periods the stratigraphy left open, with accented names.
+TEST(ScreenshotShow, SortedList)
+{
+    PeriodList periods;
+    for (const auto& [name, ambiguous] : {std::pair{QStringLiteral("Neuzeit"), false},
+                                          std::pair{QStringLiteral("Fr\u00fchMA"), true},
+                                          std::pair{QStringLiteral("R\u00f6misch"), true},
+                                          std::pair{QStringLiteral("Lat\u00e8ne"), false}})
+        periods.push_back({name, 1, qint32(periods.size()) + 1, ambiguous});
+    TSortedListForm form(periods, QStringLiteral("Period"));
+    form.list()->setCurrentRow(1);
+    showFor(form, "sortedlist");
+}
+
+// The relation counts after a period check that found Römisch later and
+// earlier than FrühMA.
+TEST(ScreenshotShow, RelationCount)
+{
+    if (qEnvironmentVariable("BELVANTO_SHOT") != QLatin1String("relationcount")) GTEST_SKIP() << "for tools/screenshot.sh";
+    ShotProject p(false);
+    Session& session = p.session;
+    const QString trench = QStringLiteral("Trench1");
+    const std::pair<QString, QString> contexts[] = {
+        {QStringLiteral("F001"), QStringLiteral("R\u00f6misch")}, {QStringLiteral("F002"), QStringLiteral("Fr\u00fchMA")},
+        {QStringLiteral("F003"), QStringLiteral("Neuzeit")},
+        {QStringLiteral("\u0160\u00e1ra\u00df4"), QStringLiteral("R\u00f6misch")},
+        {QStringLiteral("\u00c6r\u00f85"), QStringLiteral("Fr\u00fchMA")}};
+    for (const auto& [name, period] : contexts) p.addUnit(name, kContext, period);
+    auto later = [&](const QString& a, const QString& b) {
+        InsertRelationRow(session.relations(), {trench, a}, {trench, b}, category::Later, QString(), status::Stored);
+        InsertRelationRow(session.relations(), {trench, b}, {trench, a}, category::Earlier, QString(), status::Stored);
+    };
+    later(QStringLiteral("F002"), QStringLiteral("F001"));
+    later(QStringLiteral("\u0160\u00e1ra\u00df4"), QStringLiteral("\u00c6r\u00f85"));
+    later(QStringLiteral("F003"), QStringLiteral("F002"));
+    RelationGraph graph;
+    Protocol protocol(ReportMode::Summary);
+    ASSERT_TRUE(RunCycleCheck(session, graph, protocol).ok());
+    PeriodList periods;
+    ASSERT_EQ(PeriodCheck(session, uf::Period, protocol, false, periods, {}, &graph), kPeriodCheckShowRelations);
+    TRelationCountForm form(session, uf::Period);
+    showFor(form, "relationcount");
 }
