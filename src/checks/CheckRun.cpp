@@ -8,6 +8,7 @@
 #include "store/Relations.h"
 #include "store/Session.h"
 #include "store/UnitFields.h"
+#include <numeric>
 
 namespace belvanto {
 
@@ -42,13 +43,23 @@ CheckRunResult RunChecks(Session& session, const CheckOptions& options, Protocol
         if (!ComponentCheck(session, protocol, &counts)) return end();
         if (counts.components > 1 || counts.singles > 0) result.problems = true;
     }
-    if (options.cycles || options.redundancy) {
+    if (options.cycles || options.redundancy || options.datingField) {
         RelationGraph graph;
         if (!RunCycleCheck(session, graph, protocol).ok()) return end();
         if (options.redundancy) {
             RedundancyOptions redundancy;
             redundancy.deleteRedundant = options.deleteRedundant;
             if (RedundancyTest(ui, graph, session.relations(), protocol, redundancy) > 0) result.problems = true;
+        }
+        if (options.datingField) {
+            const PeriodOrderChooser asFound = [](const PeriodList& periods) {
+                std::vector<int> order(periods.size());
+                std::iota(order.begin(), order.end(), 0);
+                return std::optional(order);
+            };
+            result.periodResult = PeriodCheck(session, *options.datingField, protocol, true, result.periods,
+                                              options.choosePeriodOrder ? options.choosePeriodOrder : asFound, &graph);
+            if (result.periodResult != kPeriodCheckOk) return end();
         }
     }
     if (options.groupAssignments && GroupAssignmentTest(session, protocol)) return end();

@@ -1,11 +1,13 @@
 #pragma once
 // The checks of a check run, each run only when chosen and always in the
-// same order: the coordinate, height and year checks, components, cycles (which level the contexts), redundant
-// relationships, group assignments, the group hierarchy with its empty-group
-// check. The run's dialog and the command line fill the one option set, so
+// same order: the coordinate, height and year checks, components, cycles
+// (which level the contexts), redundant relationships, the period or phase
+// order, group assignments, the group hierarchy with its empty-group check. The run's dialog and the command line fill the one option set, so
 // the two choose alike.
 #include "checks/GroupHierarchy.h"
+#include "checks/PeriodCheck.h"
 #include "core/Protocol.h"
+#include <optional>
 
 namespace belvanto {
 
@@ -25,6 +27,13 @@ struct CheckOptions {
     // check with it; without deletion it only marks and reports.
     bool redundancy = false;
     bool deleteRedundant = false;
+    // uf::Period or uf::Phase: the order check of that field, which needs the
+    // levels of the cycle check and so brings it with it. It levels the
+    // contexts again with its dating constraints.
+    std::optional<int> datingField;
+    // Asked when the stratigraphy leaves the order of some periods open;
+    // without one the order stands as found.
+    PeriodOrderChooser choosePeriodOrder;
     bool groupAssignments = false;
     bool hierarchy = false;
     HierarchyOptions hierarchyOptions;
@@ -36,6 +45,12 @@ struct CheckRunResult {
     bool problems = false;
     // The run stopped before its last chosen check.
     bool ended = false;
+    // What the period or phase order check found: the periods from the
+    // latest to the earliest, their positions replaced by start levels, and
+    // the check's result (kPeriodCheckShowRelations: the period relation
+    // table tells why the order failed).
+    PeriodList periods;
+    int periodResult = kPeriodCheckOk;
 };
 
 // Runs the chosen checks over the open project, its unit table unfiltered,

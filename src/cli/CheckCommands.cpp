@@ -5,6 +5,8 @@
 #include "core/Format.h"
 #include "core/UserInterface.h"
 #include "editing/AddRelationship.h"
+#include "store/Session.h"
+#include "store/Table.h"
 #include "store/UnitFields.h"
 
 namespace belvanto {
@@ -18,7 +20,43 @@ struct CheckCommandOptions {
     bool summary = false;
     QString chronology;
     bool withContexts = false;
+    bool periods = false;
+    bool phases = false;
 };
+
+// After a period or phase order check: the order it found, or the relation
+// counts that stopped it, as the run's windows would show them.
+void printPeriodOutcome(CliContext& c, Session& s, int datingField, const CheckRunResult& result,
+                        const Protocol& protocol)
+{
+    const QString label = s.catalogue()[datingField].Label;
+    // One empty line between the protocol and what follows.
+    const QString gap = protocol.isEmpty() || !protocol.lines().back().isEmpty() ? QStringLiteral("\n") : QString();
+    if (result.periodResult == kPeriodCheckOk && !result.periods.empty()) {
+        QStringList names;
+        bool open = false;
+        for (const Period& period : result.periods) {
+            names << period.name + (period.ambiguous ? QStringLiteral("*") : QString());
+            open = open || period.ambiguous;
+        }
+        c.print(c.out, gap + QStringLiteral("Sequence of %1s, latest first: %2\n").arg(label, names.join(QStringLiteral(", "))));
+        if (open) c.print(c.out, QStringLiteral("* the stratigraphy leaves the order of these open\n"));
+    } else if (result.periodResult == kPeriodCheckShowRelations) {
+        Table counts;
+        counts.openFile(PeriodRelationTablePath(s.project().ProjectDirectory));
+        c.print(c.out, gap + QStringLiteral("Check ") + label.toLower() + QStringLiteral(" relation count list:\n") +
+                           label + QStringLiteral("1\t") + label + QStringLiteral("2\t> count\t< count\n"));
+        const int period1 = counts.fieldIndexOrThrow(u"Period1");
+        const int period2 = counts.fieldIndexOrThrow(u"Period2");
+        const int later = counts.fieldIndexOrThrow(u"Count1");
+        const int earlier = counts.fieldIndexOrThrow(u"Count2");
+        for (const Table::Row& row : counts.query(QString(), {}, QStringLiteral("Period1, Period2")))
+            c.print(c.out, QStringList{textAt(row, period1), textAt(row, period2), textAt(row, later),
+                                       textAt(row, earlier)}
+                                   .join(QLatin1Char('\t')) +
+                               QLatin1Char('\n'));
+    }
+}
 
 int cmdCheck(CliContext& c, CheckCommandOptions o)
 {
@@ -31,6 +69,8 @@ int cmdCheck(CliContext& c, CheckCommandOptions o)
         return Failed;
     }
     o.run.cycles = !o.noCycles;
+    if (o.periods) o.run.datingField = uf::Period;
+    else if (o.phases) o.run.datingField = uf::Phase;
     // Without --store-components the components are reported and the run
     // goes on; --cancel ends it there.
     c.ui.setAnswerFor(Buttons::YesNoCancel, o.storeComponents ? Answer::Yes : Answer::No);
@@ -43,6 +83,7 @@ int cmdCheck(CliContext& c, CheckCommandOptions o)
     Protocol protocol(o.summary ? ReportMode::Summary : ReportMode::Detailed);
     const CheckRunResult result = RunChecks(s, o.run, protocol);
     for (const QString& line : protocol.lines()) c.print(c.out, line + QLatin1Char('\n'));
+    if (o.run.datingField) printPeriodOutcome(c, s, *o.run.datingField, result, protocol);
     return result.problems ? Failed : Ok;
 }
 
@@ -114,6 +155,12 @@ void RegisterCheckCommands(CLI::App& program, CliContext& c)
     redundancy->excludes(noCycles);
     command->add_flag("--delete-redundant", o->run.deleteRedundant, "delete the redundant relationships found")
         ->needs(redundancy);
+    CLI::Option* periods = command->add_flag(
+        "--periods", o->periods,
+        "order the periods by the stratigraphy (after the cycle check) and level the contexts within that order");
+    CLI::Option* phases = command->add_flag("--phases", o->phases, "the same for the phases");
+    periods->excludes(phases)->excludes(noCycles);
+    phases->excludes(noCycles);
     command->add_flag("--group-assignments", o->run.groupAssignments,
                       "list \"equal to\" relationships between contexts of different groups");
     CLI::Option* hierarchy =

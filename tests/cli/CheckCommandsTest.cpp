@@ -134,6 +134,39 @@ TEST_F(CheckCommands, PairPrintsThePathFromTheLaterContext)
     EXPECT_EQ(r.err.toStdString(), "information: There are no stratigraphic relations between 101 and 300\n");
 }
 
+// The order check prints the sequence it found, marking what the
+// stratigraphy leaves open, or the period relation counts that stopped it;
+TEST_F(CheckCommands, PeriodsArePutInOrderOrTheirCountsPrinted)
+{
+    auto withPeriod = [&](const QStringList& names, const char* period) {
+        ASSERT_EQ(runCliCaptured(QStringList{"unit", "add", project()} + names +
+                                 QStringList{"--set", QStringLiteral("Period=") + QString::fromUtf8(period)})
+                      .code,
+                  0);
+    };
+    withPeriod({"101", "103"}, "II");
+    withPeriod({"102", "104"}, "I");
+    withPeriod({"105"}, "III");
+    withPeriod({"106"}, "R\u00f6misch");
+    rels({"105>101", "101>102", "103>104", "106>104"});
+    auto r = runCliCaptured({"check", project(), "--periods"});
+    EXPECT_EQ(r.code, 0) << r.err.toStdString();
+    EXPECT_EQ(r.out.toStdString(), "No cycles found.\n\n"
+                                   "Sequence of Periods, latest first: III*, R\u00f6misch*, II, I\n"
+                                   "* the stratigraphy leaves the order of these open\n");
+
+    rels({"102>103"});
+    r = runCliCaptured({"check", project(), "--periods", "--short"});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_EQ(r.out.toStdString(), "\nError: period I is later and earlier than II.\n\n"
+                                   "Check period relation count list:\n"
+                                   "Period1\tPeriod2\t> count\t< count\n"
+                                   "II\tI\t2\t1\nIII\tII\t1\t0\nR\u00f6misch\tI\t1\t0\n");
+    EXPECT_EQ(runCliCaptured({"check", project(), "--phases"}).out.toStdString(),
+              "No cycles found.\n\n\nError: Context 101 does not belong to a Phase.\n");
+    EXPECT_EQ(runCliCaptured({"check", project(), "--periods", "--phases"}).code, 2);
+}
+
 TEST_F(CheckCommands, BadInputIsAUsageError)
 {
     units({"A", "B"});
