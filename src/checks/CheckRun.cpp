@@ -8,7 +8,6 @@
 #include "store/Relations.h"
 #include "store/Session.h"
 #include "store/UnitFields.h"
-#include <numeric>
 
 namespace belvanto {
 
@@ -52,13 +51,8 @@ CheckRunResult RunChecks(Session& session, const CheckOptions& options, Protocol
             if (RedundancyTest(ui, graph, session.relations(), protocol, redundancy) > 0) result.problems = true;
         }
         if (options.datingField) {
-            const PeriodOrderChooser asFound = [](const PeriodList& periods) {
-                std::vector<int> order(periods.size());
-                std::iota(order.begin(), order.end(), 0);
-                return std::optional(order);
-            };
             result.periodResult = PeriodCheck(session, *options.datingField, protocol, true, result.periods,
-                                              options.choosePeriodOrder ? options.choosePeriodOrder : asFound, &graph);
+                                              options.choosePeriodOrder, &graph);
             if (result.periodResult != kPeriodCheckOk) return end();
         }
     }

@@ -79,7 +79,7 @@ bool GroupAssignmentTest(Session& session, Protocol& protocol)
     DisplaySuspended relationsSuspended(relations);
     StatusScope status(ui);
     status.set(QStringLiteral("Testing group assignments"));
-    if (protocol.detailed() && !protocol.isEmpty()) protocol.add(QString());
+    protocol.separate();
 
     const auto partOfRows =
         relations.query(QStringLiteral("RelationCat = ?"), {QString(category::PartOf)}, kRelationKeyOrder);

@@ -401,7 +401,8 @@ int Check::finalOrder(const PeriodOrderChooser& choose)
 {
     std::stable_sort(periods_.begin(), periods_.end(),
                      [](const Period& a, const Period& b) { return a.position < b.position; });
-    if (!ambiguous_) return kPeriodCheckOk;
+    // Without anyone to ask, the order stands as the passes found it.
+    if (!ambiguous_ || !choose) return kPeriodCheckOk;
     status_.set(QString());
     const std::optional<std::vector<int>> order = choose(periods_);
     if (!order) {

@@ -24,7 +24,8 @@ class Session;
 // The order the user gives to periods that could not be told apart, as
 // indices into the list it is given (the periods in position order), or
 // nothing when the user cancels. The desktop program shows the "Sorted list"
-// dialog; tests and the command line give their answer directly.
+// dialog; tests give their answer directly. An empty chooser keeps the order
+// as found, as the command line does.
 using PeriodOrderChooser = std::function<std::optional<std::vector<int>>(const PeriodList& periodsInPositionOrder)>;
 
 // Results of the check.

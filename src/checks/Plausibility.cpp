@@ -51,7 +51,7 @@ int CoordinatesPresentCheck(Session& session, Protocol& protocol)
     Table& units = session.units();
     BusyCursor busy(session.ui());
     DisplaySuspended suspended(units);
-    if (protocol.detailed() && !protocol.isEmpty()) protocol.add(QString());
+    protocol.separate();
     const bool single = session.project().SingleExcavation;
     int missing = 0;
     units.scan(QStringLiteral("(XAvgCoord IS NULL OR YAvgCoord IS NULL OR ZAvgCoord IS NULL) AND Unitclass = ?"),
@@ -82,7 +82,7 @@ int DifferenceCheck(Session& session, int field, QChar code, const QString& limi
     BusyCursor busy(ui);
     DisplaySuspended unitsSuspended(units);
     DisplaySuspended relationsSuspended(relations);
-    if (protocol.detailed() && !protocol.isEmpty()) protocol.add(QString());
+    protocol.separate();
 
     const bool height = field == uf::ZAvgCoord;
     const QString r = relationCaption(code);

@@ -20,6 +20,12 @@ public:
     bool detailed() const { return mode_ == ReportMode::Detailed; }
 
     void add(const QString& line) { lines_.append(line); }
+    // A check's lines begin with an empty line in a detailed protocol that
+    // already holds the lines of another.
+    void separate()
+    {
+        if (detailed() && !isEmpty()) add(QString());
+    }
     const QStringList& lines() const { return lines_; }
     bool isEmpty() const { return lines_.isEmpty(); }
     // Empties the protocol; the report mode is the user's choice and stays.
