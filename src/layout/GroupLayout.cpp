@@ -103,6 +103,7 @@ private:
     std::vector<int> unitRank_;                 // key order
     std::vector<int> rowBegin_, rows_;          // relationship rows by unit 1, in input order
     std::vector<int> mark_;
+    std::vector<int> marked_;                   // the units mark_ holds a member for
 
     // The assembled layout tables.
     std::vector<PlacementUnit> records_;
@@ -286,7 +287,8 @@ bool GroupLayoutRun::layOutGroup(int node)
     }
 
     // Which member holds each context: the marks of this group only.
-    for (int& m : mark_) m = -1;
+    for (int u : marked_) mark_[std::size_t(u)] = -1;
+    marked_.clear();
     std::vector<std::vector<int>> contextsOf(members.size());
     for (std::size_t r = 0; r < members.size(); ++r) {
         std::vector<int>& contexts = contextsOf[r];
@@ -294,6 +296,7 @@ bool GroupLayoutRun::layOutGroup(int node)
         std::sort(contexts.begin(), contexts.end(),
                   [&](int a, int b) { return unitRank_[std::size_t(a)] < unitRank_[std::size_t(b)]; });
         for (int u : contexts) mark_[std::size_t(u)] = int(r);
+        marked_.insert(marked_.end(), contexts.begin(), contexts.end());
     }
 
     // Relationships between members, counted and, where they contradict
