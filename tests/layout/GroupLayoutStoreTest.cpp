@@ -99,4 +99,33 @@ TEST_F(GroupLayoutStore, AStrictConflictLeavesNoLayout)
     EXPECT_EQ(groupMarks(), marks);
 }
 
+TEST_F(GroupLayoutStore, DeepNestingKeepsItsLongKeysWhole)
+{
+    // N01 holds N02 ... holds N20, which holds z: z's level key has 21
+    // components, far longer than the level key field's nominal size.
+    QString previous;
+    for (int i = 1; i <= 20; ++i) {
+        const QString name = QStringLiteral("N%1").arg(i, 2, 10, QLatin1Char('0'));
+        addUnit("A", name, kGroup);
+        if (!previous.isEmpty()) {
+            ASSERT_EQ(AddRelationship(session, {"A", name}, {"A", previous}, QLatin1Char('p'), QString(), level::Silent),
+                      AddResult::Stored);
+        }
+        previous = name;
+    }
+    addUnit("A", "z");
+    relate("z", QLatin1Char('p'), "N20");
+    ASSERT_TRUE(layOut()) << protocol.lines().join(QLatin1Char('\n')).toStdString();
+    Table units;
+    units.open(dir.path(), QStringLiteral("P") + kUnitLayoutSuffix);
+    const auto z = units.query(QStringLiteral("Unitname = 'z'"), {});
+    ASSERT_EQ(z.size(), 1u);
+    EXPECT_EQ(textAt(z[0], ul::Clevel), QStringList(21, QStringLiteral("1")).join(QLatin1Char('*')));
+    // One level per group and one for z, in the outermost group's column.
+    EXPECT_EQ(intOf(z[0].values[ul::YLevelStart]), 21);
+    const auto outer = units.query(QStringLiteral("Unitname = 'N01'"), {});
+    ASSERT_EQ(outer.size(), 1u);
+    EXPECT_EQ(intOf(z[0].values[ul::XStart]), intOf(outer[0].values[ul::XStart]));
+}
+
 } // namespace
