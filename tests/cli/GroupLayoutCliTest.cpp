@@ -71,9 +71,15 @@ public:
     QTemporaryDir dir;
 };
 
-// The lines every run with groups begins with on these small projects.
-const std::string kChecked = "No cycles found.\n\n0 redundant relationships found.\n\n"
-                             "No \"equal to\" relationships with conflicting group assignments found.\n";
+// The lines every run with groups begins with on these small projects: the
+// cycle check and the redundancy test.
+const std::string kChecked = "No cycles found.\n\n0 redundant relationships found.\n";
+// The empty-group check adds its text after an empty line whatever it
+// finds, as the layout and check run does.
+// FAILS on main (3742309): layout --groups adds the check's text only when
+// it reports an empty group, so "No empty group detected." is missing before
+// the strict conflict lines.
+const std::string kNoEmptyGroup = "\nNo empty group detected.\n";
 
 struct Fault {
     const char* name;
@@ -121,8 +127,7 @@ const Fault kFaults[] = {
          t.rels({"1", "p", "G1", "3", "p", "G1", "2", "p", "G2", "4", "p", "G2", "1>2", "4>3"});
      },
      {"--periods"},
-     "No cycles found.\n\n0 redundant relationships found.\n\nError: period II is later and earlier than I.\n\n"
-     "Check period relation count list:\nPeriod1\tPeriod2\t> count\t< count\nI\tII\t1\t1\n"},
+     kChecked + "\nError: period II is later and earlier than I.\n"},
     // Contexts related both ways make their groups contradict each other.
     {"StrictGroupsRelatedBothWays",
      [](GroupLayoutCli& t) {
@@ -130,7 +135,7 @@ const Fault kFaults[] = {
          t.rels({"1<3", "4<2"});
      },
      {"--strict"},
-     kChecked + "\nNo empty group detected.\n\nConflicting relationship between groups found:\n"
+     kChecked + kNoEmptyGroup + "\nConflicting relationship between groups found:\n"
                 "Groups with contradicting relationships: E:G2 and E:G1.\n"},
     {"StrictGroupsEarlierAndContemporary",
      [](GroupLayoutCli& t) {
@@ -138,7 +143,7 @@ const Fault kFaults[] = {
          t.rels({"1<3", "2-4"});
      },
      {"--strict"},
-     kChecked + "\nNo empty group detected.\n\nConflicting relationship between groups found:\n"
+     kChecked + kNoEmptyGroup + "\nConflicting relationship between groups found:\n"
                 "Groups with contradicting relationships: E:G1 and E:G2.\n"},
 };
 
@@ -158,14 +163,13 @@ INSTANTIATE_TEST_SUITE_P(Faults, GroupLayoutFaults, ::testing::ValuesIn(kFaults)
                          [](const ::testing::TestParamInfo<Fault>& info) { return std::string(info.param.name); });
 
 // Without --strict the groups related both ways become contemporary: one
-// level, and the run succeeds.
+// level, side by side, and the run succeeds.
 TEST_F(GroupLayoutCli, GroupsRelatedBothWaysShareALevelWithoutStrict)
 {
     TwoGroupsOfTwo(*this);
     rels({"1<3", "4<2"});
     const auto r = runCliCaptured({"layout", project(), "--groups"});
     ASSERT_EQ(r.code, 0) << r.out.toStdString() << r.err.toStdString();
-    EXPECT_EQ(r.out.toStdString(), kChecked + "\nNo empty group detected.\n");
     const QStringList g1 = layoutRecord("G1");
     const QStringList g2 = layoutRecord("G2");
     ASSERT_GT(g1.size(), ul::YLevelStop);
@@ -173,30 +177,36 @@ TEST_F(GroupLayoutCli, GroupsRelatedBothWaysShareALevelWithoutStrict)
     EXPECT_EQ(g1[ul::Clevel], g2[ul::Clevel]);
     EXPECT_EQ(g1[ul::YLevelStart], g2[ul::YLevelStart]);
     EXPECT_NE(g1[ul::XStart], g2[ul::XStart]);
+    EXPECT_EQ(layoutFiles().size(), 3);
 }
 
-// A context that two "part of" rows put into two groups belongs to the
-// first of them, as the group hierarchy reads it.
-TEST_F(GroupLayoutCli, AContextInTwoGroupsStaysInTheFirst)
+// A context that two "part of" rows put into two groups is no fault: it
+// belongs to the group of its first row in key order, as the group
+// hierarchy reads it, whichever row was entered first.
+TEST_F(GroupLayoutCli, AContextInTwoGroupsBelongsToTheFirstInKeyOrder)
 {
-    TwoGroupsOfTwo(*this);
-    partOfRow("1", "G2");
+    units({"1", "2", "3", "4"});
+    groups({"G1", "G2"});
+    rels({"2", "p", "G1", "1", "p", "G2", "3", "p", "G2", "4", "p", "G2"});
+    partOfRow("1", "G1");
     const auto r = runCliCaptured({"layout", project(), "--groups"});
-    EXPECT_EQ(r.code, 0) << r.out.toStdString() << r.err.toStdString();
-    EXPECT_EQ(r.out.toStdString(), kChecked + "\nNo empty group detected.\n");
+    ASSERT_EQ(r.code, 0) << r.out.toStdString() << r.err.toStdString();
     const QStringList context = layoutRecord("1");
     const QStringList first = layoutRecord("G1");
     const QStringList second = layoutRecord("G2");
     ASSERT_GT(context.size(), ul::YLevelStop);
     ASSERT_GT(first.size(), ul::YLevelStop);
     ASSERT_GT(second.size(), ul::YLevelStop);
-    EXPECT_TRUE(context[ul::Clevel].startsWith(first[ul::Clevel] + QLatin1Char('*'))) << context.join(',').toStdString();
-    EXPECT_GE(context[ul::XStart].toInt(), first[ul::XStart].toInt());
-    EXPECT_LE(context[ul::XStart].toInt(), first[ul::XStop].toInt());
-    EXPECT_FALSE(context[ul::Clevel].startsWith(second[ul::Clevel] + QLatin1Char('*'))) << context.join(',').toStdString();
+    const int column = context[ul::XStart].toInt();
+    EXPECT_GE(column, first[ul::XStart].toInt()) << context.join(',').toStdString();
+    EXPECT_LE(column, first[ul::XStop].toInt()) << context.join(',').toStdString();
+    EXPECT_TRUE(column < second[ul::XStart].toInt() || column > second[ul::XStop].toInt())
+        << context.join(',').toStdString();
 }
 
-// A failing run leaves the layout of the run before it.
+// After a layout, a run that a check ends leaves the stored files alone; a
+// run that the group layout itself fails deletes them. Either way the
+// project no longer records a current diagram.
 TEST_F(GroupLayoutCli, AFailedRunAfterALayout)
 {
     TwoGroupsOfTwo(*this);
@@ -204,11 +214,23 @@ TEST_F(GroupLayoutCli, AFailedRunAfterALayout)
     ASSERT_EQ(runCliCaptured({"layout", project(), "--groups"}).code, 0);
     const std::string before = dump("unitlayout");
     ASSERT_EQ(layoutFiles().size(), 3);
-    const auto r = runCliCaptured({"layout", project(), "--groups", "--strict"});
-    EXPECT_EQ(r.code, 1);
+    auto diagramPresent = [&] {
+        return runCliCaptured({"info", project()}).out.indexOf(QStringLiteral("Diagram present: yes")) >= 0;
+    };
+    ASSERT_TRUE(diagramPresent());
+
+    units({"5"});
+    groups({"H"});
+    EXPECT_EQ(runCliCaptured({"layout", project(), "--groups"}).code, 1);
     EXPECT_EQ(layoutFiles().size(), 3);
     EXPECT_EQ(dump("unitlayout"), before);
-    EXPECT_NE(runCliCaptured({"info", project()}).out.indexOf(QStringLiteral("Diagram present: no")), -1);
+    EXPECT_FALSE(diagramPresent());
+
+    rels({"5", "p", "H"});
+    ASSERT_EQ(runCliCaptured({"layout", project(), "--groups"}).code, 0);
+    EXPECT_EQ(runCliCaptured({"layout", project(), "--groups", "--strict"}).code, 1);
+    EXPECT_EQ(layoutFiles(), QStringList());
+    EXPECT_FALSE(diagramPresent());
 }
 
 } // namespace

@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QHash>
 #include <algorithm>
+#include <map>
 #include <set>
 
 namespace belvanto::testing_support {
@@ -40,6 +41,7 @@ public:
         place(0, int(order_.size()), -1, 1);
         assignPeriods();
         makePairs();
+        makeContradictions();
         nameUnits();
         return std::move(project_);
     }
@@ -120,12 +122,14 @@ private:
             if (depth <= kMaxDepth && draw(100) < kGroupChance[depth]) {
                 const int size = 1 + draw(std::min(end - p, kGroupSize[depth]));
                 const int g = newGroup(group, depth);
+                membersOf_[group].push_back({p, p + size});
                 // Now and then a group whose only member is a group.
                 if (depth < kMaxDepth && draw(100) < 5) place(p, p + size, newGroup(g, depth + 1), depth + 2);
                 else place(p, p + size, g, depth + 1);
                 p += size;
             } else {
                 project_.contexts[std::size_t(order_[std::size_t(p)])].group = group;
+                membersOf_[group].push_back({p, p + 1});
                 ++p;
             }
         }
@@ -153,22 +157,77 @@ private:
         for (int p = 0; p < n; ++p) project_.contexts[std::size_t(order_[std::size_t(p)])].period = periodAt[std::size_t(p)];
     }
 
-    // Equal and contemporary pairs of direct contexts of one group on one
-    // layer: no path joins them, and no group layout sees them cross members.
+    // Equal and contemporary pairs of direct contexts of one group, on one
+    // layer and next to each other in the order: no path joins them, and no
+    // member of any group lies between them in the order, so merging them
+    // or putting them on one level closes no cycle among members.
     void makePairs()
     {
-        std::map<std::pair<int, int>, std::vector<int>> buckets;   // (group, layer) -> contexts
-        for (int c : order_) {
-            const GeneratedContext& context = project_.contexts[std::size_t(c)];
-            buckets[{context.group, context.layer}].push_back(c);
+        for (std::size_t p = 0; p + 1 < order_.size(); ++p) {
+            const int a = order_[p];
+            const int b = order_[p + 1];
+            const GeneratedContext& first = project_.contexts[std::size_t(a)];
+            const GeneratedContext& second = project_.contexts[std::size_t(b)];
+            if (first.group != second.group || first.layer != second.layer) continue;
+            const int roll = draw(100);
+            if (roll >= 40) continue;
+            project_.relations.push_back({a, b, QLatin1Char(roll < 20 ? '=' : '-')});
+            ++p;
         }
-        for (const auto& [where, contexts] : buckets)
-            for (std::size_t i = 0; i + 1 < contexts.size(); ++i) {
-                const int roll = draw(100);
-                if (roll >= 30) continue;
-                project_.relations.push_back({contexts[i], contexts[i + 1], QLatin1Char(roll < 15 ? '=' : '-')});
-                ++i;
+    }
+
+    // Now and then a context of a member is later than a context of the
+    // member before it in the order, which is already later than the
+    // member: the two members are then related both ways. The earlier
+    // context has nothing earlier than it, so no cycle of contexts arises;
+    // the two members are next to each other in the order and take part in
+    // no other such pair, and neither is a context of an equal or
+    // contemporary pair, so the members that become contemporary close no
+    // cycle among members either.
+    void makeContradictions()
+    {
+        const std::size_t n = order_.size();
+        std::vector<int> position(n);
+        for (std::size_t p = 0; p < n; ++p) position[std::size_t(order_[p])] = int(p);
+        std::vector<bool> paired(n, false);
+        for (const GeneratedRelation& r : project_.relations)
+            if (r.code != QLatin1Char('<')) paired[std::size_t(r.first)] = paired[std::size_t(r.second)] = true;
+        auto periodAt = [&](int p) { return project_.contexts[std::size_t(order_[std::size_t(p)])].period; };
+        auto pairedMember = [&](std::pair<int, int> run) {
+            return run.second - run.first == 1 && paired[std::size_t(order_[std::size_t(run.first)])];
+        };
+        struct Candidate {
+            int later, earlier;
+        };
+        std::vector<Candidate> candidates;
+        for (const auto& [parent, runs] : membersOf_)
+            for (std::size_t i = 0; i + 1 < runs.size(); i += 2) {
+                const auto a = runs[i];
+                const auto b = runs[i + 1];
+                if ((a.second - a.first == 1 && b.second - b.first == 1) || pairedMember(a) || pairedMember(b)
+                    || periodAt(a.first) != periodAt(b.first))
+                    continue;
+                auto in = [&](std::pair<int, int> run, int context) {
+                    return position[std::size_t(context)] >= run.first && position[std::size_t(context)] < run.second;
+                };
+                const bool aAboveB = std::any_of(project_.relations.begin(), project_.relations.end(),
+                                                 [&](const GeneratedRelation& r) {
+                                                     return r.code == QLatin1Char('<') && in(b, r.first) && in(a, r.second);
+                                                 });
+                if (!aAboveB) continue;
+                for (int p = a.first; p < a.second; ++p) {
+                    const int earlier = order_[std::size_t(p)];
+                    if (!later_[std::size_t(earlier)].empty() || paired[std::size_t(earlier)]) continue;
+                    candidates.push_back({order_[std::size_t(b.first + draw(b.second - b.first))], earlier});
+                    break;
+                }
             }
+        for (int k = 0; k < options_.contradictions && !candidates.empty(); ++k) {
+            const std::size_t pick = std::size_t(draw(int(candidates.size())));
+            project_.relations.push_back({candidates[pick].earlier, candidates[pick].later, QLatin1Char('<'), true});
+            candidates[pick] = candidates.back();
+            candidates.pop_back();
+        }
     }
 
     // Contexts get the numbers 1 to n in random order, groups "G1", "G2", ...
@@ -191,6 +250,8 @@ private:
     std::vector<std::vector<int>> later_;   // per context: the contexts earlier than it
     std::vector<int> order_;
     std::vector<int> topLevelStarts_;
+    // Per group (-1: the top level) its members' runs of the order, in order.
+    std::map<int, std::vector<std::pair<int, int>>> membersOf_;
 };
 
 void insertUnit(Table& units, const QString& excavation, const QString& name, const QString& unitClass,

@@ -10,8 +10,11 @@
 // The contexts form a layered stratigraphy (every relationship runs from a
 // layer to a layer above). Groups, nested up to four deep, take consecutive
 // runs of a random topological order of the contexts, so the members of any
-// group are related one way only and never form a cycle among themselves;
-// equal and contemporary pairs lie on one layer inside one innermost group.
+// group never form a cycle among themselves;
+// equal and contemporary pairs lie on one layer inside one innermost group,
+// next to each other in that order. A few backward relationships make
+// neighbouring members of a group related both ways, which the layout
+// without the strict option puts side by side.
 // Periods are consecutive runs of top-level members in that order, the
 // latest first, so that they agree with the stratigraphy and with the
 // groups.
@@ -47,6 +50,9 @@ struct GeneratedRelation {
     int first = -1;
     int second = -1;
     QChar code;
+    // Against the order the groups were cut from: it makes two members of a
+    // group related both ways.
+    bool backward = false;
 };
 
 struct GroupProject {
@@ -63,6 +69,8 @@ struct GroupProject {
 struct GroupProjectOptions {
     int contexts = 2000;
     int periods = 0;   // 0: no Period values
+    // At most this many pairs of members related both ways.
+    int contradictions = 0;
 };
 
 // The same options and seed give the same project.

@@ -5,11 +5,13 @@
 // and the same stored files for the same seed.
 #include "GroupFixture.h"
 #include "PlacementFixture.h"
+#include "checks/GroupAssignments.h"
 #include "checks/GroupHierarchy.h"
 #include "checks/PeriodCheck.h"
 #include "core/Protocol.h"
 #include "core/Regional.h"
 #include "layout/GroupLayout.h"
+#include "layout/PlacementRun.h"
 #include "layout/RelationGraph.h"
 #include "store/Project.h"
 #include "store/Session.h"
@@ -33,16 +35,18 @@ constexpr int kContexts = 2000;
 struct Case {
     quint32 seed;
     int periods;
+    int contradictions;
 };
 
 void PrintTo(const Case& c, std::ostream* os)
 {
-    *os << "seed " << c.seed << ", " << c.periods << " periods";
+    *os << "seed " << c.seed << ", " << c.periods << " periods, " << c.contradictions << " contradictions";
 }
 
 // One generated project laid out in its own directory, as a layout run with
-// groups does it: the cycle check, the period check when dated, the group
-// hierarchy with contexts and its empty-group check, the layout.
+// groups does it: the cycle check and the redundancy test, the period check
+// when dated, the group-assignment test, the group hierarchy with contexts
+// and its empty-group check, the layout.
 struct LaidOut {
     TempDir dir;
     ScriptedUi ui;
@@ -62,12 +66,15 @@ struct LaidOut {
         opened = WriteGroupProject(session, dir.file(QStringLiteral("P.bvp")), project);
         if (!opened) return;
         RelationGraph graph;
-        const bool levelled = RunCycleCheck(session, graph, protocol).ok()
-                              && (!dated || PeriodCheck(session, uf::Period, protocol, true, periods, {}, &graph)
+        // With groups the period check leaves the levels alone: the group
+        // layout levels every group itself.
+        const bool levelled = RunLayoutChecks(session, graph, protocol, false).ok()
+                              && (!dated || PeriodCheck(session, uf::Period, protocol, false, periods, {}, &graph)
                                                 == kPeriodCheckOk);
         FreeRelationGraph(graph);
         if (!levelled) return;
         for (const Period& p : periods) periodOrder << p.name;
+        if (GroupAssignmentTest(session, protocol)) return;
         const HierarchyOptions options{true, dated ? Chronology::Periods : Chronology::Ignore};
         if (!BuildGroupHierarchy(session, options, tree, &protocol)) return;
         if (CheckEmptyGroups(tree) != QStringLiteral("No empty group detected.")) return;
@@ -367,6 +374,40 @@ void CheckProperties(const GroupProject& project, const PlacedLayout& layout)
         }
     }
 
+    {
+        // Without the strict option, members whose contexts are related both
+        // ways are contemporary: one level in their group's layout.
+        Findings f("members related both ways on one level");
+        // The member of the group around both that holds the unit: the unit
+        // itself or the outermost group below that group around it.
+        auto memberRecord = [&](const GeneratedContext& c, const std::vector<int>& chain, int around) {
+            if (c.group == around) return view.record(c.name);
+            int below = c.group;
+            for (int g : chain) {
+                if (g == around) break;
+                below = g;
+            }
+            return groupRecords[std::size_t(below)];
+        };
+        for (const GeneratedRelation& r : project.relations) {
+            if (!r.backward) continue;
+            const GeneratedContext& a = project.contexts[std::size_t(r.first)];
+            const GeneratedContext& b = project.contexts[std::size_t(r.second)];
+            const std::vector<int> chainA = project.enclosing(a.group);
+            const std::vector<int> chainB = project.enclosing(b.group);
+            int around = -1;
+            for (int g : chainA)
+                if (std::find(chainB.begin(), chainB.end(), g) != chainB.end()) {
+                    around = g;
+                    break;
+                }
+            const PlacementUnit& x = view.unit(memberRecord(a, chainA, around));
+            const PlacementUnit& y = view.unit(memberRecord(b, chainB, around));
+            if (*x.YLevelStart != *y.YLevelStart || x.Clevel != y.Clevel)
+                f.add(UnitRow(x) + QStringLiteral("  and  ") + UnitRow(y));
+        }
+    }
+
     if (project.periods.isEmpty()) {
         EXPECT_TRUE(layout.parameters.periods.empty());
         return;
@@ -384,18 +425,42 @@ void CheckProperties(const GroupProject& project, const PlacedLayout& layout)
         top[std::size_t(c.period)] = std::min(top[std::size_t(c.period)], *u.YLevelStart);
         bottom[std::size_t(c.period)] = std::max(bottom[std::size_t(c.period)], *u.YLevelStop);
     }
+    // A period starts on the first level of its top-level members.
+    std::vector<int> periodOfGroup(project.groups.size(), -1);
+    for (const GeneratedContext& c : project.contexts)
+        for (int g : project.enclosing(c.group)) periodOfGroup[std::size_t(g)] = c.period;
+    std::vector<qint32> start(periods.size(), l + 1);
+    for (const GeneratedContext& c : project.contexts)
+        if (c.group < 0) {
+            qint32& first = start[std::size_t(c.period)];
+            first = std::min(first, *view.unit(view.record(c.name)).YLevelStart);
+        }
+    for (std::size_t g = 0; g < project.groups.size(); ++g)
+        if (project.groups[g].parent < 0) {
+            qint32& first = start[std::size_t(periodOfGroup[g])];
+            first = std::min(first, *view.unit(groupRecords[g]).YLevelStart);
+        }
     Findings f("periods in bands, latest first");
-    for (std::size_t p = 1; p < periods.size(); ++p) {
-        const QString band = QStringLiteral("%1 (levels %2-%3) above %4 (levels %5-%6), %4 starting at %7")
-                                 .arg(periods[p - 1].name)
-                                 .arg(top[p - 1])
-                                 .arg(bottom[p - 1])
-                                 .arg(periods[p].name)
-                                 .arg(top[p])
-                                 .arg(bottom[p])
-                                 .arg(periods[p].position);
-        if (bottom[p - 1] >= top[p] || periods[p].position <= bottom[p - 1] || periods[p].position > top[p])
-            f.add(band);
+    for (std::size_t p = 0; p < periods.size(); ++p) {
+        if (periods[p].position != start[p])
+            f.add(QStringLiteral("%1 starts at %2, its first top-level member at %3")
+                      .arg(periods[p].name)
+                      .arg(periods[p].position)
+                      .arg(start[p]));
+        if (p == 0) continue;
+        if (bottom[p - 1] >= top[p])
+            f.add(QStringLiteral("%1 (levels %2-%3) not above %4 (levels %5-%6)")
+                      .arg(periods[p - 1].name)
+                      .arg(top[p - 1])
+                      .arg(bottom[p - 1])
+                      .arg(periods[p].name)
+                      .arg(top[p])
+                      .arg(bottom[p]));
+        // The dividing line above a later period has a track of its own.
+        const std::vector<qint32>& tracks = layout.parameters.TrackCount;
+        const std::size_t gap = std::size_t(periods[p].position - 1);
+        if (gap < 1 || gap >= tracks.size() || tracks[gap] < 1)
+            f.add(QStringLiteral("no track above %1 at level %2").arg(periods[p].name).arg(periods[p].position));
     }
 }
 
@@ -404,7 +469,11 @@ class GroupLayoutProperties : public ::testing::TestWithParam<Case> {};
 TEST_P(GroupLayoutProperties, HoldOnAGeneratedProject)
 {
     const Case c = GetParam();
-    const GroupProject project = GenerateGroupProject({kContexts, c.periods}, c.seed);
+    const GroupProject project = GenerateGroupProject({kContexts, c.periods, c.contradictions}, c.seed);
+    if (c.contradictions > 0) {
+        ASSERT_TRUE(std::any_of(project.relations.begin(), project.relations.end(),
+                                [](const GeneratedRelation& r) { return r.backward; }));
+    }
     const quint32 layoutSeed = c.seed * 7919u + 1u;
     StoredLayout first;
     {
@@ -426,13 +495,13 @@ TEST_P(GroupLayoutProperties, HoldOnAGeneratedProject)
 }
 
 INSTANTIATE_TEST_SUITE_P(Seeds, GroupLayoutProperties,
-                         ::testing::Values(Case{1u, 0}, Case{2u, 0}, Case{3u, 5}, Case{4u, 8}));
+                         ::testing::Values(Case{1u, 0, 0}, Case{2u, 0, 30}, Case{3u, 5, 30}, Case{4u, 8, 0}));
 
 // The generator itself: what the properties rely on.
 TEST(GroupProjectGenerator, IsDeterministicAndNestsUpToFourDeep)
 {
-    const GroupProject a = GenerateGroupProject({kContexts, 5}, 11u);
-    const GroupProject b = GenerateGroupProject({kContexts, 5}, 11u);
+    const GroupProject a = GenerateGroupProject({kContexts, 5, 30}, 11u);
+    const GroupProject b = GenerateGroupProject({kContexts, 5, 30}, 11u);
     ASSERT_EQ(a.contexts.size(), std::size_t(kContexts));
     ASSERT_EQ(a.groups.size(), b.groups.size());
     for (std::size_t i = 0; i < a.contexts.size(); ++i) {
@@ -459,23 +528,28 @@ TEST(GroupProjectGenerator, IsDeterministicAndNestsUpToFourDeep)
         onlyMemberGroup = onlyMemberGroup || (contexts[g] == 0 && subgroups[g] == 1);
     }
     EXPECT_TRUE(onlyMemberGroup);
-    int equal = 0, contemporary = 0;
+    int equal = 0, contemporary = 0, backward = 0;
     for (const GeneratedRelation& r : a.relations) {
         equal += r.code == QLatin1Char('=');
         contemporary += r.code == QLatin1Char('-');
+        backward += r.backward;
         const GeneratedContext& first = a.contexts[std::size_t(r.first)];
         const GeneratedContext& second = a.contexts[std::size_t(r.second)];
         if (r.code != QLatin1Char('<')) {
             EXPECT_EQ(first.group, second.group);
             EXPECT_EQ(first.layer, second.layer);
         } else {
-            // Earlier contexts lie lower and never belong to a later period.
-            EXPECT_GT(first.layer, second.layer);
+            // Earlier contexts never belong to a later period, and lie lower
+            // unless they were made to contradict their group's order.
+            if (!r.backward) {
+                EXPECT_GT(first.layer, second.layer);
+            }
             EXPECT_GE(first.period, second.period);
         }
     }
     EXPECT_GT(equal, 0);
     EXPECT_GT(contemporary, 0);
+    EXPECT_GT(backward, 10);
 }
 
 } // namespace
