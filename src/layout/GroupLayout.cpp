@@ -303,14 +303,8 @@ bool GroupLayoutRun::layOutGroup(int node)
     // each other, turned into contemporaneity.
     std::unordered_map<quint64, int> recordOfPair;
     auto insert = [&](int first, int second, QChar c) {
-        PlacementLine line;
-        line.first = first;
-        line.second = second;
-        line.category = c;
-        line.NestCt2 = 0;
-        line.RelCount = 1;
         recordOfPair.emplace(memberPair(first, second), int(work.relations.size()));
-        work.relations.push_back(line);
+        work.relations.push_back(LoadedLine(first, second, c));
     };
     for (std::size_t r = 0; r < members.size(); ++r) {
         const int g1 = int(r);
@@ -705,8 +699,7 @@ std::optional<PlacedLayout> GroupLayoutRun::run()
 // only the values that change.
 void writeGroupMarks(Table& units, const std::vector<int>& marks)
 {
-    FilterOff unfiltered(units);
-    LinkOff unlinked(units);
+    WholeTable all(units);
     std::vector<std::pair<qint64, int>> changes;
     std::size_t i = 0;
     units.scan(QString(), {}, kUnitKeyOrder, [&](const Table::Row& row) {
@@ -743,10 +736,8 @@ GroupLayoutInput ReadGroupLayoutInput(Session& session, const HierarchyTree& tre
     input.singleExcavation = session.project().SingleExcavation;
     Table& units = session.units();
     Table& relations = session.relations();
-    FilterOff unitsUnfiltered(units);
-    LinkOff unitsUnlinked(units);
-    FilterOff relationsUnfiltered(relations);
-    LinkOff relationsUnlinked(relations);
+    WholeTable allUnits(units);
+    WholeTable allRelations(relations);
     units.scan(QString(), {}, kUnitKeyOrder, [&](const Table::Row& row) {
         const auto& v = row.values;
         GroupLayoutUnit u;

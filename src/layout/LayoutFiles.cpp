@@ -26,7 +26,10 @@ QString parameterFileError(const QString& path)
 
 std::vector<FieldDef> UnitLayoutFields()
 {
-    return {str("Excavation", 12), str("Unitname", 8), str("Clevel", 30), str("CXPos", 60), num("XStart"),
+    // The hierarchical keys grow with the depth of the group nesting; a cut
+    // key would put records on wrong levels and columns, so they have no
+    // size.
+    return {str("Excavation", 12), str("Unitname", 8), str("Clevel", 0), str("CXPos", 0), num("XStart"),
             num("XStop"), num("YLevelStart"), num("YLevelStop"), num("NestCt"), num("SonCt"), num("FatherCt"),
             num("Colour"), num("BoxStyle"), num("ThemColour"), num("ThemBoxStyle"), str("Unitclass", 1),
             str("GExcavation", 12), str("GUnitname", 8)};

@@ -258,10 +258,8 @@ bool LayoutWithoutGroups(Session& session, RelationGraph& graph, RandomGenerator
     try {
         std::optional<PlacementWork> work;
         {
-            FilterOff unitsUnfiltered(session.units());
-            LinkOff unitsUnlinked(session.units());
-            FilterOff relationsUnfiltered(session.relations());
-            LinkOff relationsUnlinked(session.relations());
+            WholeTable allUnits(session.units());
+            WholeTable allRelations(session.relations());
             auto contexts = ReadPlacementContexts(ui, session.units());
             if (!contexts) return fail();
             const PlacementInput input{std::move(*contexts), ReadPlacementRelations(session.relations())};
@@ -358,8 +356,7 @@ MeanPoint ContextMeanPoint(Table& unitTable)
 
 void ProjectContextCoordinates(Table& unitTable, int angleDegrees, double meanX, double meanY)
 {
-    FilterOff unfiltered(unitTable);
-    LinkOff unlinked(unitTable);
+    WholeTable all(unitTable);
     const auto rows = unitTable.query(kContextFilter, {kContext}, kUnitKeyOrder);
     std::vector<CoordinatePoint> points;
     points.reserve(rows.size());
