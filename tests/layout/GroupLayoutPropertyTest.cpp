@@ -127,6 +127,7 @@ public:
             if (u.key.excavation == project.excavation) recordOf_.insert(u.key.unitname, int(i));
         }
         for (std::size_t g = 0; g < project.groups.size(); ++g) groupOf_.insert(project.groups[g].name, int(g));
+        for (const GeneratedContext& c : project.contexts) contextGroup_.insert(c.name, c.group);
     }
 
     // The record of a unit of the project, -1 when there is none.
@@ -147,11 +148,6 @@ public:
         if (const auto g = groupOf_.constFind(u.key.unitname); g != groupOf_.cend())
             return project_.groups[std::size_t(*g)].parent;
         return contextGroup_.value(u.key.unitname, -2);
-    }
-
-    void indexContexts()
-    {
-        for (const GeneratedContext& c : project_.contexts) contextGroup_.insert(c.name, c.group);
     }
 
 private:
@@ -181,8 +177,7 @@ bool startsInside(const PlacementUnit& r, const PlacementUnit& g)
 
 void CheckProperties(const GroupProject& project, const PlacedLayout& layout)
 {
-    LayoutView view(project, layout);
-    view.indexContexts();
+    const LayoutView view(project, layout);
     const qint32 k = layout.parameters.columns;
     const qint32 l = layout.parameters.levels;
     EXPECT_TRUE(layout.parameters.groups);
@@ -355,13 +350,17 @@ void CheckProperties(const GroupProject& project, const PlacedLayout& layout)
         compare("FrameLanesBelow", below, layout.parameters.FrameLanesBelow);
     }
     {
+        // A dummy stretched down to a lower neighbour below a deeper member
+        // of its group covers every level of its stretch.
         Findings f("no two boxes on one level and column");
         std::map<std::pair<qint32, qint32>, int> at;
         for (std::size_t i = 0; i < layout.units.size(); ++i) {
             const PlacementUnit& u = layout.units[i];
             if (!isBox(u)) continue;
-            const auto [it, fresh] = at.insert({{*u.YLevelStart, *u.XStart}, int(i)});
-            if (!fresh) f.add(UnitRow(u) + QStringLiteral("  on  ") + UnitRow(view.unit(it->second)));
+            for (qint32 y = *u.YLevelStart; y <= *u.YLevelStop; ++y) {
+                const auto [it, fresh] = at.insert({{y, *u.XStart}, int(i)});
+                if (!fresh) f.add(UnitRow(u) + QStringLiteral("  on  ") + UnitRow(view.unit(it->second)));
+            }
         }
     }
     {
