@@ -21,6 +21,36 @@ std::vector<int> GroupProject::enclosing(int group) const
     return chain;
 }
 
+std::vector<std::pair<QString, QString>> GroupProject::membersRelatedBothWays() const
+{
+    std::vector<std::pair<QString, QString>> pairs;
+    for (const GeneratedRelation& r : relations) {
+        if (!r.backward) continue;
+        const GeneratedContext& a = contexts[std::size_t(r.first)];
+        const GeneratedContext& b = contexts[std::size_t(r.second)];
+        const std::vector<int> chainA = enclosing(a.group);
+        const std::vector<int> chainB = enclosing(b.group);
+        int around = -1;
+        for (int g : chainA)
+            if (std::find(chainB.begin(), chainB.end(), g) != chainB.end()) {
+                around = g;
+                break;
+            }
+        // The unit itself, or the outermost group around it inside `around`.
+        auto member = [&](const GeneratedContext& c, const std::vector<int>& chain) {
+            if (c.group == around) return c.name;
+            int below = c.group;
+            for (int g : chain) {
+                if (g == around) break;
+                below = g;
+            }
+            return groups[std::size_t(below)].name;
+        };
+        pairs.push_back({member(a, chainA), member(b, chainB)});
+    }
+    return pairs;
+}
+
 namespace {
 
 constexpr int kMaxDepth = 4;

@@ -23,6 +23,7 @@
 #include <QChar>
 #include <QString>
 #include <QStringList>
+#include <utility>
 #include <vector>
 
 namespace belvanto {
@@ -64,6 +65,9 @@ struct GroupProject {
 
     // The group and the groups around it, innermost first.
     std::vector<int> enclosing(int group) const;
+    // The names of the two members (contexts or groups) of one group, or of
+    // the top level, that the backward relationships relate both ways.
+    std::vector<std::pair<QString, QString>> membersRelatedBothWays() const;
 };
 
 struct GroupProjectOptions {

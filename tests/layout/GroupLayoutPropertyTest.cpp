@@ -13,11 +13,13 @@
 #include "layout/GroupLayout.h"
 #include "layout/PlacementRun.h"
 #include "layout/RelationGraph.h"
+#include "store/LayoutFileNames.h"
 #include "store/Project.h"
 #include "store/Session.h"
 #include "store/UnitFields.h"
 #include "support/ScriptedUi.h"
 #include "support/TempDir.h"
+#include <QFile>
 #include <QHash>
 #include <QHashSeed>
 #include <gtest/gtest.h>
@@ -62,7 +64,7 @@ struct LaidOut {
     bool opened = false;
     bool ok = false;
 
-    LaidOut(const GroupProject& project, quint32 seed)
+    LaidOut(const GroupProject& project, quint32 seed, bool strict = false)
     {
         const bool dated = !project.periods.isEmpty();
         opened = WriteGroupProject(session, dir.file(QStringLiteral("P.bvp")), project);
@@ -82,7 +84,7 @@ struct LaidOut {
         if (!BuildGroupHierarchy(session, options, tree, &protocol)) return;
         if (CheckEmptyGroups(tree) != QStringLiteral("No empty group detected.")) return;
         RandomGenerator random(seed);
-        ok = LayoutWithGroups(session, tree, random, dated ? uf::Period : -1, false, protocol, periods);
+        ok = LayoutWithGroups(session, tree, random, dated ? uf::Period : -1, strict, protocol, periods);
     }
     ~LaidOut()
     {
@@ -405,31 +407,9 @@ void CheckProperties(const GroupProject& project, const PlacedLayout& layout)
         // Without the strict option, members whose contexts are related both
         // ways are contemporary: one level in their group's layout.
         Findings f("members related both ways on one level");
-        // The member of the group around both that holds the unit: the unit
-        // itself or the outermost group below that group around it.
-        auto memberRecord = [&](const GeneratedContext& c, const std::vector<int>& chain, int around) {
-            if (c.group == around) return view.record(c.name);
-            int below = c.group;
-            for (int g : chain) {
-                if (g == around) break;
-                below = g;
-            }
-            return groupRecords[std::size_t(below)];
-        };
-        for (const GeneratedRelation& r : project.relations) {
-            if (!r.backward) continue;
-            const GeneratedContext& a = project.contexts[std::size_t(r.first)];
-            const GeneratedContext& b = project.contexts[std::size_t(r.second)];
-            const std::vector<int> chainA = project.enclosing(a.group);
-            const std::vector<int> chainB = project.enclosing(b.group);
-            int around = -1;
-            for (int g : chainA)
-                if (std::find(chainB.begin(), chainB.end(), g) != chainB.end()) {
-                    around = g;
-                    break;
-                }
-            const PlacementUnit& x = view.unit(memberRecord(a, chainA, around));
-            const PlacementUnit& y = view.unit(memberRecord(b, chainB, around));
+        for (const auto& [first, second] : project.membersRelatedBothWays()) {
+            const PlacementUnit& x = view.unit(view.record(first));
+            const PlacementUnit& y = view.unit(view.record(second));
             if (*x.YLevelStart != *y.YLevelStart || x.Clevel != y.Clevel)
                 f.add(UnitRow(x) + QStringLiteral("  and  ") + UnitRow(y));
         }
@@ -542,6 +522,43 @@ TEST_P(GroupLayoutProperties, HoldOnAGeneratedProject)
 
 INSTANTIATE_TEST_SUITE_P(Seeds, GroupLayoutProperties,
                          ::testing::Values(Case{1u, 0, 0}, Case{2u, 0, 30}, Case{3u, 5, 30}, Case{4u, 8, 0}));
+
+// The strict option changes nothing where no members are related both
+// ways, and otherwise ends the layout at a pair that is, storing nothing.
+TEST(GroupLayoutStrict, FailsOnMembersRelatedBothWaysAndOnlyThere)
+{
+    const GroupProject consistent = GenerateGroupProject({kContexts, 5, 0}, 5u);
+    StoredLayout lenient;
+    {
+        LaidOut run(consistent, 17u);
+        ASSERT_TRUE(run.ok) << run.why();
+        lenient = run.stored();
+    }
+    {
+        LaidOut strict(consistent, 17u, true);
+        ASSERT_TRUE(strict.ok) << strict.why();
+        const StoredLayout stored = strict.stored();
+        EXPECT_EQ(stored.unitRecords, lenient.unitRecords);
+        EXPECT_EQ(stored.lineRecords, lenient.lineRecords);
+        EXPECT_EQ(stored.parameterBytes, lenient.parameterBytes);
+    }
+
+    const GroupProject contradicting = GenerateGroupProject({kContexts, 5, 30}, 6u);
+    LaidOut strict(contradicting, 17u, true);
+    EXPECT_FALSE(strict.ok);
+    const QStringList& lines = strict.protocol.lines();
+    ASSERT_GE(lines.size(), 3);
+    EXPECT_EQ(lines[lines.size() - 3], QString());
+    EXPECT_EQ(lines[lines.size() - 2], kGroupConflictHeading);
+    QStringList expected;
+    for (const auto& [first, second] : contradicting.membersRelatedBothWays()) {
+        expected << QStringLiteral("Groups with contradicting relationships: E:%1 and E:%2.").arg(first, second)
+                 << QStringLiteral("Groups with contradicting relationships: E:%1 and E:%2.").arg(second, first);
+    }
+    EXPECT_TRUE(expected.contains(lines.back())) << lines.back().toStdString();
+    for (const QString& path : LayoutFilePaths(strict.dir.path(), QStringLiteral("P")))
+        EXPECT_FALSE(QFile::exists(path)) << path.toStdString();
+}
 
 // The generator itself: what the properties rely on.
 TEST(GroupProjectGenerator, IsDeterministicAndNestsUpToFourDeep)
