@@ -76,7 +76,7 @@ public:
 const std::string kChecked = "No cycles found.\n\n0 redundant relationships found.\n";
 // The empty-group check adds its text after an empty line whatever it
 // finds, as the layout and check run does.
-// FAILS on main (3742309): layout --groups adds the check's text only when
+// FAILS on main (254353d): layout --groups adds the check's text only when
 // it reports an empty group, so "No empty group detected." is missing before
 // the strict conflict lines.
 const std::string kNoEmptyGroup = "\nNo empty group detected.\n";
@@ -129,6 +129,8 @@ const Fault kFaults[] = {
      {"--periods"},
      kChecked + "\nError: period II is later and earlier than I.\n"},
     // Contexts related both ways make their groups contradict each other.
+    // The conflict shows when the second group's contexts are walked, and the
+    // text names the group being walked first.
     {"StrictGroupsRelatedBothWays",
      [](GroupLayoutCli& t) {
          TwoGroupsOfTwo(t);
@@ -137,6 +139,7 @@ const Fault kFaults[] = {
      {"--strict"},
      kChecked + kNoEmptyGroup + "\nConflicting relationship between groups found:\n"
                 "Groups with contradicting relationships: E:G2 and E:G1.\n"},
+    // Here the first group's own contexts already relate it both ways.
     {"StrictGroupsEarlierAndContemporary",
      [](GroupLayoutCli& t) {
          TwoGroupsOfTwo(t);
