@@ -96,7 +96,7 @@ private:
             }
         }
         std::set<std::pair<int, int>> related;
-        later_.assign(std::size_t(n), {});
+        below_.assign(std::size_t(n), {});
         for (std::size_t layer = 1; layer < layers_.size(); ++layer)
             for (int c : layers_[layer]) {
                 const int links = 1 + draw(2);
@@ -111,13 +111,13 @@ private:
                     const int upper = above[std::size_t(draw(int(above.size())))];
                     if (!related.insert({c, upper}).second) continue;
                     project_.relations.push_back({c, upper, QLatin1Char('<')});
-                    later_[std::size_t(upper)].push_back(c);
+                    below_[std::size_t(upper)].push_back(c);
                 }
             }
     }
 
     // Kahn's walk from the top with a random pick among the ready contexts:
-    // every relationship runs from an earlier to a later place in the order.
+    // a context comes after every context later than it.
     void makeTopologicalOrder()
     {
         const std::size_t n = project_.contexts.size();
@@ -132,7 +132,7 @@ private:
             const int c = ready.back();
             ready.pop_back();
             order_.push_back(c);
-            for (int below : later_[std::size_t(c)])
+            for (int below : below_[std::size_t(c)])
                 if (--waiting[std::size_t(below)] == 0) ready.push_back(below);
         }
     }
@@ -247,7 +247,7 @@ private:
                 if (!aAboveB) continue;
                 for (int p = a.first; p < a.second; ++p) {
                     const int earlier = order_[std::size_t(p)];
-                    if (!later_[std::size_t(earlier)].empty() || paired[std::size_t(earlier)]) continue;
+                    if (!below_[std::size_t(earlier)].empty() || paired[std::size_t(earlier)]) continue;
                     candidates.push_back({order_[std::size_t(b.first + draw(b.second - b.first))], earlier});
                     break;
                 }
@@ -277,7 +277,7 @@ private:
     RandomGenerator random_;
     GroupProject project_;
     std::vector<std::vector<int>> layers_;
-    std::vector<std::vector<int>> later_;   // per context: the contexts earlier than it
+    std::vector<std::vector<int>> below_;   // per context: the contexts earlier than it
     std::vector<int> order_;
     std::vector<int> topLevelStarts_;
     // Per group (-1: the top level) its members' runs of the order, in order.
