@@ -93,9 +93,10 @@ int cmdLayout(CliContext& c, const LayoutOptions& o)
 
     RelationGraph graph;
     bool ok = RunLayoutChecks(s, graph, protocol, o.deleteRedundant).ok();
-    // Without a window an open period order stands as found.
+    // Without a window an open period order stands as found. The group
+    // layout levels its top level in periods itself.
     if (ok && o.datingField >= 0)
-        ok = PeriodCheck(s, o.datingField, protocol, true, periods, {}, &graph) == kPeriodCheckOk;
+        ok = PeriodCheck(s, o.datingField, protocol, !o.groups, periods, {}, &graph) == kPeriodCheckOk;
     if (ok && o.groups) {
         FreeRelationGraph(graph);
         HierarchyTree tree;

@@ -251,9 +251,15 @@ std::optional<LayoutParameters> ReadLayoutParameters(UserInterface& ui, const Re
             own.open(directory, projectName + kUnitLayoutSuffix);
             unitLayout = &own;
         }
-        if (const auto problem = SchemaProblem(*unitLayout, UnitLayoutFields(), QStringLiteral("unit layout table"))) {
-            ui.error(*problem);
-            return std::nullopt;
+        if (auto problem = SchemaProblem(*unitLayout, UnitLayoutFields(), QStringLiteral("unit layout table"))) {
+            // Layouts stored while the keys had sizes are read as they are.
+            std::vector<FieldDef> sized = UnitLayoutFields();
+            sized[ul::Clevel].size = 30;
+            sized[ul::CXPos].size = 60;
+            if (SchemaProblem(*unitLayout, sized, QStringLiteral("unit layout table"))) {
+                ui.error(*problem);
+                return std::nullopt;
+            }
         }
         qint64 lines = 0;
         tablePath = Table::pathOf(directory, projectName + kRelLayoutSuffix);

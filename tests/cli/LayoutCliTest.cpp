@@ -144,6 +144,30 @@ TEST_F(LayoutCli, SeedsAreTakenModulo2To32)
     EXPECT_EQ(run({"dump", project(), "unitlayout"}), byDefault);
 }
 
+TEST_F(LayoutCli, GroupsAndPeriodBands)
+{
+    // G holds A (later) and B; C is alone and of the earlier period.
+    ASSERT_EQ(runCliCaptured({"unit", "add", project(), "G", "--class", "group"}).code, 0);
+    for (const char* name : {"A", "B"})
+        ASSERT_EQ(runCliCaptured({"unit", "add", project(), name, "--set", "Period=Late"}).code, 0);
+    ASSERT_EQ(runCliCaptured({"unit", "add", project(), "C", "--set", "Period=Early"}).code, 0);
+    relations({"A>B", "B>C", "A", "p", "G", "B", "p", "G"});
+
+    run({"layout", project(), "--groups", "--periods"});
+    EXPECT_TRUE(diagramPresent());
+    // G's frame holds levels 1 to 3; C starts the second band on level 4,
+    // with one more track above it for the dividing line.
+    EXPECT_EQ(run({"dump", project(), "layoutparams"}),
+              "Groups: yes\nColumns: 1\nLevels: 4\nLeftFrameLanes: 1\nRightFrameLanes: 1\nFrameLanesBelow: 0 0 1 0\n"
+              "TrackCount: 0 0 1 0\nPeriods: 2\nPeriod: Late from level 1\nPeriod: Early from level 4\n");
+
+    // Without groups the bands stand alone.
+    run({"layout", project(), "--periods"});
+    EXPECT_EQ(run({"dump", project(), "layoutparams"}),
+              "Groups: no\nColumns: 1\nLevels: 3\nLeftFrameLanes: 0\nRightFrameLanes: 0\nFrameLanesBelow: 0 0 0\n"
+              "TrackCount: 0 1 0\nPeriods: 2\nPeriod: Late from level 1\nPeriod: Early from level 3\n");
+}
+
 TEST_F(LayoutCli, RefusesBadOptions)
 {
     struct Case { QStringList args; const char* error; };
@@ -155,7 +179,11 @@ TEST_F(LayoutCli, RefusesBadOptions)
          "error: --use-coordinates takes a section angle in whole degrees, 0 to 180, or auto\n"},
         {{"--use-coordinates", "Auto"},
          "error: --use-coordinates takes a section angle in whole degrees, 0 to 180, or auto\n"},
-        {{"extra"}, "error: layout takes P.bvp [--seed N] [--use-coordinates ANGLE] [--delete-redundant]\n"},
+        {{"extra"}, "error: layout takes P.bvp [--seed N] [--use-coordinates ANGLE] [--delete-redundant] [--groups] "
+                    "[--strict] [--periods] [--phases]\n"},
+        {{"--strict"}, "error: --strict requires --groups\n"},
+        {{"--periods", "--phases"}, "error: --periods excludes --phases\n"},
+        {{"--groups", "--use-coordinates", "5"}, "error: --use-coordinates does not apply to the layout with groups\n"},
     };
     for (const Case& c : cases) EXPECT_EQ(run(QStringList{"layout", project()} + c.args, 2), c.error);
 }
