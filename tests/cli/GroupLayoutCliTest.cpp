@@ -76,7 +76,7 @@ public:
 const std::string kChecked = "No cycles found.\n\n0 redundant relationships found.\n";
 // The empty-group check adds its text after an empty line whatever it
 // finds, as the layout and check run does.
-// FAILS on main (eef67ea): layout --groups adds the check's text only when
+// FAILS on main (3a42359): layout --groups adds the check's text only when
 // it reports an empty group, so "No empty group detected." is missing before
 // the strict conflict lines.
 const std::string kNoEmptyGroup = "\nNo empty group detected.\n";
