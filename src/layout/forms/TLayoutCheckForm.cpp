@@ -46,11 +46,10 @@ TLayoutCheckForm::TLayoutCheckForm(const RunOptions& presets, UserInterface& ui,
         grid->addWidget(edit, row, 1);
         grid->addWidget(new QLabel(unit, this), row, 2);
     };
-    // A check with its note in grey beside it.
+    // A check with its note beside it.
     auto addNoted = [&](QCheckBox* check, QLabel*& note, const char* name, const char* text) {
         note = new QLabel(QString::fromLatin1(text), this);
         note->setObjectName(QString::fromLatin1(name));
-        note->setEnabled(false);
         auto* pair = new QHBoxLayout;
         pair->addWidget(check);
         pair->addWidget(note);
@@ -129,9 +128,10 @@ TLayoutCheckForm::TLayoutCheckForm(const RunOptions& presets, UserInterface& ui,
                                  {QStringLiteral("Detailed report"), QStringLiteral("Short summary only")},
                                  {QStringLiteral("DetailedRadio"), QStringLiteral("SummaryRadio")});
     connect(reportGroup_, &QButtonGroup::idClicked, this, [this](int id) { options_.report = ReportMode(id); });
-    // The choice's ids are the values of the Layout control.
+    // The choice's ids are the values of the Layout control. It has no
+    // title; a blank one puts its frame level with those beside it.
     CheckOrLayoutSelection =
-        makeChoice("CheckOrLayoutSelection", QString(), modeGroup_,
+        makeChoice("CheckOrLayoutSelection", QStringLiteral(" "), modeGroup_,
                    {QStringLiteral("Harris diagram layout"), QStringLiteral("Check only")},
                    {QStringLiteral("LayoutRadio"), QStringLiteral("CheckOnlyRadio")});
     connect(modeGroup_, &QButtonGroup::idClicked, this, [this](int id) {
@@ -156,10 +156,9 @@ TLayoutCheckForm::TLayoutCheckForm(const RunOptions& presets, UserInterface& ui,
     left->addWidget(ReportSelection);
     left->addStretch(1);
     auto* choices = new QHBoxLayout;
-    choices->addLayout(left);
-    choices->addWidget(CheckOrLayoutSelection, 0, Qt::AlignTop);
-    choices->addWidget(PixelResolution, 0, Qt::AlignTop);
-    choices->addStretch(1);
+    choices->addLayout(left, 1);
+    choices->addWidget(CheckOrLayoutSelection, 1, Qt::AlignTop);
+    choices->addWidget(PixelResolution, 1, Qt::AlignTop);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(grid);
     layout->addSpacing(6);
