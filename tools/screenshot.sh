@@ -38,4 +38,4 @@ for window in protocol pair fields about newproject relationship comment chain c
   BELVANTO_SHOT=$window shot "$window" "$build/tests/tests_ui" --gtest_filter='ScreenshotShow.*'
 done
 rm -f "$ini"
-[ -f "$ini.saved" ] && mv "$ini.saved" "$ini"
+if [ -f "$ini.saved" ]; then mv "$ini.saved" "$ini"; fi
