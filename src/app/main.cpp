@@ -1,6 +1,10 @@
 #include "checks/forms/CheckCommands.h"
 #include "checks/forms/THierarchyConfigForm.h"
+#include "checks/forms/TProjectionForm.h"
+#include "checks/forms/TRelationCountForm.h"
+#include "checks/forms/TSortedListForm.h"
 #include "editing/forms/EditingCommands.h"
+#include "layout/forms/LayoutCommands.h"
 #include "simulation/forms/SimulationCommands.h"
 #include "store/Session.h"
 #include "store/Settings.h"
@@ -40,6 +44,7 @@ int main(int argc, char* argv[])
     RegisterEditingCommands(window.commands());
     RegisterSimulationCommands(window.commands());
     RegisterCheckCommands(window.commands());
+    RegisterLayoutCommands(window.commands(), {AskProjection, SortedListChooser, ShowPeriodRelationCounts});
     const QString settingsPath = SettingsFilePath(QApplication::applicationDirPath(),
                                                   QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation));
     if (const auto settings = ReadSettings(settingsPath)) window.applySettings(*settings);

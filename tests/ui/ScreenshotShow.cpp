@@ -14,6 +14,7 @@
 #include "editing/forms/TReassignForm.h"
 #include "editing/forms/TSelectRelationForm.h"
 #include "layout/RelationGraph.h"
+#include "layout/forms/TLayoutCheckForm.h"
 #include "editing/forms/TRelationshipForm.h"
 #include "simulation/forms/TSimulationForm.h"
 #include "store/Project.h"
@@ -155,6 +156,17 @@ TEST(ScreenshotShow, Simulation)
     ShotProject p;
     TSimulationForm form(p.session, [] { return QTime(0, 0); });
     showFor(form, "simulation");
+}
+
+TEST(ScreenshotShow, LayoutCheck)
+{
+    ScriptedUi ui;
+    RunOptions options;
+    SetRunOption(options, RunControl::Periods, true);
+    SetRunOption(options, RunControl::Groups, true);
+    options.colours = ColourDepth::Colours65536;
+    TLayoutCheckForm form(options, ui, [] { return QTime(12, 34, 56, 789); });
+    showFor(form, "layoutcheck");
 }
 
 TEST(ScreenshotShow, RelationshipComment)
