@@ -12,6 +12,10 @@ namespace belvanto {
 
 namespace {
 
+// A box without a colour of its own is white.
+constexpr qint32 kUncoloured = 16777215;
+
+
 // The margin of the profile around its contexts, in pixels.
 constexpr int kProfileMargin = 10;
 // The plan's margin on the axis that sets the scale.
@@ -186,7 +190,7 @@ ProjectionPicture ProfilePicture(const ProjectionModel& model, const SectionDire
     picture.boxes.reserve(model.points.size());
     for (const ProjectionPoint& p : model.points) {
         const QPoint centre(px((along(p) - minU) * su + kProfileMargin), px(row(p.z)));
-        picture.boxes.push_back({QRect(centre.x() - 3, centre.y() - 2, 6, 4), colourOf(p, thematic, kWhite)});
+        picture.boxes.push_back({QRect(centre.x() - 3, centre.y() - 2, 6, 4), colourOf(p, thematic, kUncoloured)});
     }
 
     const int axis = px(kProfileMargin - minU * su);

@@ -126,7 +126,6 @@ inline constexpr QSize kProfileSize{500, 385};
 inline constexpr QSize kPlanSize{113, 97};
 inline constexpr double kDefaultMajorTicks = 10.0;
 inline constexpr double kDefaultMinorTicks = 2.0;
-inline constexpr qint32 kWhite = 16777215;
 
 // The section seen from the side: one framed box per context (its
 // DisplayColour, or ThematicColour with `thematic`; white without one),

@@ -128,7 +128,7 @@ int cmdRun(CliContext& c, const RunCommandOptions& o)
     s.ui().status(QString());
     s.units().setFilter(QString());
     if (s.units().count() == 0) {
-        s.ui().warning(QStringLiteral("Sorry, checking nothing does not make any sense."));
+        s.ui().warning(kCheckingNothingText);
         return Failed;
     }
     const RunOptions options = chosenOptions(s, o);

@@ -18,6 +18,8 @@ namespace belvanto {
 
 class Session;
 
+inline const QString kCheckingNothingText = QStringLiteral("Sorry, checking nothing does not make any sense.");
+
 struct RunDialogs {
     // The projection for the coordinate order; nothing ends the run.
     std::function<std::optional<ProjectionChoice>()> projection;

@@ -205,7 +205,7 @@ TEST_F(ProfileFixture, BoxesAxisTicksAndBaseLine)
     EXPECT_EQ(p.boxes[0].rect, QRect(10 - 3, 375 - 2, 6, 4));
     EXPECT_EQ(p.boxes[4].rect, QRect(490 - 3, 10 - 2, 6, 4));
     EXPECT_EQ(p.boxes[1].rect, QRect(130 - 3, row(5) - 2, 6, 4));
-    EXPECT_EQ(p.boxes[0].fill, kWhite);
+    EXPECT_EQ(p.boxes[0].fill, 16777215);
     EXPECT_EQ(p.boxes[1].fill, 0x0000FF);
     EXPECT_EQ(ProfilePicture(model, model.direction, 10, 2, true).boxes[1].fill, 0x00FF00);
     // The Z axis stands at the mean point, u = 0.

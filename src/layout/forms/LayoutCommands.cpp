@@ -1,5 +1,6 @@
 #include "layout/forms/LayoutCommands.h"
 #include "core/UserInterface.h"
+#include "diagram/StoredLayout.h"
 #include "layout/LayoutCheckRun.h"
 #include "store/Session.h"
 #include "store/Table.h"
@@ -54,6 +55,10 @@ void RegisterLayoutCommands(CommandRegistry& commands, LayoutRunWindows windows)
 {
     commands.add(QStringLiteral("DiagramLayout"), [windows = std::move(windows)](Session& session, QWidget* parent) {
         LayoutAndCheck(session, parent, windows);
+    });
+    commands.add(QStringLiteral("DiagramDisplay"), [](Session& session, QWidget*) {
+        session.ui().information(QStringLiteral("The Harris diagram layout created on %1 is stored.")
+                                     .arg(LayoutCreatedText(session)));
     });
 }
 

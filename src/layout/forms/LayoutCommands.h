@@ -3,6 +3,7 @@
 // user sees at its end.
 #include "checks/PeriodCheck.h"
 #include "checks/Projection.h"
+#include "layout/LayoutCheckRun.h"
 #include "layout/forms/TLayoutCheckForm.h"
 #include <functional>
 #include <optional>
@@ -14,7 +15,6 @@ namespace belvanto {
 class CommandRegistry;
 class Session;
 
-inline const QString kCheckingNothingText = QStringLiteral("Sorry, checking nothing does not make any sense.");
 inline const QString kLayoutStoredText =
     QStringLiteral("The Harris diagram layout is stored. It will be shown by \"Display Harris diagram\".");
 
@@ -28,7 +28,8 @@ struct LayoutRunWindows {
     std::function<void(Session& session, int datingField, QWidget* parent)> periodRelations;
 };
 
-// DiagramLayout.
+// DiagramLayout, and DiagramDisplay until the diagram window shows the
+// stored diagram: it says when the stored layout was made.
 void RegisterLayoutCommands(CommandRegistry& commands, LayoutRunWindows windows);
 
 // The command itself: the warning for an empty unit table, the dialog, the
