@@ -1,5 +1,7 @@
 #include "CliRunner.h"
 #include <QFile>
+#include <map>
+#include <set>
 #include <gtest/gtest.h>
 
 using namespace belvanto;
@@ -168,6 +170,51 @@ TEST_F(LayoutCli, GroupsAndPeriodBands)
     EXPECT_EQ(run({"dump", project(), "layoutparams"}),
               "Groups: no\nColumns: 1\nLevels: 3\nLeftFrameLanes: 0\nRightFrameLanes: 0\nFrameLanesBelow: 0 0 0\n"
               "TrackCount: 0 1 0\nPeriods: 2\nPeriod: Late from level 1\nPeriod: Early from level 3\n");
+}
+
+// With the dialog's defaults on a simulated project: periods in bands, the
+// redundant relationships deleted; kept, they are marked and still never
+// drawn, neither as a line nor as a run of dummies.
+TEST_F(LayoutCli, SimulatedProjectDrawsNoRedundantRelationship)
+{
+    const QString file = path("Sim.bvp");
+    ASSERT_EQ(runCliCaptured({"simulate", file, "--contexts", "400"}).code, 0);
+    const std::string out = run({"layout", file, "--keep-redundant"});
+    EXPECT_NE(out.find("Sequence of Periods, latest first: "), std::string::npos) << out;
+    EXPECT_NE(out.find("\nLayout stored: "), std::string::npos) << out;
+
+    auto rows = [&](const char* table) {
+        QStringList lines = QString::fromStdString(run({"dump", file, table})).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        lines.removeFirst();
+        return lines;
+    };
+    // Marked rows "a > b": b lies below a.
+    std::set<std::pair<QString, QString>> marked;
+    for (const QString& row : rows("rels")) {
+        const QStringList f = row.split(QLatin1Char(','));
+        if (f[4] == QStringLiteral(">") && f[6] == QStringLiteral("R")) marked.insert({f[3], f[1]});
+    }
+    ASSERT_GT(marked.size(), 10u);
+    // Lines "lower < upper", followed up through the dummies.
+    std::multimap<QString, QString> up;
+    for (const QString& row : rows("rellayout")) {
+        const QStringList f = row.split(QLatin1Char(','));
+        if (f[10] == QStringLiteral("<")) up.emplace(f[0] + QLatin1Char(':') + f[1], f[2] + QLatin1Char(':') + f[3]);
+    }
+    int followed = 0;
+    for (const auto& [lower, first] : up) {
+        if (lower.startsWith(QStringLiteral(":Dummy"))) continue;
+        QString upper = first;
+        while (upper.startsWith(QStringLiteral(":Dummy"))) upper = up.find(upper)->second;
+        ++followed;
+        EXPECT_FALSE(marked.count({lower.section(QLatin1Char(':'), 1), upper.section(QLatin1Char(':'), 1)}))
+            << lower.toStdString() << " up to " << upper.toStdString();
+    }
+    EXPECT_GT(followed, 400);
+
+    // By default they are gone from the relationship table.
+    run({"layout", file});
+    for (const QString& row : rows("rels")) EXPECT_FALSE(row.endsWith(QStringLiteral(",R"))) << row.toStdString();
 }
 
 TEST_F(LayoutCli, RefusesBadOptions)
