@@ -174,6 +174,8 @@ TEST_F(CheckCommands, BadInputIsAUsageError)
         {"check", project(), "--store-components"},
         {"check", project(), "--delete-redundant"},
         {"check", project(), "--redundancy", "--no-cycles"},
+        {"check", project(), "--groups"},
+        {"check", project(), "--contemporary-years", "2.5"},
         {"check", project(), "--hierarchy", "--chronology", "century"},
         {"check", project(), "--with-contexts"},
         {"pair", project(), "A"},
@@ -186,6 +188,8 @@ TEST_F(CheckCommands, BadInputIsAUsageError)
         EXPECT_EQ(r.code, 2) << args.join(' ').toStdString() << "\n" << r.err.toStdString();
     }
     EXPECT_EQ(runCliCaptured({"pair", project(), "A", "X"}).err.toStdString(), "error: Unit E:X does not exist.\n");
+    EXPECT_EQ(runCliCaptured({"check", project(), "--groups"}).err.toStdString(),
+              "error: --groups lays out the diagram: a check only run cannot show groups (use layout --groups)\n");
 }
 
 TEST_F(CheckCommands, HeightAndYearChecksComeFirstAndReportWithoutEndingTheRun)
