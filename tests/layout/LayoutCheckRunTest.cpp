@@ -179,4 +179,48 @@ TEST_F(LayoutCheckRunTest, ACheckThatEndsTheRunLeavesTheStoredLayout)
     EXPECT_FALSE(session.project().DiagramPresent);
 }
 
+TEST_F(LayoutCheckRunTest, TheDialogsOnTheWay)
+{
+    RunOptions options;
+    SetRunOption(options, C::CoordinateOrder, true);
+    // No projection confirmed: the run ends before the cycle check.
+    int asked = 0;
+    RunDialogs dialogs;
+    dialogs.projection = [&]() -> std::optional<ProjectionChoice> {
+        ++asked;
+        return std::nullopt;
+    };
+    Protocol protocol;
+    LayoutRunResult result = RunLayoutAndCheck(session, options, RunCheckOptions(options), dialogs, protocol);
+    EXPECT_EQ(asked, 1);
+    EXPECT_TRUE(result.ended);
+    EXPECT_TRUE(protocol.isEmpty());
+    // Confirmed: the contexts are ordered by their projection (all at one
+    // point here: 50000, a and b; the others -2).
+    dialogs.projection = [&]() -> std::optional<ProjectionChoice> { return ProjectionChoice{0, 1.0, 1.0}; };
+    result = RunLayoutAndCheck(session, options, RunCheckOptions(options), dialogs, protocol);
+    EXPECT_TRUE(result.layoutStored);
+    Table& units = session.units();
+    ASSERT_TRUE(units.locate(QStringLiteral("Excavation;Unitname"), {QStringLiteral("E"), QStringLiteral("a")}));
+    EXPECT_EQ(units.get(uf::X), Value(qint32(50000)));
+    ASSERT_TRUE(units.locate(QStringLiteral("Excavation;Unitname"), {QStringLiteral("E"), QStringLiteral("e")}));
+    EXPECT_EQ(units.get(uf::X), Value(qint32(-2)));
+
+    // Periods against the stratigraphy: the relation counts of the field.
+    units.locate(QStringLiteral("Excavation;Unitname"), {QStringLiteral("E"), QStringLiteral("a")});
+    units.edit();
+    units.set(uf::Period, QStringLiteral("Early"));
+    units.post();
+    RunOptions dated;
+    SetRunOption(dated, C::Periods, true);
+    int shown = -1;
+    dialogs = {};
+    dialogs.periodRelations = [&](int field) { shown = field; };
+    Protocol datedProtocol;
+    result = RunLayoutAndCheck(session, dated, RunCheckOptions(dated), dialogs, datedProtocol);
+    EXPECT_FALSE(result.layoutStored);
+    EXPECT_EQ(result.periodResult, kPeriodCheckShowRelations);
+    EXPECT_EQ(shown, int(uf::Period));
+}
+
 } // namespace
