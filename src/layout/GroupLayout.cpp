@@ -481,24 +481,27 @@ void GroupLayoutRun::assignStartPositions()
 
 bool GroupLayoutRun::placeEqualSets()
 {
-    std::vector<int> previous(records_.size(), -1);
+    std::vector<int> next(records_.size(), -1);
     for (const PlacementLine& line : lines_)
-        if (line.category == category::Equal) previous[std::size_t(line.second)] = line.first;
-    for (std::size_t e = 0; e < records_.size(); ++e) {
-        if (records_[e].Unitclass != kMergedRecord) continue;
-        // Up the chain to the representative, counting the steps.
-        int at = int(e);
-        qint32 steps = 0;
-        while (at >= 0 && records_[std::size_t(at)].Unitclass == kMergedRecord && steps <= qint32(records_.size())) {
-            at = previous[std::size_t(at)];
-            ++steps;
+        if (line.category == category::Equal) next[std::size_t(line.first)] = line.second;
+    // Down each chain from its representative: the members take the columns
+    // after it, in chain order.
+    std::vector<char> placed(records_.size(), 0);
+    for (std::size_t r = 0; r < records_.size(); ++r) {
+        if (records_[r].Unitclass != kContextRecord || next[r] < 0) continue;
+        const qint32 column = records_[r].XStart.value_or(0);
+        qint32 offset = 0;
+        for (int m = next[r]; m >= 0 && records_[std::size_t(m)].Unitclass == kMergedRecord && !placed[std::size_t(m)];
+             m = next[std::size_t(m)]) {
+            placed[std::size_t(m)] = 1;
+            records_[std::size_t(m)].XStart = records_[std::size_t(m)].XStop = column + ++offset;
         }
-        if (at < 0 || records_[std::size_t(at)].Unitclass != kContextRecord) {
+    }
+    for (std::size_t r = 0; r < records_.size(); ++r)
+        if (records_[r].Unitclass == kMergedRecord && !placed[r]) {
             ui_.error(QStringLiteral("Equal relationships are not sorted as expected."));
             return false;
         }
-        records_[e].XStart = records_[e].XStop = records_[std::size_t(at)].XStart.value_or(0) + steps;
-    }
     return true;
 }
 
@@ -677,6 +680,8 @@ std::optional<PlacedLayout> GroupLayoutRun::run()
     for (std::size_t n = 0; n < recordOf_.size(); ++n)
         if (recordOf_[n] >= 0) nodeOfRecord_[std::size_t(recordOf_[n])] = int(n);
     assignStartPositions();
+    // A chain that does not lead to its representative is reported; its
+    // members keep the columns their own keys gave them.
     placeEqualSets();
     if (!assignStopPositions()) return std::nullopt;
     stretchDummies();
