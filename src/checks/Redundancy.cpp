@@ -50,6 +50,17 @@ RowIndex indexRows(const Table& table, const RelationGraph& graph, int statusCol
 
 } // namespace
 
+QString RedundantLinkLine(const QString& prefix, const RelationGraph& graph, int u, int v)
+{
+    return prefix + QStringLiteral("Redundant: link from ") + graph.nodes[std::size_t(u)].Key.text()
+           + QStringLiteral(" down to ") + graph.nodes[std::size_t(v)].Key.text();
+}
+
+QString RedundancyProgressText(const QString& prefix, int u, int n)
+{
+    return prefix + QStringLiteral("Testing Redundant ") + QString::number(u) + QStringLiteral(" of ") + QString::number(n);
+}
+
 int RedundancyTest(UserInterface& ui, RelationGraph& graph, Table& relationTable, Protocol& protocol,
                    const RedundancyOptions& options)
 {
@@ -65,7 +76,6 @@ int RedundancyTest(UserInterface& ui, RelationGraph& graph, Table& relationTable
     auto mark = [&](qint64 rowid) {
         if (markedSet.insert(rowid).second) marked.push_back(rowid);
     };
-    const QString n = QString::number(graph.size());
     FindRedundantLinks(
         graph,
         [&](int u, int v) {
@@ -77,13 +87,11 @@ int RedundancyTest(UserInterface& ui, RelationGraph& graph, Table& relationTable
                 }
                 mark(*row);
             }
-            if (protocol.detailed())
-                protocol.add(options.prefix + QStringLiteral("Redundant: link from ") + graph.nodes[std::size_t(u)].Key.text()
-                             + QStringLiteral(" down to ") + graph.nodes[std::size_t(v)].Key.text());
+            if (protocol.detailed()) protocol.add(RedundantLinkLine(options.prefix, graph, u, v));
             if (const auto opposite = rows.find(v, u)) mark(*opposite);
             ++counter;
         },
-        [&](int u) { ui.status(options.prefix + QStringLiteral("Testing Redundant ") + QString::number(u) + QStringLiteral(" of ") + n); });
+        [&](int u) { ui.status(RedundancyProgressText(options.prefix, u, graph.size())); });
 
     if (statusMode) protocol.add(QString::number(counter) + QStringLiteral(" redundant relationships found."));
 

@@ -153,6 +153,11 @@ struct RedundancyOptions {
 
 inline const QString kRelTableCorruptMessage = QStringLiteral("Reltable corrupt?");
 
+// The detailed protocol's line for the redundant link from u down to v.
+QString RedundantLinkLine(const QString& prefix, const RelationGraph& graph, int u, int v);
+// The status text while node u of n is tested.
+QString RedundancyProgressText(const QString& prefix, int u, int n);
+
 // The redundancy test over the relation graph (built from the table the
 // relationship table names its units in, and levelled without cycles).
 // Returns the number of redundant links counted.

@@ -5,8 +5,12 @@
 #include "core/Protocol.h"
 #include "core/Random.h"
 #include "exchange/DotExport.h"
+#include "checks/GroupHierarchy.h"
+#include "checks/PeriodCheck.h"
+#include "layout/GroupLayout.h"
 #include "layout/PlacementRun.h"
 #include "layout/RelationGraph.h"
+#include "store/UnitFields.h"
 
 namespace belvanto {
 
@@ -30,12 +34,37 @@ struct LayoutOptions {
     std::optional<int> angle;
     bool proposedAngle = false;   // --use-coordinates auto
     bool deleteRedundant = false;
+    bool groups = false;
+    bool strict = false;
+    int datingField = -1;   // uf::Period or uf::Phase: period or phase bands
 };
+
+// The group hierarchy the group layout lays out, with its contexts and, for
+// bands, the chronology; an empty group ends the run. False after the
+// protocol says why.
+bool buildLayoutHierarchy(Session& s, int datingField, Protocol& protocol, HierarchyTree& tree)
+{
+    HierarchyOptions options;
+    options.includeContexts = true;
+    options.chronology = datingField == uf::Period  ? Chronology::Periods
+                         : datingField == uf::Phase ? Chronology::Phases
+                                                    : Chronology::Ignore;
+    if (!BuildGroupHierarchy(s, options, tree, &protocol)) return false;
+    const QString empty = CheckEmptyGroups(tree);
+    if (!empty.startsWith(QStringLiteral("Error"))) return true;
+    protocol.add(QString());
+    protocol.add(empty);
+    return false;
+}
 
 int cmdLayout(CliContext& c, const LayoutOptions& o)
 {
     const quint32 seed = o.seed;
     std::optional<int> angle = o.angle;
+    if (o.groups && (angle || o.proposedAngle)) {
+        c.ui.error(QStringLiteral("--use-coordinates does not apply to the layout with groups"));
+        return Usage;
+    }
     OpenedProject p(c, c.args[0]);
     if (!p.ok) return Failed;
     Session& s = p.session;
@@ -46,7 +75,7 @@ int cmdLayout(CliContext& c, const LayoutOptions& o)
         return Failed;
     }
     Protocol protocol(ReportMode::Detailed);
-    const PeriodList periods;
+    PeriodList periods;
     RandomGenerator random(seed);
     // The projection dialog takes its mean point before the check.
     MeanPoint mean = angle ? ContextMeanPoint(s.units()) : MeanPoint{};
@@ -64,10 +93,19 @@ int cmdLayout(CliContext& c, const LayoutOptions& o)
 
     RelationGraph graph;
     bool ok = RunLayoutChecks(s, graph, protocol, o.deleteRedundant).ok();
-    if (ok) {
+    // Without a window an open period order stands as found.
+    if (ok && o.datingField >= 0)
+        ok = PeriodCheck(s, o.datingField, protocol, true, periods, {}, &graph) == kPeriodCheckOk;
+    if (ok && o.groups) {
+        FreeRelationGraph(graph);
+        HierarchyTree tree;
+        ok = buildLayoutHierarchy(s, o.datingField, protocol, tree)
+             && LayoutWithGroups(s, tree, random, o.datingField, o.strict, protocol, periods);
+    } else if (ok) {
         if (angle) ProjectContextCoordinates(s.units(), *angle, mean.x, mean.y);
         PlacementOptions options;
         options.useCoordinates = angle.has_value();
+        options.periodsShown = o.datingField >= 0;
         ok = LayoutWithoutGroups(s, graph, random, options, periods);
     }
     FreeRelationGraph(graph);
@@ -110,6 +148,17 @@ void RegisterPlacementCommands(CLI::App& program, CliContext& c)
                    });
     command->add_flag_callback("--delete-redundant", [o] { o->deleteRedundant = true; },
                                "delete the redundant earlier/later relationships instead of marking them");
+    CLI::Option* groups = command->add_flag_callback("--groups", [o] { o->groups = true; },
+                                                     "lay out every group in a frame around its members");
+    command->add_flag_callback("--strict", [o] { o->strict = true; },
+                               "with --groups: fail when the contexts of two groups are related both ways, "
+                               "instead of placing the groups side by side")
+        ->needs(groups);
+    CLI::Option* periods = command->add_flag_callback("--periods", [o] { o->datingField = uf::Period; },
+                                                      "check the order of the periods and lay them out in bands");
+    command->add_flag_callback("--phases", [o] { o->datingField = uf::Phase; },
+                               "check the order of the phases and lay them out in bands")
+        ->excludes(periods);
 
     AddExportFormat(program, c, "--dot",
                     "the contexts and their earlier/later relationships as a Graphviz digraph (later above earlier)",

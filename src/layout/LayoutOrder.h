@@ -52,6 +52,40 @@
 //     segments included.
 //   - "=" records keep RelCount, Port1, Port2, YLevel2 and YSubLevel empty;
 //     vertical lines keep YSubLevel empty.
+//
+// Group layout
+//   - " Root" takes the tree's top-level nodes from the last to the first,
+//     each as its last child: the reverse of the tree's (sorted) order.
+//   - Period nodes give up their members to " Root": the period nodes in
+//     " Root"'s child order, each one's children in their tree order, after
+//     the nodes that are not periods.
+//   - The groups wait on a stack: after a group is laid out its member
+//     groups are pushed in tree order, so the last of them comes next, depth
+//     first. This order fixes which random draws each group takes and the
+//     dummy numbers, which count on through the whole run.
+//   - A member's mark is its position in the working table's key order; the
+//     relationships between members are gathered member by member in that
+//     order, each member's contexts in key order, each context's rows in
+//     the relationship table's key order. That order decides which
+//     contradiction a strict layout reports.
+//   - Redundant links between members go into the protocol as "group " +
+//     the group's node text + ": " (the top level: "top level groups: ")
+//     followed by the line of the redundancy test; no count line follows.
+//   - Keys of the top level are the padded number alone, for dummies too; a
+//     record belongs to the top level when its level key has one component.
+//   - A horizontal key loses its trailing components that are the number 1
+//     (with leading zeros), each with its "*", down to its first component,
+//     which stays: a group and its first column share a key.
+//   - A frame runs from its group's own column and level to the furthest
+//     record of the group's own layout (member groups after their own
+//     compaction, the group's dummies included); a group's NestCt is one
+//     more than the largest among its member groups. Compaction takes out
+//     every column and every level of the frame that no record of the
+//     group's own layout covers (the group's own level always counts as
+//     covered); everything right of (below) such a run moves left (up) by
+//     its length.
+//   - Without a window an open period order stands as the period check
+//     found it.
 #include "store/UnitKey.h"
 #include <QString>
 #include <QStringView>

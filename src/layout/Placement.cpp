@@ -165,6 +165,17 @@ void LoadContexts(PlacementWork& work, const std::vector<ContextInput>& contexts
 
 // --- step 2 ---------------------------------------------------------------------------------
 
+PlacementLine LoadedLine(int first, int second, QChar category)
+{
+    PlacementLine line;
+    line.first = first;
+    line.second = second;
+    line.category = category;
+    line.NestCt2 = 0;
+    line.RelCount = 1;
+    return line;
+}
+
 void LoadGraphRelations(PlacementWork& work, const RelationGraph& graph)
 {
     // Without groups the nodes are the contexts in the same order; else by key.
@@ -181,14 +192,7 @@ void LoadGraphRelations(PlacementWork& work, const RelationGraph& graph)
 
     const std::size_t before = work.relations.size();
     auto add = [&](int a, int b, QChar category) {
-        if (a < 0 || b < 0) return;
-        PlacementLine line;
-        line.first = a;
-        line.second = b;
-        line.category = category;
-        line.NestCt2 = 0;
-        line.RelCount = 1;
-        work.relations.push_back(line);
+        if (a >= 0 && b >= 0) work.relations.push_back(LoadedLine(a, b, category));
     };
     for (std::size_t n = 0; n < graph.nodes.size(); ++n) {
         const GraphNode& node = graph.nodes[n];

@@ -122,6 +122,9 @@ void LoadContexts(PlacementWork& work, const std::vector<ContextInput>& contexts
 
 // --- step 2: relationships of the relation graph -------------------------------------
 
+// A relationship as it enters the working table: NestCt2 0, RelCount 1.
+PlacementLine LoadedLine(int first, int second, QChar category);
+
 // For every node in node order, its later units ("<") then its contemporary
 // units ("-"), with NestCt2 0 and RelCount 1. Nodes are matched to units by
 // key; a relationship already in the table is not entered twice.

@@ -249,11 +249,7 @@ bool LayoutWithoutGroups(Session& session, RelationGraph& graph, RandomGenerator
     // nor its own beginnings.
     auto fail = [&] {
         FreeRelationGraph(graph);
-        DeleteLayoutTables(directory, name, LayoutStage::Staged);
-        QFile::remove(LayoutParameterPath(directory, name, LayoutStage::Staged));
-        DeleteLayoutTables(directory, name);
-        QFile::remove(LayoutParameterPath(directory, name));
-        DeleteWorkingTables(directory);
+        DiscardLayout(directory, name);
         return false;
     };
 
@@ -262,10 +258,8 @@ bool LayoutWithoutGroups(Session& session, RelationGraph& graph, RandomGenerator
     try {
         std::optional<PlacementWork> work;
         {
-            FilterOff unitsUnfiltered(session.units());
-            LinkOff unitsUnlinked(session.units());
-            FilterOff relationsUnfiltered(session.relations());
-            LinkOff relationsUnlinked(session.relations());
+            WholeTable allUnits(session.units());
+            WholeTable allRelations(session.relations());
             auto contexts = ReadPlacementContexts(ui, session.units());
             if (!contexts) return fail();
             const PlacementInput input{std::move(*contexts), ReadPlacementRelations(session.relations())};
@@ -306,6 +300,38 @@ bool LayoutWithoutGroups(Session& session, RelationGraph& graph, RandomGenerator
     return true;
 }
 
+void DiscardLayout(const QString& directory, const QString& projectName)
+{
+    DeleteLayoutTables(directory, projectName, LayoutStage::Staged);
+    QFile::remove(LayoutParameterPath(directory, projectName, LayoutStage::Staged));
+    DeleteLayoutTables(directory, projectName);
+    QFile::remove(LayoutParameterPath(directory, projectName));
+    DeleteWorkingTables(directory);
+}
+
+bool StorePlacedLayout(UserInterface& ui, const QString& directory, const QString& projectName,
+                       const PlacedLayout& layout)
+{
+    {
+        Table unitLayout, relLayout;
+        unitLayout.open(directory, UnitLayoutTableName(projectName, LayoutStage::Staged), true);
+        relLayout.open(directory, RelLayoutTableName(projectName, LayoutStage::Staged), true);
+        {
+            BulkScope bulk;
+            for (const PlacementUnit& u : layout.units) setUnit(unitLayout, u);
+            for (const PlacementLine& line : layout.lines)
+                setLine(relLayout, routedLine(line, layout.units[std::size_t(line.first)].key, layout.units[std::size_t(line.second)].key),
+                        line.RelCount);
+        }
+        if (layout.parameters.groups) unitLayout.addIndex(NestCtIndex());
+        unitLayout.addIndex(PositionsIndex());
+    }
+    DeleteWorkingTables(directory);
+    if (!WriteLayoutParameters(ui, directory, projectName, layout.parameters, LayoutStage::Staged)) return false;
+    CommitLayoutFiles(directory, projectName);
+    return true;
+}
+
 // --- use coordinates ------------------------------------------------------------------
 
 MeanPoint ContextMeanPoint(Table& unitTable)
@@ -330,8 +356,7 @@ MeanPoint ContextMeanPoint(Table& unitTable)
 
 void ProjectContextCoordinates(Table& unitTable, int angleDegrees, double meanX, double meanY)
 {
-    FilterOff unfiltered(unitTable);
-    LinkOff unlinked(unitTable);
+    WholeTable all(unitTable);
     const auto rows = unitTable.query(kContextFilter, {kContext}, kUnitKeyOrder);
     std::vector<CoordinatePoint> points;
     points.reserve(rows.size());

@@ -78,6 +78,17 @@ std::vector<GraphRelation> ReadPlacementRelations(Table& relationTable);
 bool LayoutWithoutGroups(Session& session, RelationGraph& graph, RandomGenerator& random,
                          const PlacementOptions& options, const PeriodList& periods = {});
 
+// After a failed layout no layout stays: neither the one it was to replace
+// nor its own beginnings; the working tables go too.
+void DiscardLayout(const QString& directory, const QString& projectName);
+
+// Writes a placed layout into the staged layout tables (created before, as
+// CreateLayoutTables makes them), with their indexes, and the parameter
+// file, then puts them in place of the live ones. False (after its message)
+// when the parameter file cannot be written.
+bool StorePlacedLayout(UserInterface& ui, const QString& directory, const QString& projectName,
+                       const PlacedLayout& layout);
+
 // Append the working unit table, or the drawn lines (not routed), to a
 // layout table in table order, in one transaction: the group layout's way of
 // collecting the layouts of its groups.

@@ -313,6 +313,16 @@ private:
     Table& t_; bool was_;
 };
 
+// Filter and link off together: every record, as a pass over the whole
+// table needs it.
+class WholeTable {
+public:
+    explicit WholeTable(Table& t) : filter_(t), link_(t) {}
+private:
+    FilterOff filter_;
+    LinkOff link_;
+};
+
 class DisplaySuspended {
 public:
     explicit DisplaySuspended(Table& t) : t_(t) { t_.suspendDisplay(); }
