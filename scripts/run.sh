@@ -17,8 +17,21 @@ if [ -z "$project" ]; then
     rm -f "$demo"/Demo*
     "$cli" --yes simulate "$demo/Demo.bvp" --contexts 60 --contemporary 10 --excavation Demo >/dev/null \
       || echo "run.sh: the demo project could not be made; starting without it" >&2
-    # Laid out, so that its layout files are there for the diagram commands.
-    [ -f "$demo/Demo_unit.db" ] && { "$cli" layout "$demo/Demo.bvp" >/dev/null \
+    # Its 60 contexts in 15 groups of four, two groups (three at the end) to
+    # an upper group, so that the groups keep to the simulation's periods of
+    # eight contexts (twelve at the end).
+    groups=() parts=()
+    for i in $(seq 1 60); do parts+=("$(printf 'F%02d' "$i")" p "G$(( (i - 1) / 4 + 1 ))"); done
+    for g in $(seq 1 15); do
+      u=$(( (g - 1) / 2 + 1 )); [ "$u" -gt 7 ] && u=7
+      groups+=("G$g"); parts+=("G$g" p "U$u")
+    done
+    for u in $(seq 1 7); do groups+=("U$u"); done
+    # Laid out with its groups in period bands, so that its layout files are
+    # there for the diagram commands.
+    [ -f "$demo/Demo_unit.db" ] && { { "$cli" unit add "$demo/Demo.bvp" "${groups[@]}" --class group \
+        && "$cli" rel add "$demo/Demo.bvp" "${parts[@]}" \
+        && "$cli" layout "$demo/Demo.bvp" --groups --periods; } >/dev/null \
       || echo "run.sh: the demo project could not be laid out" >&2; }
   fi
   [ -f "$demo/Demo_unit.db" ] && project="$demo/Demo.bvp"

@@ -11,59 +11,97 @@
 
 namespace belvanto {
 
-CheckRunResult RunChecks(Session& session, const CheckOptions& options, Protocol& protocol)
+CheckSteps::CheckSteps(Session& session, const CheckOptions& options, Protocol& protocol, CheckRunResult& result)
+    : session_(session), options_(options), protocol_(protocol), result_(result)
 {
-    UserInterface& ui = session.ui();
-    StatusScope clearAtEnd(ui);
-    CheckRunResult result;
-    auto end = [&] {
-        result.problems = true;
-        result.ended = true;
-        return result;
-    };
-    if (options.coordinates && CoordinatesPresentCheck(session, protocol) > 0) result.problems = true;
+}
+
+bool CheckSteps::end()
+{
+    result_.problems = true;
+    result_.ended = true;
+    return false;
+}
+
+void CheckSteps::plausibility()
+{
+    if (options_.coordinates && CoordinatesPresentCheck(session_, protocol_) > 0) result_.problems = true;
     struct Difference {
         int field;
         QChar code;
         QString limit;
     };
     const Difference differences[] = {
-        {uf::ZAvgCoord, category::Later, options.laterBelow},
-        {uf::ZAvgCoord, category::Contemporary, options.contemporaryHeight},
-        {uf::ZAvgCoord, category::Equal, options.equalHeight},
-        {uf::AvgYear, category::Later, options.yearsMatch ? QStringLiteral("0") : QString()},
-        {uf::AvgYear, category::Contemporary, options.contemporaryYears},
-        {uf::AvgYear, category::Equal, options.equalYears},
+        {uf::ZAvgCoord, category::Later, options_.laterBelow},
+        {uf::ZAvgCoord, category::Contemporary, options_.contemporaryHeight},
+        {uf::ZAvgCoord, category::Equal, options_.equalHeight},
+        {uf::AvgYear, category::Later, options_.yearsMatch ? QStringLiteral("0") : QString()},
+        {uf::AvgYear, category::Contemporary, options_.contemporaryYears},
+        {uf::AvgYear, category::Equal, options_.equalYears},
     };
     for (const Difference& d : differences)
-        if (DifferenceCheck(session, d.field, d.code, d.limit, protocol) > 0) result.problems = true;
-    if (options.components) {
-        ComponentCounts counts;
-        if (!ComponentCheck(session, protocol, &counts)) return end();
-        if (counts.components > 1 || counts.singles > 0) result.problems = true;
+        if (DifferenceCheck(session_, d.field, d.code, d.limit, protocol_) > 0) result_.problems = true;
+}
+
+bool CheckSteps::components()
+{
+    if (!options_.components) return true;
+    ComponentCounts counts;
+    if (!ComponentCheck(session_, protocol_, &counts)) return end();
+    if (counts.components > 1 || counts.singles > 0) result_.problems = true;
+    return true;
+}
+
+bool CheckSteps::cycles(RelationGraph& graph)
+{
+    if (!RunCycleCheck(session_, graph, protocol_).ok()) return end();
+    if (options_.redundancy) {
+        RedundancyOptions redundancy;
+        redundancy.deleteRedundant = options_.deleteRedundant;
+        if (RedundancyTest(session_.ui(), graph, session_.relations(), protocol_, redundancy) > 0) result_.problems = true;
     }
+    return true;
+}
+
+bool CheckSteps::periods(RelationGraph& graph, bool datingLevels)
+{
+    if (!options_.datingField) return true;
+    result_.periodResult = PeriodCheck(session_, *options_.datingField, protocol_, datingLevels, result_.periods,
+                                       options_.choosePeriodOrder, &graph);
+    return result_.periodResult == kPeriodCheckOk || end();
+}
+
+bool CheckSteps::groupAssignments()
+{
+    return !GroupAssignmentTest(session_, protocol_) || end();
+}
+
+bool CheckSteps::hierarchy(HierarchyTree& tree, bool emptyGroupEnds)
+{
+    if (!BuildGroupHierarchy(session_, options_.hierarchyOptions, tree, &protocol_)) return end();
+    const QString empty = CheckEmptyGroups(tree);
+    protocol_.add(QString());
+    protocol_.add(empty);
+    if (!empty.startsWith(QStringLiteral("Error"))) return true;
+    result_.problems = true;
+    return !emptyGroupEnds || end();
+}
+
+CheckRunResult RunChecks(Session& session, const CheckOptions& options, Protocol& protocol)
+{
+    StatusScope clearAtEnd(session.ui());
+    CheckRunResult result;
+    CheckSteps steps(session, options, protocol, result);
+    steps.plausibility();
+    if (!steps.components()) return result;
     if (options.cycles || options.redundancy || options.datingField) {
         RelationGraph graph;
-        if (!RunCycleCheck(session, graph, protocol).ok()) return end();
-        if (options.redundancy) {
-            RedundancyOptions redundancy;
-            redundancy.deleteRedundant = options.deleteRedundant;
-            if (RedundancyTest(ui, graph, session.relations(), protocol, redundancy) > 0) result.problems = true;
-        }
-        if (options.datingField) {
-            result.periodResult = PeriodCheck(session, *options.datingField, protocol, true, result.periods,
-                                              options.choosePeriodOrder, &graph);
-            if (result.periodResult != kPeriodCheckOk) return end();
-        }
+        if (!steps.cycles(graph) || !steps.periods(graph, true)) return result;
     }
-    if (options.groupAssignments && GroupAssignmentTest(session, protocol)) return end();
+    if (options.groupAssignments && !steps.groupAssignments()) return result;
     if (options.hierarchy) {
         HierarchyTree tree;
-        if (!BuildGroupHierarchy(session, options.hierarchyOptions, tree, &protocol)) return end();
-        const QString empty = CheckEmptyGroups(tree);
-        protocol.add(QString());
-        protocol.add(empty);
-        if (empty.startsWith(QStringLiteral("Error"))) result.problems = true;
+        steps.hierarchy(tree, false);
     }
     return result;
 }

@@ -11,6 +11,7 @@
 
 namespace belvanto {
 
+class RelationGraph;
 class Session;
 
 struct CheckOptions {
@@ -51,6 +52,41 @@ struct CheckRunResult {
     // table tells why the order failed).
     PeriodList periods;
     int periodResult = kPeriodCheckOk;
+};
+
+// The checks of a run one step at a time, for runs that do more between
+// them (the layout and check run). Each step runs only what the options
+// chose, writes into the protocol and the result, and says whether the run
+// goes on.
+class CheckSteps {
+public:
+    CheckSteps(Session& session, const CheckOptions& options, Protocol& protocol, CheckRunResult& result);
+
+    // The coordinate, height and year checks; they only report.
+    void plausibility();
+    // The components check; false when the run is to end there.
+    bool components();
+    // The cycle check (levels in Y) and, when chosen, the redundancy test on
+    // its graph; false when it found cycles. The graph stays for the steps
+    // after it.
+    bool cycles(RelationGraph& graph);
+    // The period or phase order check on the cycle check's graph; with
+    // datingLevels the contexts are levelled again in periods. False when
+    // the order could not be found.
+    bool periods(RelationGraph& graph, bool datingLevels);
+    // The group assignment test; false when it found a conflict.
+    bool groupAssignments();
+    // The group hierarchy and its empty-group check; false when the tree
+    // could not be built or, with emptyGroupEnds, a group is empty.
+    bool hierarchy(HierarchyTree& tree, bool emptyGroupEnds);
+    // Marks the run as ended before its last chosen check.
+    bool end();
+
+private:
+    Session& session_;
+    const CheckOptions& options_;
+    Protocol& protocol_;
+    CheckRunResult& result_;
 };
 
 // Runs the chosen checks over the open project, its unit table unfiltered,

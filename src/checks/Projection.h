@@ -44,6 +44,13 @@ struct SectionDirection {
     double vy = 0.0;
 };
 
+// What the run needs to project the contexts.
+struct ProjectionChoice {
+    int angle = 0;          // degrees, 0 to 180
+    double meanX = 0.0;     // the mean point of the contexts with all three
+    double meanY = 0.0;     // centre coordinates
+};
+
 struct ProjectionModel {
     std::vector<ProjectionPoint> points;    // unit key order
     ProjectionSummary summary;

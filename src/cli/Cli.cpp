@@ -1,5 +1,6 @@
 #include "cli/Cli.h"
 #include "cli/CheckCommands.h"
+#include "cli/RunCommands.h"
 #include "cli/CliCommand.h"
 #include "cli/DiagramCommands.h"
 #include "cli/EditingCommands.h"
@@ -31,6 +32,7 @@ int runCli(const QStringList& arguments, FILE* out, FILE* err)
     RegisterStoreCommands(program, c);
     RegisterEditingCommands(program, c);
     RegisterLayoutCommands(program, c);
+    RegisterRunCommands(program, c);
     RegisterCheckCommands(program, c);
     RegisterPlacementCommands(program, c);
     RegisterDiagramCommands(program, c);

@@ -26,7 +26,10 @@ QString parameterFileError(const QString& path)
 
 std::vector<FieldDef> UnitLayoutFields()
 {
-    return {str("Excavation", 12), str("Unitname", 8), str("Clevel", 30), str("CXPos", 60), num("XStart"),
+    // The hierarchical keys grow with the depth of the group nesting; a cut
+    // key would put records on wrong levels and columns, so they have no
+    // size.
+    return {str("Excavation", 12), str("Unitname", 8), str("Clevel", 0), str("CXPos", 0), num("XStart"),
             num("XStop"), num("YLevelStart"), num("YLevelStop"), num("NestCt"), num("SonCt"), num("FatherCt"),
             num("Colour"), num("BoxStyle"), num("ThemColour"), num("ThemBoxStyle"), str("Unitclass", 1),
             str("GExcavation", 12), str("GUnitname", 8)};
@@ -248,9 +251,15 @@ std::optional<LayoutParameters> ReadLayoutParameters(UserInterface& ui, const Re
             own.open(directory, projectName + kUnitLayoutSuffix);
             unitLayout = &own;
         }
-        if (const auto problem = SchemaProblem(*unitLayout, UnitLayoutFields(), QStringLiteral("unit layout table"))) {
-            ui.error(*problem);
-            return std::nullopt;
+        if (auto problem = SchemaProblem(*unitLayout, UnitLayoutFields(), QStringLiteral("unit layout table"))) {
+            // Layouts stored while the keys had sizes are read as they are.
+            std::vector<FieldDef> sized = UnitLayoutFields();
+            sized[ul::Clevel].size = 30;
+            sized[ul::CXPos].size = 60;
+            if (SchemaProblem(*unitLayout, sized, QStringLiteral("unit layout table"))) {
+                ui.error(*problem);
+                return std::nullopt;
+            }
         }
         qint64 lines = 0;
         tablePath = Table::pathOf(directory, projectName + kRelLayoutSuffix);

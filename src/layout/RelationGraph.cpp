@@ -284,8 +284,15 @@ LevelResult AssignNodeLevels(UserInterface& ui, RelationGraph& graph, Protocol& 
     showInitialStatus(ui, prefix, dating, n);
 
     // Class of every node and the later-unit entries still to be expanded.
+    // They are counted as the expansions will meet them, from the
+    // EarlierLists: after the redundancy test a LaterList lacks the
+    // shortcuts that the EarlierLists still hold, and a count from the
+    // LaterLists would make a class ready one expansion too early.
     std::vector<int> classOf(std::size_t(n), -1);
     std::vector<qint64> pending;
+    std::vector<qint64> incoming(std::size_t(n), 0);
+    for (const GraphNode& node : nodes)
+        for (int u : node.EarlierList) ++incoming[std::size_t(u)];
     {
         std::vector<int> queue;
         for (int s = 0; s < n; ++s) {
@@ -296,7 +303,7 @@ LevelResult AssignNodeLevels(UserInterface& ui, RelationGraph& graph, Protocol& 
             classOf[std::size_t(s)] = c;
             for (std::size_t head = 0; head < queue.size(); ++head) {
                 const GraphNode& node = nodes[std::size_t(queue[head])];
-                entries += qint64(node.LaterList.size());
+                entries += incoming[std::size_t(queue[head])];
                 for (const NodeList* list : {&node.ContemporaryList, &node.EqualList})
                     for (int m : *list)
                         if (classOf[std::size_t(m)] < 0) {

@@ -8,7 +8,8 @@ namespace {
 QString typeText(const FieldDef& f)
 {
     switch (f.type) {
-    case FieldType::String: return QStringLiteral("text of %1 characters").arg(f.size);
+    case FieldType::String:
+        return f.size > 0 ? QStringLiteral("text of %1 characters").arg(f.size) : QStringLiteral("text");
     case FieldType::Integer: return QStringLiteral("integer");
     case FieldType::Float: return QStringLiteral("floating point number");
     case FieldType::Date: return QStringLiteral("date");

@@ -212,12 +212,17 @@ TEST_F(CheckCommands, HeightAndYearChecksComeFirstAndReportWithoutEndingTheRun)
               "0 \"equal to\" relationships with problematic height difference of more than 0 coordinate units found.\n"
               "0 \"contemporary with\" relationships with problematic year difference of more than 5 found.\n"
               "0 \"equal to\" relationships with problematic year difference of more than 0 found.\n");
+    // Heights are numbers, years whole numbers, as the run's dialog takes them.
     for (const char* option : {"--later-below", "--contemporary-height", "--equal-height", "--contemporary-years",
                                "--equal-years"}) {
-        for (const char* value : {"abc", "-1", "0,5", ""}) {
+        const bool years = QByteArray(option).endsWith("years");
+        for (const char* value : {"abc", "-1", "0,5", "", "2.5"}) {
+            if (!years && QByteArray(value) == "2.5") continue;
             r = runCliCaptured({"check", project(), QString::fromLatin1(option), QString::fromLatin1(value)});
             EXPECT_EQ(r.code, 2) << option << " " << value;
-            EXPECT_TRUE(r.err.contains(QString::fromLatin1(option) + QStringLiteral(" takes a non-negative number, such as 0.5")))
+            EXPECT_TRUE(r.err.contains(QString::fromLatin1(option)
+                                       + (years ? QStringLiteral(" takes a non-negative integer")
+                                                : QStringLiteral(" takes a non-negative number, such as 0.5"))))
                 << r.err.toStdString();
         }
     }

@@ -49,7 +49,8 @@ TEST_F(LayoutCli, ChainIsLaidOutAndStored)
 {
     units({"A", "B", "C"});
     relations({"A>B", "B>C"});
-    EXPECT_EQ(run({"layout", project()}), "No cycles found.\n\n0 redundant relationships found.\n");
+    EXPECT_EQ(run({"layout", project()}),
+              "No cycles found.\n\n0 redundant relationships found.\n\nLayout stored: 1 columns, 3 levels.\n");
     EXPECT_TRUE(diagramPresent());
     EXPECT_EQ(run({"dump", project(), "layoutparams"}),
               "Groups: no\nColumns: 1\nLevels: 3\nLeftFrameLanes: 0\nRightFrameLanes: 0\nFrameLanesBelow: 0 0 0\n"
@@ -62,14 +63,15 @@ TEST_F(LayoutCli, ChainIsLaidOutAndStored)
               "E,C,3,,1,1,3,3,0,0,1,16777215,0,16777215,0,C,,\n");
 }
 
-// A shortcut of a chain is marked and left out of the drawing; only
-// --delete-redundant removes it from the relationship table.
-TEST_F(LayoutCli, AShortcutIsMarkedAndNotDrawnOrDeletedOnRequest)
+// A shortcut of a chain is left out of the drawing, and deleted from the
+// relationship table unless --keep-redundant only marks it.
+TEST_F(LayoutCli, AShortcutIsNotDrawnAndDeletedUnlessKept)
 {
     units({"A", "B", "C"});
     relations({"A>B", "B>C", "A>C"});
-    EXPECT_EQ(run({"layout", project()}),
-              "No cycles found.\n\nRedundant: link from E:A down to E:C\n1 redundant relationships found.\n");
+    EXPECT_EQ(run({"layout", project(), "--keep-redundant"}),
+              "No cycles found.\n\nRedundant: link from E:A down to E:C\n1 redundant relationships found.\n\n"
+              "Layout stored: 1 columns, 3 levels.\n");
     const std::string rels = run({"dump", project(), "rels"});
     EXPECT_NE(rels.find("E,A,E,C,>,,R\n"), std::string::npos) << rels;
     EXPECT_NE(rels.find("E,C,E,A,<,,R\n"), std::string::npos) << rels;
@@ -77,7 +79,7 @@ TEST_F(LayoutCli, AShortcutIsMarkedAndNotDrawnOrDeletedOnRequest)
     EXPECT_EQ(lines.find("E,C,E,A,"), std::string::npos) << lines;
     EXPECT_EQ(lines.find("E,A,E,C,"), std::string::npos) << lines;
 
-    run({"layout", project(), "--delete-redundant"});
+    run({"layout", project()});
     EXPECT_EQ(run({"dump", project(), "rels"}),
               "Excavation1,Unitname1,Excavation2,Unitname2,RelationCat,RelationFull,RelationStatus\n"
               "E,A,E,B,>,,u\nE,B,E,A,<,,u\nE,B,E,C,>,,u\nE,C,E,B,<,,u\n");
@@ -144,6 +146,30 @@ TEST_F(LayoutCli, SeedsAreTakenModulo2To32)
     EXPECT_EQ(run({"dump", project(), "unitlayout"}), byDefault);
 }
 
+TEST_F(LayoutCli, GroupsAndPeriodBands)
+{
+    // G holds A (later) and B; C is alone and of the earlier period.
+    ASSERT_EQ(runCliCaptured({"unit", "add", project(), "G", "--class", "group"}).code, 0);
+    for (const char* name : {"A", "B"})
+        ASSERT_EQ(runCliCaptured({"unit", "add", project(), name, "--set", "Period=Late"}).code, 0);
+    ASSERT_EQ(runCliCaptured({"unit", "add", project(), "C", "--set", "Period=Early"}).code, 0);
+    relations({"A>B", "B>C", "A", "p", "G", "B", "p", "G"});
+
+    run({"layout", project(), "--groups", "--periods"});
+    EXPECT_TRUE(diagramPresent());
+    // G's frame holds levels 1 to 3; C starts the second band on level 4,
+    // with one more track above it for the dividing line.
+    EXPECT_EQ(run({"dump", project(), "layoutparams"}),
+              "Groups: yes\nColumns: 1\nLevels: 4\nLeftFrameLanes: 1\nRightFrameLanes: 1\nFrameLanesBelow: 0 0 1 0\n"
+              "TrackCount: 0 0 1 0\nPeriods: 2\nPeriod: Late from level 1\nPeriod: Early from level 4\n");
+
+    // Without groups the bands stand alone.
+    run({"layout", project(), "--periods", "--no-groups"});
+    EXPECT_EQ(run({"dump", project(), "layoutparams"}),
+              "Groups: no\nColumns: 1\nLevels: 3\nLeftFrameLanes: 0\nRightFrameLanes: 0\nFrameLanesBelow: 0 0 0\n"
+              "TrackCount: 0 1 0\nPeriods: 2\nPeriod: Late from level 1\nPeriod: Early from level 3\n");
+}
+
 TEST_F(LayoutCli, RefusesBadOptions)
 {
     struct Case { QStringList args; const char* error; };
@@ -155,7 +181,17 @@ TEST_F(LayoutCli, RefusesBadOptions)
          "error: --use-coordinates takes a section angle in whole degrees, 0 to 180, or auto\n"},
         {{"--use-coordinates", "Auto"},
          "error: --use-coordinates takes a section angle in whole degrees, 0 to 180, or auto\n"},
-        {{"extra"}, "error: layout takes P.bvp [--seed N] [--use-coordinates ANGLE] [--delete-redundant]\n"},
+        {{"extra"},
+         "error: layout takes P.bvp [--coordinates] [--no-coordinates] [--later-below H] [--no-later-below] "
+         "[--contemporary-height H] [--no-contemporary-height] [--equal-height H] [--no-equal-height] "
+         "[--use-coordinates ANGLE] [--no-use-coordinates] [--years-match] [--no-years-match] "
+         "[--contemporary-years Y] [--no-contemporary-years] [--equal-years Y] [--no-equal-years] [--components] "
+         "[--no-components] [--store-components] [--cycles] [--no-cycles] [--delete-redundant] [--keep-redundant] "
+         "[--periods] [--no-periods] [--phases] [--no-phases] [--groups] [--no-groups] [--strict] [--no-strict] "
+         "[--seed N] [--short] [--colours 2|16|256|65536|16M]\n"},
+        {{"--colours", "8"}, "error: unknown colour depth '8': use 2, 16, 256, 65536 or 16M\n"},
+        {{"--periods", "--phases"}, "error: --periods excludes --phases\n"},
+        {{"--groups", "--use-coordinates", "5"}, "error: --use-coordinates does not apply to the layout with groups\n"},
     };
     for (const Case& c : cases) EXPECT_EQ(run(QStringList{"layout", project()} + c.args, 2), c.error);
 }
@@ -185,7 +221,8 @@ TEST_F(LayoutCli, CoordinatesOrderTheContexts)
 }
 
 // Where the projection dialog would not open, "auto" ends the run before
-// the checks and leaves the stored layout alone.
+// the checks and leaves the stored layout alone; a run without a diagram
+// turns the display command off.
 TEST_F(LayoutCli, AutoRefusesAPointlessProjection)
 {
     struct Case {
@@ -205,8 +242,10 @@ TEST_F(LayoutCli, AutoRefusesAPointlessProjection)
         int next = 1;
         for (const auto& [x, y] : c.plan) coordinates(file, QStringLiteral("B%1").arg(next++), x, y);
         run({"layout", file});
+        const std::string stored = run({"dump", file, "unitlayout"});
         EXPECT_EQ(run({"layout", file, "--use-coordinates", "auto"}, 1), c.error);
-        EXPECT_TRUE(diagramPresent(file));
+        EXPECT_EQ(run({"dump", file, "unitlayout"}), stored);
+        EXPECT_FALSE(diagramPresent(file));
     }
 }
 

@@ -273,6 +273,32 @@ TEST_F(LayoutFileTables, CountsBeyondTheTablesAreRefused)
     ui.verifyDone();
 }
 
+TEST_F(LayoutFileTables, LayoutsStoredWithSizedKeysAreRead)
+{
+    // Before the level and horizontal keys were stored whole they were
+    // declared with 30 and 60 characters.
+    CreateLayoutTables(dir.path(), project);
+    Table::remove(dir.path(), project + kUnitLayoutSuffix);
+    auto fields = UnitLayoutFields();
+    fields[ul::Clevel].size = 30;
+    fields[ul::CXPos].size = 60;
+    Table::create(dir.path(), project + kUnitLayoutSuffix, fields, UnitLayoutPrimaryIndex());
+    addBox(2, 3, 2);
+    addLines(2);
+    write(SerializeLayoutParameters(sample()));
+    EXPECT_TRUE(ReadLayoutParameters(ui, regional, dir.path(), project, true));
+
+    // Other sizes are not ours.
+    Table::remove(dir.path(), project + kUnitLayoutSuffix);
+    fields[ul::CXPos].size = 20;
+    Table::create(dir.path(), project + kUnitLayoutSuffix, fields, UnitLayoutPrimaryIndex());
+    addBox(2, 3, 2);
+    ui.expectError(QStringLiteral("File %1 is not a unit layout table: field Clevel is text of 30 characters, text expected.")
+                       .arg(QDir::toNativeSeparators(Table::pathOf(dir.path(), project + kUnitLayoutSuffix))));
+    EXPECT_FALSE(ReadLayoutParameters(ui, regional, dir.path(), project, true));
+    ui.verifyDone();
+}
+
 TEST_F(LayoutFileTables, DamagedLayoutTablesAreNamed)
 {
     CreateLayoutTables(dir.path(), project);

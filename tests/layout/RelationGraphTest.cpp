@@ -1,4 +1,5 @@
 #include "GraphFixture.h"
+#include "checks/Redundancy.h"
 #include "layout/RelationGraph.h"
 #include "support/ScriptedUi.h"
 #include <gtest/gtest.h>
@@ -123,6 +124,27 @@ TEST(AssignLevels, LongestPathFromTheTop)
     EXPECT_TRUE(run.result.ok());
     EXPECT_EQ(run.result.levelCount, 4);
     EXPECT_EQ(run.levels, (std::vector<int>{1, 2, 3, 4}));
+}
+
+TEST(AssignLevels, AgainAfterTheRedundancyTestTookShortcutsOutOfTheLaterLists)
+{
+    // C < B < A and the shortcut C < A; without A in its later list C must
+    // still wait for B. Levelled again, as the period check does, with and
+    // without periods.
+    RelationGraph graph = BuildGraph(MakeGraphInput({"A", "B", "C"}, {"C<A", "C<B", "B<A"}));
+    ScriptedUi ui;
+    Protocol protocol;
+    ASSERT_TRUE(AssignNodeLevels(ui, graph, protocol, {}).ok());
+    int found = 0;
+    FindRedundantLinks(graph, [&](int, int) { ++found; }, [](int) {});
+    ASSERT_EQ(found, 1);
+    ASSERT_EQ(graph.nodes[2].LaterList.size(), 1u);
+    ASSERT_TRUE(AssignNodeLevels(ui, graph, protocol, {}).ok());
+    EXPECT_EQ(Levels(graph), (std::vector<int>{1, 2, 3}));
+    const std::vector<QString> dating{"P", "P", "P"};
+    PeriodList periods{{"P", 3, 1, false}};
+    ASSERT_TRUE(AssignNodeLevels(ui, graph, protocol, LevelOptions{QString(), &dating, &periods, "Period"}).ok());
+    EXPECT_EQ(Levels(graph), (std::vector<int>{1, 2, 3}));
 }
 
 TEST(AssignLevels, ClassSharesTheLevelOfItsDeepestLaterUnit)

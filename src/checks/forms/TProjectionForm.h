@@ -20,13 +20,6 @@ class UserInterface;
 
 inline const QString kProjectionHelpTopic = QStringLiteral("Show_projection");
 
-// What the run needs to project the contexts.
-struct ProjectionChoice {
-    int angle = 0;          // degrees, 0 to 180
-    double meanX = 0.0;     // the mean point of the contexts with all three
-    double meanY = 0.0;     // centre coordinates
-};
-
 class TProjectionForm : public QDialog {
     Q_OBJECT
 public:
