@@ -6,10 +6,13 @@
 #include "core/StreamUi.h"
 #include "simulation/Simulation.h"
 #include "store/Project.h"
+#include "store/Relations.h"
 #include "store/Session.h"
+#include "store/UnitFields.h"
 #include <QTemporaryDir>
 #include <map>
 #include <memory>
+#include <vector>
 
 namespace belvanto::bench {
 
@@ -33,6 +36,49 @@ struct SimulatedProject {
     SimulatedProject(const SimulatedProject&) = delete;
     SimulatedProject& operator=(const SimulatedProject&) = delete;
 };
+
+struct SimulatedGroups {
+    int groups = 0;        // of contexts
+    int upperGroups = 0;   // of groups
+};
+
+// Groups added to the open project's contexts in one transaction: every run
+// of contextsPerGroup contexts in unit key order part of one group ("G"
+// numbered), every run of groupsPerUpper groups part of one upper group ("U"
+// numbered), so that the hierarchy is two deep. The simulation deposits the
+// contexts in key order, so a group holds contexts laid down one after the
+// other and the groups relate to each other one way only.
+inline SimulatedGroups AddSimulatedGroups(Session& session, int contextsPerGroup, int groupsPerUpper)
+{
+    Table& units = session.units();
+    Table& relations = session.relations();
+    std::vector<UnitKey> contexts;
+    units.scan(QStringLiteral("Unitclass = ?"), {kContext}, QStringLiteral("Excavation, Unitname"),
+               [&](Table::Row& row) { contexts.push_back({textAt(row, uf::Excavation), textAt(row, uf::Unitname)}); });
+    SimulatedGroups made;
+    if (contexts.empty()) return made;
+    const QString excavation = contexts.front().excavation;
+    const auto addGroup = [&](QChar letter, int number) {
+        const UnitKey key{excavation, letter + QStringLiteral("%1").arg(number, 6, 10, QLatin1Char('0'))};
+        units.insert();
+        units.set(uf::Excavation, key.excavation);
+        units.set(uf::Unitname, key.unitname);
+        units.set(uf::Unitclass, kGroup);
+        units.post();
+        return key;
+    };
+    BulkScope bulk;
+    UnitKey group, upper;
+    for (std::size_t c = 0; c < contexts.size(); ++c) {
+        if (c % std::size_t(contextsPerGroup) == 0) {
+            if (made.groups % groupsPerUpper == 0) upper = addGroup(QLatin1Char('U'), ++made.upperGroups);
+            group = addGroup(QLatin1Char('G'), ++made.groups);
+            InsertRelationRow(relations, group, upper, category::PartOf, QString(), status::Stored);
+        }
+        InsertRelationRow(relations, contexts[c], group, category::PartOf, QString(), status::Stored);
+    }
+    return made;
+}
 
 // The one instance of T (built from the number of contexts) per size.
 template <typename T>

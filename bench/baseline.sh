@@ -13,14 +13,18 @@
 # graphviz), for at most ten minutes; after the first size it does not
 # finish, it is not tried on larger ones. BELVANTO_DOT=0 leaves it out.
 # The checks run after the layout, on the levelled project; a check that
-# finds problems (exit 1) has still run.
+# finds problems (exit 1) has still run. When the layout offers --groups,
+# a second project of the same size is simulated (not timed), its contexts
+# grouped ten to a group in key order and the groups ten to an upper group
+# (bench_simulated_groups), and laid out with groups.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build="$root/build/release"
 cli="$build/src/cli/belvanto-cli"
-if [ ! -x "$cli" ] || [ -n "${BELVANTO_REBUILD:-}" ]; then
+grouper="$build/bench/bench_simulated_groups"
+if [ ! -x "$cli" ] || [ ! -x "$grouper" ] || [ -n "${BELVANTO_REBUILD:-}" ]; then
   cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DBELVANTO_TESTS=OFF >/dev/null
-  cmake --build "$build" --target belvanto-cli -j2 >/dev/null
+  cmake --build "$build" --target belvanto-cli bench_simulated_groups -j2 >/dev/null
 fi
 sizes=("$@")
 [ ${#sizes[@]} -gt 0 ] || sizes=(1000 10000 99999)
@@ -30,11 +34,12 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 help=$("$cli" --help)
 offers() { grep -qF -- "$1" <<<"$help"; }
+layoutHelp=$("$cli" layout --help 2>/dev/null || true)
 
 # Runs a command; sets secs (wall clock), cpu (user + system), mb and ok.
 measure() {
   ok=yes
-  if ! /usr/bin/time -f '%e %U %S %M' -o "$work/time" "$@" >/dev/null 2>"$work/err"; then ok=no; fi
+  if ! /usr/bin/time -f '%e %U %S %M' -o "$work/time" "$@" >"$work/out" 2>"$work/err"; then ok=no; fi
   read -r secs user sys kb < <(tail -n 1 "$work/time")
   cpu=$(awk -v u="$user" -v s="$sys" 'BEGIN { printf "%.2f", u + s }')
   mb=$(awk -v k="$kb" 'BEGIN { printf "%.0f", k / 1024 }')
@@ -64,6 +69,15 @@ for n in "${sizes[@]}"; do
     measure "$cli" layout "$p"
     row "$n" layout ""
     [ "$ok" = yes ] && layoutSecs=$secs && layoutCpu=$cpu
+  fi
+  if grep -qF -- "--groups" <<<"$layoutHelp"; then
+    g="$work/G$n.bvp"
+    "$cli" simulate "$g" --contexts "$n" >/dev/null
+    measure "$grouper" "$g"
+    row "$n" "add groups" "$(head -n 1 "$work/out")"
+    measure "$cli" layout "$g" --groups
+    row "$n" "layout --groups" ""
+    rm -f "$work/G$n"*
   fi
   if offers "check P.bvp"; then
     # The redundancy test needs the levels, so the cycle check runs with it.
