@@ -246,15 +246,7 @@ TEST_F(LayoutCheckForm, ABoxWantsItsValueAndUncheckingClearsIt)
 TEST_F(LayoutCheckForm, CancelSkipsTheCheck)
 {
     showActive();
-    form.ZDifferAboveEdit->setFocus();
-    form.ZDifferAboveEdit->setText(QStringLiteral("deep"));
-    QTest::mousePress(form.CancelButton, Qt::LeftButton);
-    QTest::qWait(20);
-    EXPECT_TRUE(ui.messages().empty());
-    QTest::mouseRelease(form.CancelButton, Qt::LeftButton);
-    EXPECT_EQ(form.result(), QDialog::Rejected);
-    EXPECT_FALSE(form.isVisible());
-    EXPECT_TRUE(ui.messages().empty());
+    belvanto::testing::ExpectCancelSkipsTheCheck(form, form.ZDifferAboveEdit, QStringLiteral("deep"), form.CancelButton, ui);
 }
 
 // OK checks every field again, the rows top to bottom, then the seed; a

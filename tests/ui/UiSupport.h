@@ -1,6 +1,12 @@
 #pragma once
+#include "support/ScriptedUi.h"
 #include "ui/Help.h"
+#include <QAbstractButton>
 #include <QApplication>
+#include <QDialog>
+#include <QLineEdit>
+#include <QTest>
+#include <gtest/gtest.h>
 #include <QStringList>
 #include <QTimer>
 #include <QWidget>
@@ -25,6 +31,23 @@ inline void onNextModal(std::function<void(QWidget*)> act, int attempts = 200)
         if (QWidget* modal = QApplication::activeModalWidget()) act(modal);
         else if (attempts > 0) onNextModal(std::move(act), attempts - 1);
     });
+}
+
+// A field left for Cancel is not checked: the press that moves the focus
+// comes a while before the release that rejects the dialog, and neither
+// shows a message. The dialog must be shown and active.
+inline void ExpectCancelSkipsTheCheck(QDialog& dialog, QLineEdit* field, const QString& text, QAbstractButton* cancel,
+                                      const ScriptedUi& ui)
+{
+    field->setFocus();
+    field->setText(text);
+    QTest::mousePress(cancel, Qt::LeftButton);
+    QTest::qWait(20);
+    EXPECT_TRUE(ui.messages().empty());
+    QTest::mouseRelease(cancel, Qt::LeftButton);
+    EXPECT_EQ(dialog.result(), QDialog::Rejected);
+    EXPECT_FALSE(dialog.isVisible());
+    EXPECT_TRUE(ui.messages().empty());
 }
 
 } // namespace belvanto::testing
