@@ -3,9 +3,17 @@
 #include "core/Format.h"
 #include "diagram/DisplayList.h"
 #include "diagram/StoredLayout.h"
+#include "diagram/PrintPlan.h"
+#include "diagram/export/JpegWriter.h"
 #include "diagram/export/SvgWriter.h"
+#include "diagram/qt/DiagramPainter.h"
 #include "diagram/qt/QtTextMetrics.h"
+#include <QDir>
+#include <QFile>
 #include <QGuiApplication>
+#include <QPainter>
+#include <QPrinter>
+#include <QTemporaryFile>
 
 namespace belvanto {
 
@@ -67,8 +75,9 @@ std::optional<DiagramFont> parseFont(const QString& text, QString& problem)
 std::unique_ptr<QCoreApplication> MakeCliApplication(int& argc, char** argv)
 {
     bool fonts = false;
-    for (int i = 1; i < argc; ++i)
-        fonts = fonts || qstrcmp(argv[i], "--svg") == 0 || QByteArray(argv[i]).startsWith("--svg=");
+    for (const char* format : {"--svg", "--jpeg", "--pdf"})
+        for (int i = 1; i < argc; ++i)
+            fonts = fonts || qstrcmp(argv[i], format) == 0 || QByteArray(argv[i]).startsWith(QByteArray(format) + '=');
     if (!fonts) return std::make_unique<QCoreApplication>(argc, argv);
     qputenv("QT_QPA_PLATFORM", "offscreen");
     previousHandler = qInstallMessageHandler(quietRuntimeDirectoryNote);
@@ -84,7 +93,15 @@ struct SvgOptions {
     bool thematic = false;
 };
 
-int writeSvg(CliContext& c, const SvgOptions& o, const QString& project, const QString& file)
+// The diagram of the project's stored layout as the options draw it, and
+// when that layout was made; nothing after telling the user why not.
+struct StoredDiagram {
+    DiagramDrawing drawing;
+    DrawState state;
+    QString created;
+};
+
+std::optional<StoredDiagram> drawStoredDiagram(CliContext& c, const SvgOptions& o, const QString& project)
 {
     DrawState state;
     state.blackWhite = o.blackWhite;
@@ -95,31 +112,200 @@ int writeSvg(CliContext& c, const SvgOptions& o, const QString& project, const Q
     if (o.font) state.font = *o.font;
     if (!haveGuiApplication()) {
         c.ui.error(QStringLiteral("Text cannot be measured: the program has no graphical application object"));
-        return Failed;
+        return std::nullopt;
     }
     if (!DiagramFontFamilyExists(state.font.family)) {
         c.ui.error(QStringLiteral("The font %1 is not installed").arg(state.font.family));
-        return Failed;
+        return std::nullopt;
     }
 
     // Exports only read the project: they run beside the program that has it open.
     OpenedProject p(c, project, OpenMode::ReadOnly);
-    if (!p.ok) return Failed;
+    if (!p.ok) return std::nullopt;
     bool outdated = false;
     auto layout = ReadLayoutForExport(p.session, outdated);
     if (!layout) {
         if (outdated)
             c.ui.error(QStringLiteral("No diagram exported: run layout first, or give --yes to export the stored "
                                       "layout as it is."));
-        return Failed;
+        return std::nullopt;
     }
     if (state.contents == BoxContents::AbbreviationName) state.abbreviations = ExcavationAbbreviations(p.session);
-    const DiagramDrawing drawing = BuildDiagram(std::move(*layout), state, QtTextMetrics(state.font));
-    for (const QString& skipped : drawing.skipped) c.ui.warning(skipped);
-    c.ui.setSaveFileAnswer(MakeAbsolute(file));
-    if (!ExportSvgCommand(c.ui, drawing, state.font)) return Failed;
-    c.print(c.out, QStringLiteral("Harris diagram layout created on %1\n").arg(LayoutCreatedText(p.session)));
+    StoredDiagram stored{BuildDiagram(std::move(*layout), state, QtTextMetrics(state.font)), state,
+                         LayoutCreatedText(p.session)};
+    for (const QString& skipped : stored.drawing.skipped) c.ui.warning(skipped);
+    return stored;
+}
+
+int exported(CliContext& c, const StoredDiagram& stored)
+{
+    c.print(c.out, QStringLiteral("Harris diagram layout created on %1\n").arg(stored.created));
     return Ok;
+}
+
+int writeSvg(CliContext& c, const SvgOptions& o, const QString& project, const QString& file)
+{
+    const auto stored = drawStoredDiagram(c, o, project);
+    if (!stored) return Failed;
+    c.ui.setSaveFileAnswer(MakeAbsolute(file));
+    if (!ExportSvgCommand(c.ui, stored->drawing, stored->state.font)) return Failed;
+    return exported(c, *stored);
+}
+
+void reportExported(CliContext& c, const QString& path)
+{
+    c.ui.information(QStringLiteral("Diagram was exported successfully to file \r\n") + QDir::toNativeSeparators(path));
+}
+
+// The image at zoom 1, or a null image after telling the user.
+QImage renderStored(CliContext& c, const StoredDiagram& stored)
+{
+    QImage image = RenderDiagram(stored.drawing, stored.state.font);
+    if (image.isNull()) c.ui.error(QStringLiteral("The diagram image is too large for the memory of this computer"));
+    return image;
+}
+
+struct JpegOptions {
+    QString quality = QString::number(DefaultJpegQuality);
+};
+
+int writeJpeg(CliContext& c, const SvgOptions& o, const JpegOptions& j, const QString& project, const QString& file)
+{
+    const auto quality = CheckJpegQuality(c.ui, j.quality);
+    if (!quality) return Failed;
+    const auto stored = drawStoredDiagram(c, o, project);
+    if (!stored) return Failed;
+    const QImage image = renderStored(c, *stored);
+    if (image.isNull()) return Failed;
+    JpegSource source{image.width(), image.height(), {}};
+    source.pixels.reserve(size_t(image.width()) * size_t(image.height()));
+    for (int y = 0; y < image.height(); ++y) {
+        const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+        for (int x = 0; x < image.width(); ++x) source.pixels.push_back(line[x] & 0xFFFFFF);
+    }
+    const QString path = MakeAbsolute(file);
+    if (const auto failure = WriteJpegFile(path, source, *quality, stored->state.blackWhite)) {
+        c.ui.error(*failure);
+        return Failed;
+    }
+    reportExported(c, path);
+    return exported(c, *stored);
+}
+
+struct PdfOptions {
+    int scale = DefaultPrintScale;
+    QString sheets = QStringLiteral("several");
+};
+
+// Prints the plan's pages into a PDF beside the target, which replaces the
+// target only when the printer finished it.
+std::optional<QString> printPdf(const QString& path, const QImage& image, const PrintPlan& plan,
+                                const DiagramFont& diagramFont, int scale, const QString& project,
+                                QPrinter& printer)
+{
+    QTemporaryFile part(path + QStringLiteral(".XXXXXX"));
+    if (!part.open()) return QStringLiteral("Cannot write %1: %2").arg(QDir::toNativeSeparators(path), part.errorString());
+    part.close();
+    printer.setOutputFileName(part.fileName());
+    QPainter painter;
+    if (!painter.begin(&printer)) return QStringLiteral("Cannot write %1").arg(QDir::toNativeSeparators(path));
+    QFont font = MakeDiagramQFont(diagramFont);
+    // The header is read on paper at the printer's resolution.
+    if (scale > 2) font.setPointSize(font.pointSize() * scale / 3);
+    painter.setFont(font);
+    for (int page = 1; page <= plan.sheets(); ++page) {
+        if (page > 1) printer.newPage();
+        const PrintTile& tile = plan.tiles[size_t(page - 1)];
+        if (!plan.oneSheet)
+            painter.drawText(QRect(0, 0, printer.width(), plan.headerHeight), Qt::AlignLeft | Qt::AlignTop,
+                             PrintPageHeader(project, page));
+        const PixelRect& s = tile.source;
+        const PixelRect& t = tile.target;
+        painter.drawImage(QRect(t.left, t.top, t.right - t.left, t.bottom - t.top), image,
+                          QRect(s.left, s.top, s.right - s.left, s.bottom - s.top));
+    }
+    if (!painter.end()) return QStringLiteral("Cannot write %1").arg(QDir::toNativeSeparators(path));
+    QFile::remove(path);
+    if (!part.rename(path)) return QStringLiteral("Cannot write %1: %2").arg(QDir::toNativeSeparators(path), part.errorString());
+    part.setAutoRemove(false);
+    return std::nullopt;
+}
+
+int writePdf(CliContext& c, const SvgOptions& o, const PdfOptions& pdf, const QString& project, const QString& file)
+{
+    const auto stored = drawStoredDiagram(c, o, project);
+    if (!stored) return Failed;
+    const QImage image = renderStored(c, *stored);
+    if (image.isNull()) return Failed;
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    const PrintPlan plan = PlanPrint(image.width(), image.height(), pdf.scale, printer.width(), printer.height(),
+                                     stored->drawing.geometry.box().BoxHeight);
+    if (!plan.problem.isEmpty()) {
+        c.ui.error(plan.problem);
+        return Failed;
+    }
+    if (!plan.oneSheet && pdf.sheets == QStringLiteral("one")) {
+        c.ui.error(QStringLiteral("The diagram needs %1 sheets at print scale %2: give --sheets several or a smaller "
+                                  "--scale")
+                       .arg(plan.sheets())
+                       .arg(pdf.scale));
+        return Failed;
+    }
+    const QString path = MakeAbsolute(file);
+    if (const auto failure = printPdf(path, image, plan, stored->state.font, pdf.scale,
+                                      QFileInfo(project).completeBaseName(), printer)) {
+        c.ui.error(*failure);
+        return Failed;
+    }
+    c.print(c.out, QStringLiteral("Sheets of paper: %1\n").arg(plan.sheets()));
+    reportExported(c, path);
+    return exported(c, *stored);
+}
+
+// The drawing options serve every format that draws the diagram.
+void requireDrawingFormat(CLI::App* command, CLI::Option* svg, const std::vector<CLI::Option*>& formats)
+{
+    const std::vector<std::string> drawing{"--font", "--labels", "--bw", "--thematic"};
+    for (const std::string& name : drawing) command->get_option(name)->remove_needs(svg);
+    command->parse_complete_callback([command, drawing, formats] {
+        for (const std::string& name : drawing) {
+            if (command->get_option(name)->count() == 0) continue;
+            if (std::none_of(formats.begin(), formats.end(), [](CLI::Option* f) { return f->count() > 0; }))
+                throw CLI::RequiresError(name, "--svg, --jpeg or --pdf");
+        }
+    });
+}
+
+void registerRasterFormats(CLI::App& program, CliContext& c, std::shared_ptr<SvgOptions> o, CLI::Option* svg)
+{
+    auto j = std::make_shared<JpegOptions>();
+    const auto [command, jpeg] = AddExportFormat(program, c, "--jpeg", "the stored Harris diagram as a JPEG image",
+                                                 [&c, o, j](const QString& project, const QString& file) {
+                                                     return writeJpeg(c, *o, *j, project, file);
+                                                 });
+    AddValueOption(command, "--quality", "Q", "the JPEG quality, 1 to 100 (default: 75)",
+                   [j](const QString& text) { j->quality = text; })
+        ->needs(jpeg);
+
+    auto p = std::make_shared<PdfOptions>();
+    const auto pdf = AddExportFormat(program, c, "--pdf", "the stored Harris diagram printed to PDF on A4 sheets",
+                                     [&c, o, p](const QString& project, const QString& file) {
+                                         return writePdf(c, *o, *p, project, file);
+                                     }).option;
+    AddValueOption(command, "--scale", "S", "printer pixels per diagram pixel, 1 to 32 (default: 2)",
+                   [p](const QString& text) {
+                       const auto scale = parseInt32(text);
+                       if (!scale || *scale < 1 || *scale > 32)
+                           RefuseValue(QStringLiteral("Print scaling factor must be in the range 1..32"));
+                       p->scale = *scale;
+                   })
+        ->needs(pdf);
+    AddChoice(command, "--sheets", QStringLiteral("--sheets"), {QStringLiteral("one"), QStringLiteral("several")},
+              "refuse a diagram larger than one sheet, or print it on as many as it needs (default: several)",
+              p->sheets)
+        ->needs(pdf);
+    requireDrawingFormat(command, svg, {svg, jpeg, pdf});
 }
 
 } // namespace
@@ -147,6 +333,7 @@ void RegisterDiagramCommands(CLI::App& program, CliContext& c)
         ->needs(svg);
     command->add_flag("--bw", o->blackWhite, "black and white")->needs(svg);
     command->add_flag("--thematic", o->thematic, "the thematic colours and box styles")->needs(svg);
+    registerRasterFormats(program, c, o, svg);
 }
 
 } // namespace belvanto

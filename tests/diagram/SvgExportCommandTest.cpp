@@ -199,7 +199,8 @@ TEST_F(SvgExportCommand, RefusalsAndFailures)
         {{"--font", "No Such Face 4711,8"}, Failed, "error: The font No Such Face 4711 is not installed\n"},
         {{"extra"}, Usage,
          "error: export takes P.bvp [--dot FILE] [--svg FILE] [--font FAMILY,POINTS[,bold][,italic][,underline]] "
-         "[--labels name|excavation|abbreviation] [--bw] [--thematic]\n"},
+         "[--labels name|excavation|abbreviation] [--bw] [--thematic] [--jpeg FILE] [--quality Q] [--pdf FILE] "
+         "[--scale S] [--sheets one|several]\n"},
     };
     for (const Case& c : cases) {
         const auto r = runCliCaptured(QStringList{"export", project(), "--svg", file("x.svg")} + c.args);
