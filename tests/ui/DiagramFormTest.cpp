@@ -124,4 +124,27 @@ TEST_F(DiagramFormTest, DisplayCommandWithoutLayoutFilesTurnsItselfOff)
     EXPECT_FALSE(session.project().DiagramPresent);
 }
 
+TEST_F(DiagramFormTest, ADiagramTooLargeForTheScreenIsRefused)
+{
+    // 800,000 levels: more pixels than a window can have.
+    LayoutSnapshot layout;
+    layout.parameters.reset(1, 800000);
+    UnitRecord u;
+    u.Excavation = QStringLiteral("A");
+    u.Unitname = QStringLiteral("C01");
+    u.XStart = u.XStop = 1;
+    u.YLevelStart = u.YLevelStop = 800000;
+    u.Unitclass = QStringLiteral("C");
+    layout.units.push_back(u);
+    const TDiagramForm measured(session, layout, {});
+    const DiagramGeometry& g = measured.drawing().geometry;
+    ASSERT_GT(g.height(), 16777215);
+    ui.expectError(QStringLiteral("The Harris diagram of %1 x %2 pixels is too large to be shown. Choose a smaller "
+                                  "font or lay out fewer units.")
+                       .arg(g.width())
+                       .arg(g.height()));
+    OpenDiagramWindow(session, nullptr, layout, {});
+    ui.verifyDone();
+}
+
 } // namespace
