@@ -10,6 +10,7 @@
 // there and writes the period relation table in one transaction, with the
 // contents a walk of the relationship table row by row would give.
 #include "layout/PeriodList.h"
+#include "store/LayoutFileNames.h"
 #include <QString>
 #include <functional>
 #include <optional>
@@ -34,7 +35,6 @@ inline constexpr int kPeriodCheckStop = 1;
 // Stop, and show the period relation counts.
 inline constexpr int kPeriodCheckShowRelations = 2;
 
-inline const QString kPeriodRelationTable = QStringLiteral("_PerRel");
 
 // datingField is uf::Period or uf::Phase. The levels in Y of a cycle check
 // of the same run must be in the unit table: contexts on level 1 start the

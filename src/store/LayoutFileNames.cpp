@@ -76,7 +76,7 @@ void RecoverLayoutFiles(const QString& directory, const QString& projectName)
     RecoverStagedFiles(swapJournalPath(directory, projectName), stagedAndLive(directory, projectName));
     DeleteWorkingTables(directory);
     // A run killed while it created a table leaves the file it was making.
-    for (const QString& name : {kTempUnitTable, kTempRelTable, kProperRelTable,
+    for (const QString& name : {kTempUnitTable, kTempRelTable, kProperRelTable, kPeriodRelationTable,
                                 UnitLayoutTableName(projectName, LayoutStage::Staged),
                                 RelLayoutTableName(projectName, LayoutStage::Staged)})
     {

@@ -23,6 +23,8 @@ inline const QString kLayoutParameterSuffix = QStringLiteral("_LayoutCtrl.bin");
 inline const QString kTempUnitTable = QStringLiteral("__TempUnit");
 inline const QString kTempRelTable = QStringLiteral("__TempRel");
 inline const QString kProperRelTable = QStringLiteral("__ProperRelS");
+// The period relation table a period check of the run writes.
+inline const QString kPeriodRelationTable = QStringLiteral("_PerRel");
 
 enum class LayoutStage { Live, Staged };
 
