@@ -3,8 +3,12 @@
 #include "core/Format.h"
 #include "diagram/DisplayList.h"
 #include "diagram/StoredLayout.h"
+#include "diagram/export/BmpWriter.h"
+#include "diagram/export/EmfWriter.h"
 #include "diagram/export/SvgWriter.h"
+#include "diagram/qt/DiagramPainter.h"
 #include "diagram/qt/QtTextMetrics.h"
+#include <QDir>
 #include <QGuiApplication>
 
 namespace belvanto {
@@ -62,13 +66,21 @@ std::optional<DiagramFont> parseFont(const QString& text, QString& problem)
     return font;
 }
 
+bool isRasterExportOption(const char* argument)
+{
+    for (const char* option : {"--bmp", "--emf"})
+        if (qstrcmp(argument, option) == 0 || QByteArray(argument).startsWith(QByteArray(option) + '=')) return true;
+    return false;
+}
+
 } // namespace
 
 std::unique_ptr<QCoreApplication> MakeCliApplication(int& argc, char** argv)
 {
     bool fonts = false;
     for (int i = 1; i < argc; ++i)
-        fonts = fonts || qstrcmp(argv[i], "--svg") == 0 || QByteArray(argv[i]).startsWith("--svg=");
+        fonts = fonts || qstrcmp(argv[i], "--svg") == 0 || QByteArray(argv[i]).startsWith("--svg=")
+                || isRasterExportOption(argv[i]);
     if (!fonts) return std::make_unique<QCoreApplication>(argc, argv);
     qputenv("QT_QPA_PLATFORM", "offscreen");
     previousHandler = qInstallMessageHandler(quietRuntimeDirectoryNote);
@@ -84,7 +96,10 @@ struct SvgOptions {
     bool thematic = false;
 };
 
-int writeSvg(CliContext& c, const SvgOptions& o, const QString& project, const QString& file)
+// Draws the stored layout as the options ask and hands the drawing to
+// write; afterwards names the layout's date when write succeeded.
+int exportDrawing(CliContext& c, const SvgOptions& o, const QString& project,
+                  const std::function<int(const DiagramDrawing&, const DrawState&)>& write)
 {
     DrawState state;
     state.blackWhite = o.blackWhite;
@@ -116,10 +131,136 @@ int writeSvg(CliContext& c, const SvgOptions& o, const QString& project, const Q
     if (state.contents == BoxContents::AbbreviationName) state.abbreviations = ExcavationAbbreviations(p.session);
     const DiagramDrawing drawing = BuildDiagram(std::move(*layout), state, QtTextMetrics(state.font));
     for (const QString& skipped : drawing.skipped) c.ui.warning(skipped);
-    c.ui.setSaveFileAnswer(MakeAbsolute(file));
-    if (!ExportSvgCommand(c.ui, drawing, state.font)) return Failed;
+    if (write(drawing, state) != Ok) return Failed;
     c.print(c.out, QStringLiteral("Harris diagram layout created on %1\n").arg(LayoutCreatedText(p.session)));
     return Ok;
+}
+
+int writeSvg(CliContext& c, const SvgOptions& o, const QString& project, const QString& file)
+{
+    return exportDrawing(c, o, project, [&c, &file](const DiagramDrawing& drawing, const DrawState& state) {
+        c.ui.setSaveFileAnswer(MakeAbsolute(file));
+        return ExportSvgCommand(c.ui, drawing, state.font) ? Ok : Failed;
+    });
+}
+
+struct RasterOptions {
+    QString colours = QStringLiteral("16M");
+};
+
+ColourDepth colourDepth(const QString& colours)
+{
+    if (colours == QStringLiteral("2")) return ColourDepth::BlackWhite;
+    if (colours == QStringLiteral("16")) return ColourDepth::Colours16;
+    if (colours == QStringLiteral("256")) return ColourDepth::Colours256;
+    if (colours == QStringLiteral("65536")) return ColourDepth::Colours65536;
+    return ColourDepth::Colours16M;
+}
+
+RasterImage rasterImage(const QImage& image)
+{
+    const QImage rgb = image.convertToFormat(QImage::Format_RGB32);
+    RasterImage out(rgb.width(), rgb.height());
+    for (int y = 0; y < rgb.height(); ++y) {
+        const auto* line = reinterpret_cast<const QRgb*>(rgb.constScanLine(y));
+        for (int x = 0; x < rgb.width(); ++x) out.pixel(x, y) = line[x] & 0xFFFFFF;
+    }
+    return out;
+}
+
+enum class RasterFile { Bitmap, Metafile };
+
+// The diagram image at zoom 1, reduced to the number of colours; a
+// black-and-white file is drawn in black and white, as the window draws it.
+int writeRaster(CliContext& c, SvgOptions o, const RasterOptions& r, RasterFile kind, const QString& project,
+                const QString& file)
+{
+    const ColourDepth depth = colourDepth(r.colours);
+    o.blackWhite = o.blackWhite || depth == ColourDepth::BlackWhite;
+    return exportDrawing(c, o, project, [&](const DiagramDrawing& drawing, const DrawState& state) {
+        const int width = drawing.geometry.width(), height = drawing.geometry.height();
+        const auto tooLarge = kind == RasterFile::Bitmap ? BmpSizeProblem(width, height, depth)
+                                                         : MetafileSizeProblem(width, height, depth);
+        if (tooLarge) {
+            c.ui.error(*tooLarge);
+            return Failed;
+        }
+        const QImage image = RenderDiagram(drawing, state.font);
+        if (image.isNull()) {
+            c.ui.error(QStringLiteral("There is not enough memory for the diagram image of %1 x %2 pixels")
+                           .arg(width)
+                           .arg(height));
+            return Failed;
+        }
+        const QString path = MakeAbsolute(file);
+        const RasterImage raster = rasterImage(image);
+        const auto failure =
+            kind == RasterFile::Bitmap ? WriteBmpFile(path, raster, depth) : WriteMetafile(path, raster, depth);
+        if (failure) {
+            c.ui.error(*failure);
+            return Failed;
+        }
+        c.print(c.out, QStringLiteral("Wrote %1: %2 x %3 pixels, %4 bits per pixel\n")
+                           .arg(QDir::toNativeSeparators(path))
+                           .arg(width)
+                           .arg(height)
+                           .arg(BitsPerPixel(depth)));
+        return Ok;
+    });
+}
+
+// Options that only some formats take; CLI11's needs() wants all of them.
+void requireOneFormat(CLI::App* command, const std::vector<std::pair<CLI::Option*, std::vector<CLI::Option*>>>& rules)
+{
+    command->parse_complete_callback([rules] {
+        for (const auto& [option, formats] : rules) {
+            if (option->count() == 0) continue;
+            QStringList names;
+            bool given = false;
+            for (const CLI::Option* format : formats) {
+                given = given || format->count() > 0;
+                names << QString::fromStdString(format->get_name());
+            }
+            if (given) continue;
+            const QString list = names.size() < 2 ? names.join(QString())
+                                                  : names.mid(0, names.size() - 1).join(QStringLiteral(", "))
+                                                        + QStringLiteral(" or ") + names.last();
+            throw CLI::RequiresError(option->get_name(), list.toStdString());
+        }
+    });
+}
+
+// belvanto-cli export --bmp FILE / --emf FILE [--colours N], with the
+// drawing options of --svg.
+void registerRasterExports(CLI::App& program, CliContext& c, const std::shared_ptr<SvgOptions>& o, CLI::Option* svg)
+{
+    auto r = std::make_shared<RasterOptions>();
+    const auto [command, bmp] =
+        AddExportFormat(program, c, "--bmp", "the stored Harris diagram as a Windows bitmap",
+                        [&c, o, r](const QString& project, const QString& file) {
+                            return writeRaster(c, *o, *r, RasterFile::Bitmap, project, file);
+                        });
+    CLI::Option* emf =
+        AddExportFormat(program, c, "--emf", "the stored Harris diagram as an enhanced metafile holding the bitmap",
+                        [&c, o, r](const QString& project, const QString& file) {
+                            return writeRaster(c, *o, *r, RasterFile::Metafile, project, file);
+                        })
+            .option;
+    CLI::Option* colours =
+        AddChoice(command, "--colours", QStringLiteral("--colours"),
+                  {QStringLiteral("2"), QStringLiteral("16"), QStringLiteral("256"), QStringLiteral("65536"),
+                   QStringLiteral("16M")},
+                  "the number of colours of the bitmap: 2 (black and white, 1 bit per pixel), 16, 256, 65536 or 16M "
+                  "(24 bits per pixel, the default)",
+                  r->colours);
+    std::vector<std::pair<CLI::Option*, std::vector<CLI::Option*>>> rules;
+    for (const char* name : {"--font", "--labels", "--bw", "--thematic"}) {
+        CLI::Option* option = command->get_option(name);
+        option->remove_needs(svg);
+        rules.push_back({option, {svg, bmp, emf}});
+    }
+    rules.push_back({colours, {bmp, emf}});
+    requireOneFormat(command, rules);
 }
 
 } // namespace
@@ -147,6 +288,7 @@ void RegisterDiagramCommands(CLI::App& program, CliContext& c)
         ->needs(svg);
     command->add_flag("--bw", o->blackWhite, "black and white")->needs(svg);
     command->add_flag("--thematic", o->thematic, "the thematic colours and box styles")->needs(svg);
+    registerRasterExports(program, c, o, svg);
 }
 
 } // namespace belvanto

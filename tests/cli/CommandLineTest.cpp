@@ -117,7 +117,7 @@ INSTANTIATE_TEST_SUITE_P(
         UsageCase{"BadChoiceWithEqualSign", {"export", "P", "--svg", "P.svg", "--labels=full"},
                   "error: unknown --labels 'full': use name, excavation or abbreviation\n"},
         UsageCase{"OptionTwice", {"layout", "P", "--seed", "1", "--seed=2"}, "error: --seed is given more than once\n"},
-        UsageCase{"OptionOfAnotherFormat", {"export", "P", "--dot", "P.dot", "--bw"}, "error: --bw requires --svg\n"},
+        UsageCase{"OptionOfAnotherFormat", {"export", "P", "--dot", "P.dot", "--bw"}, "error: --bw requires --svg, --bmp or --emf\n"},
         UsageCase{"FieldWithoutValue", {"unit", "add", "P", "1", "--set", "Period"},
                   "error: --set takes FIELD=VALUE, such as Period=Roman\n"},
         UsageCase{"MissingWord", {"info"}, "error: info takes P.bvp\n"},
