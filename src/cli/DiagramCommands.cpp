@@ -185,15 +185,15 @@ int writeRaster(CliContext& c, SvgOptions o, const RasterOptions& r, RasterFile 
             c.ui.error(*tooLarge);
             return Failed;
         }
-        const QImage image = RenderDiagram(drawing, state.font);
-        if (image.isNull()) {
+        // The painter's image goes as soon as its pixels are copied.
+        const RasterImage raster = rasterImage(RenderDiagram(drawing, state.font));
+        if (raster.rgb.empty()) {
             c.ui.error(QStringLiteral("There is not enough memory for the diagram image of %1 x %2 pixels")
                            .arg(width)
                            .arg(height));
             return Failed;
         }
         const QString path = MakeAbsolute(file);
-        const RasterImage raster = rasterImage(image);
         const auto failure =
             kind == RasterFile::Bitmap ? WriteBmpFile(path, raster, depth) : WriteMetafile(path, raster, depth);
         if (failure) {

@@ -46,14 +46,17 @@ std::optional<QString> MetafileSizeProblem(int width, int height, ColourDepth de
                              kHeaderSize + kStretchDibFixedSize + kEndSize);
 }
 
-QByteArray MetafileBytes(const RasterImage& image, ColourDepth depth)
+namespace {
+
+// The header and the fixed part of the bitmap record, the bitmap's info
+// header and colour table, its pixel rows, the end record.
+std::vector<QByteArray> metafileParts(const RasterImage& image, ColourDepth depth)
 {
-    const Dib dib = MakeDib(image, depth);
+    Dib dib = MakeDib(image, depth);
     const quint32 stretchSize = kStretchDibFixedSize + quint32(dib.info.size() + dib.bits.size());
     const quint32 total = kHeaderSize + stretchSize + kEndSize;
     const qint32 w = image.width, h = image.height;
     QByteArray bytes;
-    bytes.reserve(qsizetype(total));
     LittleEndianBytes out(bytes);
 
     out.u32(kHeaderRecord);
@@ -96,21 +99,30 @@ QByteArray MetafileBytes(const RasterImage& image, ColourDepth depth)
     out.u32(kSourceCopy);
     out.i32(w);   // destination width, height
     out.i32(h);
-    bytes.append(dib.info);
-    bytes.append(dib.bits);
 
-    out.u32(kEndRecord);
-    out.u32(kEndSize);
-    out.u32(0);    // no palette entries
-    out.u32(16);   // where they would start
-    out.u32(kEndSize);
-    return bytes;
+    QByteArray end;
+    LittleEndianBytes eof(end);
+    eof.u32(kEndRecord);
+    eof.u32(kEndSize);
+    eof.u32(0);    // no palette entries
+    eof.u32(16);   // where they would start
+    eof.u32(kEndSize);
+    return {bytes, std::move(dib.info), std::move(dib.bits), end};
+}
+
+} // namespace
+
+QByteArray MetafileBytes(const RasterImage& image, ColourDepth depth)
+{
+    QByteArray out;
+    for (const QByteArray& part : metafileParts(image, depth)) out.append(part);
+    return out;
 }
 
 std::optional<QString> WriteMetafile(const QString& path, const RasterImage& image, ColourDepth depth)
 {
     if (auto problem = MetafileSizeProblem(image.width, image.height, depth)) return problem;
-    return WriteWholeFile(path, MetafileBytes(image, depth));
+    return WriteWholeFile(path, metafileParts(image, depth));
 }
 
 } // namespace belvanto

@@ -216,10 +216,12 @@ Dib MakeDib(const RasterImage& image, ColourDepth depth)
     return dib;
 }
 
-std::optional<QString> WriteWholeFile(const QString& path, const QByteArray& bytes)
+std::optional<QString> WriteWholeFile(const QString& path, const std::vector<QByteArray>& parts)
 {
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
+    bool written = file.open(QIODevice::WriteOnly);
+    for (const QByteArray& part : parts) written = written && file.write(part) == part.size();
+    if (!written || !file.commit())
         return QStringLiteral("Cannot write %1: %2").arg(QDir::toNativeSeparators(path), file.errorString());
     return std::nullopt;
 }

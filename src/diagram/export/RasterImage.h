@@ -6,6 +6,7 @@
 #include "layout/RunOptions.h"
 #include <QByteArray>
 #include <QString>
+#include <algorithm>
 #include <optional>
 #include <vector>
 
@@ -19,7 +20,10 @@ struct RasterImage {
     std::vector<quint32> rgb;
 
     RasterImage() = default;
-    RasterImage(int w, int h, quint32 fill = 0xFFFFFF) : width(w), height(h), rgb(std::size_t(w) * std::size_t(h), fill) {}
+    RasterImage(int w, int h, quint32 fill = 0xFFFFFF)
+        : width(std::max(w, 0)), height(std::max(h, 0)), rgb(std::size_t(width) * std::size_t(height), fill)
+    {
+    }
     quint32 pixel(int x, int y) const { return rgb[std::size_t(y) * std::size_t(width) + std::size_t(x)]; }
     quint32& pixel(int x, int y) { return rgb[std::size_t(y) * std::size_t(width) + std::size_t(x)]; }
     bool operator==(const RasterImage&) const = default;
@@ -60,7 +64,8 @@ struct Dib {
 // The image must pass RasterSizeProblem.
 Dib MakeDib(const RasterImage& image, ColourDepth depth);
 
-// Writes the bytes, replacing the file only when all of them are written.
-std::optional<QString> WriteWholeFile(const QString& path, const QByteArray& bytes);
+// Writes the parts one after the other, replacing the file only when all of
+// them are written.
+std::optional<QString> WriteWholeFile(const QString& path, const std::vector<QByteArray>& parts);
 
 } // namespace belvanto
