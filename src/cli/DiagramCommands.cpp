@@ -200,11 +200,11 @@ int writeRaster(CliContext& c, SvgOptions o, const RasterOptions& r, RasterFile 
             c.ui.error(*failure);
             return Failed;
         }
-        c.print(c.out, QStringLiteral("Wrote %1: %2 x %3 pixels, %4 bits per pixel\n")
+        c.print(c.out, QStringLiteral("Wrote %1: %2 x %3 pixels, %4\n")
                            .arg(QDir::toNativeSeparators(path))
                            .arg(width)
                            .arg(height)
-                           .arg(BitsPerPixel(depth)));
+                           .arg(PixelFormatText(depth)));
         return Ok;
     });
 }

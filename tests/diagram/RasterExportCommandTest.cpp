@@ -76,11 +76,12 @@ TEST_F(RasterExportCommand, BitmapAndMetafileAtEveryNumberOfColours)
         auto r = runCliCaptured({"export", project(), "--bmp", bmp, "--colours", c.colours});
         ASSERT_EQ(r.code, 0) << r.err.toStdString();
         EXPECT_EQ(r.err, QString());
-        EXPECT_TRUE(r.out.startsWith(QStringLiteral("Wrote %1: %2 x %3 pixels, %4 bits per pixel\n")
+        EXPECT_TRUE(r.out.startsWith(QStringLiteral("Wrote %1: %2 x %3 pixels, %4 bit%5 per pixel\n")
                                          .arg(QDir::toNativeSeparators(bmp))
                                          .arg(width)
                                          .arg(height)
-                                         .arg(bits)))
+                                         .arg(bits)
+                                         .arg(bits == 1 ? "" : "s")))
             << r.out.toStdString();
         EXPECT_TRUE(r.out.contains(QStringLiteral("Harris diagram layout created on "))) << r.out.toStdString();
 

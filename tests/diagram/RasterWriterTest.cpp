@@ -195,7 +195,7 @@ TEST(RasterSize, EmptyAndTooLargeImagesAreRefused)
     EXPECT_NE(BmpSizeProblem(32, 536870897, ColourDepth::BlackWhite), std::nullopt);
     EXPECT_EQ(MetafileSizeProblem(32, 536870847, ColourDepth::BlackWhite), std::nullopt);
     EXPECT_EQ(MetafileSizeProblem(32, 536870848, ColourDepth::BlackWhite),
-              QStringLiteral("The diagram image of 32 x 536870848 pixels is too large for a metafile with 1 bits per "
+              QStringLiteral("The diagram image of 32 x 536870848 pixels is too large for a metafile with 1 bit per "
                              "pixel"));
     // Width times bits beyond 32 bits.
     EXPECT_NE(BmpSizeProblem(2000000000, 1, ColourDepth::Colours16M), std::nullopt);

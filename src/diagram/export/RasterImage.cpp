@@ -134,6 +134,12 @@ RasterImage ReduceImage(const RasterImage& image, ColourDepth depth)
     return out;
 }
 
+QString PixelFormatText(ColourDepth depth)
+{
+    const int bits = BitsPerPixel(depth);
+    return bits == 1 ? QStringLiteral("1 bit per pixel") : QStringLiteral("%1 bits per pixel").arg(bits);
+}
+
 qint64 DibRowBytes(int width, ColourDepth depth)
 {
     return (qint64(width) * BitsPerPixel(depth) + 31) / 32 * 4;
@@ -148,11 +154,10 @@ std::optional<QString> RasterSizeProblem(int width, int height, ColourDepth dept
     const qint64 total = extraBytes + kBitmapInfoHeaderSize + qint64(RasterPalette(depth).size()) * 4
                          + DibRowBytes(width, depth) * height;
     if (total > std::numeric_limits<qint32>::max())
-        return QStringLiteral("The diagram image of %1 x %2 pixels is too large for a %3 with %4 bits per pixel")
+        return QStringLiteral("The diagram image of %1 x %2 pixels is too large for a %3 with %4")
             .arg(width)
             .arg(height)
-            .arg(format)
-            .arg(BitsPerPixel(depth));
+            .arg(format, PixelFormatText(depth));
     return std::nullopt;
 }
 

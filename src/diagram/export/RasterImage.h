@@ -47,6 +47,9 @@ int PaletteIndex(ColourDepth depth, quint32 rgb);
 quint32 ReducedColour(ColourDepth depth, quint32 rgb);
 RasterImage ReduceImage(const RasterImage& image, ColourDepth depth);
 
+// "1 bit per pixel", "24 bits per pixel".
+QString PixelFormatText(ColourDepth depth);
+
 // Bytes of one bitmap row, padded to a multiple of four.
 qint64 DibRowBytes(int width, ColourDepth depth);
 
