@@ -191,6 +191,7 @@ Dib MakeDib(const RasterImage& image, ColourDepth depth)
     QByteArray row;
     for (int y = image.height - 1; y >= 0; --y) {
         row.fill(0, qsizetype(rowBytes));
+        char* const bytes = row.data();
         qsizetype at = 0;
         for (int x = 0; x < image.width; ++x) {
             const quint32 p = image.pixel(x, y);
@@ -201,19 +202,19 @@ Dib MakeDib(const RasterImage& image, ColourDepth depth)
                 // The leftmost pixel in the highest bits of its byte.
                 const int perByte = 8 / bits;
                 const int shift = (perByte - 1 - x % perByte) * bits;
-                row[x / perByte] = char(uchar(row[x / perByte]) | index(p) << shift);
+                bytes[x / perByte] = char(uchar(bytes[x / perByte]) | index(p) << shift);
                 break;
             }
             case 16: {
                 const quint16 v = fiveFiveFive(p);
-                row[at++] = char(v & 0xFF);
-                row[at++] = char(v >> 8);
+                bytes[at++] = char(v & 0xFF);
+                bytes[at++] = char(v >> 8);
                 break;
             }
             default:
-                row[at++] = char(p & 0xFF);
-                row[at++] = char(p >> 8 & 0xFF);
-                row[at++] = char(p >> 16 & 0xFF);
+                bytes[at++] = char(p & 0xFF);
+                bytes[at++] = char(p >> 8 & 0xFF);
+                bytes[at++] = char(p >> 16 & 0xFF);
             }
         }
         dib.bits.append(row);
