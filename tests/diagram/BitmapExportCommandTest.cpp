@@ -14,7 +14,7 @@ using namespace belvanto::testing;
 
 namespace {
 
-class RasterExportCommand : public ::testing::Test {
+class BitmapExportCommand : public ::testing::Test {
 protected:
     static void SetUpTestSuite()
     {
@@ -36,7 +36,7 @@ protected:
     static QTemporaryDir* dir;
 };
 
-QTemporaryDir* RasterExportCommand::dir = nullptr;
+QTemporaryDir* BitmapExportCommand::dir = nullptr;
 
 // The master image as the window paints it, as plain pixels.
 RasterImage masterImage(const DiagramDrawing& drawing)
@@ -59,7 +59,7 @@ const ColoursCase kColours[] = {
     {"65536", ColourDepth::Colours65536, 8}, {"16M", ColourDepth::Colours16M, 8},
 };
 
-TEST_F(RasterExportCommand, BitmapAndMetafileAtEveryNumberOfColours)
+TEST_F(BitmapExportCommand, BitmapAndMetafileAtEveryNumberOfColours)
 {
     const DiagramDrawing colour = storedDrawing(project());
     DrawState bw;
@@ -113,7 +113,7 @@ TEST_F(RasterExportCommand, BitmapAndMetafileAtEveryNumberOfColours)
     }
 }
 
-TEST_F(RasterExportCommand, DrawingOptionsAndRefusals)
+TEST_F(BitmapExportCommand, DrawingOptionsAndRefusals)
 {
     // --bw draws in black and white, still in 24 bits.
     const QString bw = file(QStringLiteral("bw.bmp"));
