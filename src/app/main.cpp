@@ -3,6 +3,9 @@
 #include "checks/forms/TProjectionForm.h"
 #include "checks/forms/TRelationCountForm.h"
 #include "checks/forms/TSortedListForm.h"
+#include "diagram/forms/DiagramCommands.h"
+#include "diagram/StoredLayout.h"
+#include "diagram/forms/TDiagramForm.h"
 #include "editing/forms/EditingCommands.h"
 #include "layout/forms/LayoutCommands.h"
 #include "simulation/forms/SimulationCommands.h"
@@ -44,7 +47,14 @@ int main(int argc, char* argv[])
     RegisterEditingCommands(window.commands());
     RegisterSimulationCommands(window.commands());
     RegisterCheckCommands(window.commands());
-    RegisterLayoutCommands(window.commands(), {AskProjection, SortedListChooser, ShowPeriodRelationCounts});
+    RegisterDiagramCommands(window.commands());
+    // The run opens the diagram window over the layout it stored.
+    auto openDiagram = [](Session& session, QWidget* parent, const QStringList& protocol, bool detailed,
+                          ColourDepth colours) {
+        auto layout = ReadStoredLayout(session, true);
+        if (layout) OpenDiagramWindow(session, parent, std::move(*layout), {protocol, detailed, colours});
+    };
+    RegisterLayoutCommands(window.commands(), {AskProjection, SortedListChooser, ShowPeriodRelationCounts, openDiagram});
     const QString settingsPath = SettingsFilePath(QApplication::applicationDirPath(),
                                                   QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation));
     if (const auto settings = ReadSettings(settingsPath)) window.applySettings(*settings);

@@ -3,13 +3,21 @@
 #include "core/Format.h"
 #include "diagram/DisplayList.h"
 #include "diagram/StoredLayout.h"
+#include "diagram/PrintPlan.h"
 #include "diagram/export/BmpWriter.h"
 #include "diagram/export/EmfWriter.h"
+#include "diagram/export/JpegWriter.h"
 #include "diagram/export/SvgWriter.h"
 #include "diagram/qt/DiagramPainter.h"
 #include "diagram/qt/QtTextMetrics.h"
 #include <QDir>
+#include <QFile>
 #include <QGuiApplication>
+#include <QPainter>
+#include <QPrinter>
+#include <QTemporaryFile>
+#include <algorithm>
+#include <tuple>
 
 namespace belvanto {
 
@@ -66,21 +74,14 @@ std::optional<DiagramFont> parseFont(const QString& text, QString& problem)
     return font;
 }
 
-bool isRasterExportOption(const char* argument)
-{
-    for (const char* option : {"--bmp", "--emf"})
-        if (qstrcmp(argument, option) == 0 || QByteArray(argument).startsWith(QByteArray(option) + '=')) return true;
-    return false;
-}
-
 } // namespace
 
 std::unique_ptr<QCoreApplication> MakeCliApplication(int& argc, char** argv)
 {
     bool fonts = false;
-    for (int i = 1; i < argc; ++i)
-        fonts = fonts || qstrcmp(argv[i], "--svg") == 0 || QByteArray(argv[i]).startsWith("--svg=")
-                || isRasterExportOption(argv[i]);
+    for (const char* format : {"--svg", "--jpeg", "--pdf", "--bmp", "--emf"})
+        for (int i = 1; i < argc; ++i)
+            fonts = fonts || qstrcmp(argv[i], format) == 0 || QByteArray(argv[i]).startsWith(QByteArray(format) + '=');
     if (!fonts) return std::make_unique<QCoreApplication>(argc, argv);
     qputenv("QT_QPA_PLATFORM", "offscreen");
     previousHandler = qInstallMessageHandler(quietRuntimeDirectoryNote);
@@ -96,10 +97,15 @@ struct SvgOptions {
     bool thematic = false;
 };
 
-// Draws the stored layout as the options ask and hands the drawing to
-// write; afterwards names the layout's date when write succeeded.
-int exportDrawing(CliContext& c, const SvgOptions& o, const QString& project,
-                  const std::function<int(const DiagramDrawing&, const DrawState&)>& write)
+// The diagram of the project's stored layout as the options draw it, and
+// when that layout was made; nothing after telling the user why not.
+struct StoredDiagram {
+    DiagramDrawing drawing;
+    DrawState state;
+    QString created;
+};
+
+std::optional<StoredDiagram> drawStoredDiagram(CliContext& c, const SvgOptions& o, const QString& project)
 {
     DrawState state;
     state.blackWhite = o.blackWhite;
@@ -110,41 +116,210 @@ int exportDrawing(CliContext& c, const SvgOptions& o, const QString& project,
     if (o.font) state.font = *o.font;
     if (!haveGuiApplication()) {
         c.ui.error(QStringLiteral("Text cannot be measured: the program has no graphical application object"));
-        return Failed;
+        return std::nullopt;
     }
     if (!DiagramFontFamilyExists(state.font.family)) {
         c.ui.error(QStringLiteral("The font %1 is not installed").arg(state.font.family));
-        return Failed;
+        return std::nullopt;
     }
 
     // Exports only read the project: they run beside the program that has it open.
     OpenedProject p(c, project, OpenMode::ReadOnly);
-    if (!p.ok) return Failed;
+    if (!p.ok) return std::nullopt;
     bool outdated = false;
     auto layout = ReadLayoutForExport(p.session, outdated);
     if (!layout) {
         if (outdated)
             c.ui.error(QStringLiteral("No diagram exported: run layout first, or give --yes to export the stored "
                                       "layout as it is."));
-        return Failed;
+        return std::nullopt;
     }
     if (state.contents == BoxContents::AbbreviationName) state.abbreviations = ExcavationAbbreviations(p.session);
-    const DiagramDrawing drawing = BuildDiagram(std::move(*layout), state, QtTextMetrics(state.font));
-    for (const QString& skipped : drawing.skipped) c.ui.warning(skipped);
-    if (write(drawing, state) != Ok) return Failed;
-    c.print(c.out, QStringLiteral("Harris diagram layout created on %1\n").arg(LayoutCreatedText(p.session)));
+    StoredDiagram stored{BuildDiagram(std::move(*layout), state, QtTextMetrics(state.font)), state,
+                         LayoutCreatedText(p.session)};
+    for (const QString& skipped : stored.drawing.skipped) c.ui.warning(skipped);
+    return stored;
+}
+
+int exported(CliContext& c, const StoredDiagram& stored)
+{
+    c.print(c.out, QStringLiteral("Harris diagram layout created on %1\n").arg(stored.created));
     return Ok;
 }
 
 int writeSvg(CliContext& c, const SvgOptions& o, const QString& project, const QString& file)
 {
-    return exportDrawing(c, o, project, [&c, &file](const DiagramDrawing& drawing, const DrawState& state) {
-        c.ui.setSaveFileAnswer(MakeAbsolute(file));
-        return ExportSvgCommand(c.ui, drawing, state.font) ? Ok : Failed;
+    const auto stored = drawStoredDiagram(c, o, project);
+    if (!stored) return Failed;
+    c.ui.setSaveFileAnswer(MakeAbsolute(file));
+    if (!ExportSvgCommand(c.ui, stored->drawing, stored->state.font)) return Failed;
+    return exported(c, *stored);
+}
+
+void reportExported(CliContext& c, const QString& path)
+{
+    c.ui.information(QStringLiteral("Diagram was exported successfully to file \r\n") + QDir::toNativeSeparators(path));
+}
+
+// The image at zoom 1, or a null image after telling the user.
+QImage renderStored(CliContext& c, const StoredDiagram& stored)
+{
+    QImage image = RenderDiagram(stored.drawing, stored.state.font);
+    if (image.isNull()) c.ui.error(QStringLiteral("The diagram image is too large for the memory of this computer"));
+    return image;
+}
+
+struct JpegOptions {
+    QString quality = QString::number(DefaultJpegQuality);
+};
+
+int writeJpeg(CliContext& c, const SvgOptions& o, const JpegOptions& j, const QString& project, const QString& file)
+{
+    const auto quality = CheckJpegQuality(c.ui, j.quality);
+    if (!quality) return Failed;
+    const auto stored = drawStoredDiagram(c, o, project);
+    if (!stored) return Failed;
+    const QImage image = renderStored(c, *stored);
+    if (image.isNull()) return Failed;
+    JpegSource source{image.width(), image.height(), {}};
+    source.pixels.reserve(size_t(image.width()) * size_t(image.height()));
+    for (int y = 0; y < image.height(); ++y) {
+        const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+        for (int x = 0; x < image.width(); ++x) source.pixels.push_back(line[x] & 0xFFFFFF);
+    }
+    const QString path = MakeAbsolute(file);
+    if (const auto failure = WriteJpegFile(path, source, *quality, stored->state.blackWhite)) {
+        c.ui.error(*failure);
+        return Failed;
+    }
+    reportExported(c, path);
+    return exported(c, *stored);
+}
+
+struct PdfOptions {
+    int scale = DefaultPrintScale;
+    QString sheets = QStringLiteral("several");
+};
+
+// Prints the plan's pages into a PDF beside the target, which replaces the
+// target only when the printer finished it.
+std::optional<QString> printPdf(const QString& path, const QImage& image, const PrintPlan& plan,
+                                const DiagramFont& diagramFont, int scale, const QString& project,
+                                QPrinter& printer)
+{
+    QTemporaryFile part(path + QStringLiteral(".XXXXXX"));
+    if (!part.open()) return QStringLiteral("Cannot write %1: %2").arg(QDir::toNativeSeparators(path), part.errorString());
+    part.close();
+    printer.setOutputFileName(part.fileName());
+    QPainter painter;
+    if (!painter.begin(&printer)) return QStringLiteral("Cannot write %1").arg(QDir::toNativeSeparators(path));
+    QFont font = MakeDiagramQFont(diagramFont);
+    // The header is read on paper at the printer's resolution.
+    if (scale > 2) font.setPointSize(font.pointSize() * scale / 3);
+    painter.setFont(font);
+    for (int page = 1; page <= plan.sheets(); ++page) {
+        if (page > 1) printer.newPage();
+        const PrintTile& tile = plan.tiles[size_t(page - 1)];
+        if (!plan.oneSheet)
+            painter.drawText(QRect(0, 0, printer.width(), plan.headerHeight), Qt::AlignLeft | Qt::AlignTop,
+                             PrintPageHeader(project, page));
+        const PixelRect& s = tile.source;
+        const PixelRect& t = tile.target;
+        painter.drawImage(QRect(t.left, t.top, t.right - t.left, t.bottom - t.top), image,
+                          QRect(s.left, s.top, s.right - s.left, s.bottom - s.top));
+    }
+    if (!painter.end()) return QStringLiteral("Cannot write %1").arg(QDir::toNativeSeparators(path));
+    QFile::remove(path);
+    if (!part.rename(path)) return QStringLiteral("Cannot write %1: %2").arg(QDir::toNativeSeparators(path), part.errorString());
+    part.setAutoRemove(false);
+    return std::nullopt;
+}
+
+int writePdf(CliContext& c, const SvgOptions& o, const PdfOptions& pdf, const QString& project, const QString& file)
+{
+    const auto stored = drawStoredDiagram(c, o, project);
+    if (!stored) return Failed;
+    const QImage image = renderStored(c, *stored);
+    if (image.isNull()) return Failed;
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    const PrintPlan plan = PlanPrint(image.width(), image.height(), pdf.scale, printer.width(), printer.height(),
+                                     stored->drawing.geometry.box().BoxHeight);
+    if (!plan.problem.isEmpty()) {
+        c.ui.error(plan.problem);
+        return Failed;
+    }
+    if (!plan.oneSheet && pdf.sheets == QStringLiteral("one")) {
+        c.ui.error(QStringLiteral("The diagram needs %1 sheets at print scale %2: give --sheets several or a smaller "
+                                  "--scale")
+                       .arg(plan.sheets())
+                       .arg(pdf.scale));
+        return Failed;
+    }
+    const QString path = MakeAbsolute(file);
+    if (const auto failure = printPdf(path, image, plan, stored->state.font, pdf.scale,
+                                      QFileInfo(project).completeBaseName(), printer)) {
+        c.ui.error(*failure);
+        return Failed;
+    }
+    c.print(c.out, QStringLiteral("Sheets of paper: %1\n").arg(plan.sheets()));
+    reportExported(c, path);
+    return exported(c, *stored);
+}
+
+// Options that only some formats take, each with those formats; CLI11's
+// needs() would want all of them.
+using FormatRules = std::vector<std::pair<CLI::Option*, std::vector<CLI::Option*>>>;
+
+void requireOneFormat(CLI::App* command, const FormatRules& rules)
+{
+    command->parse_complete_callback([rules] {
+        for (const auto& [option, formats] : rules) {
+            if (option->count() == 0) continue;
+            if (std::any_of(formats.begin(), formats.end(), [](CLI::Option* f) { return f->count() > 0; })) continue;
+            QStringList names;
+            for (const CLI::Option* format : formats) names << QString::fromStdString(format->get_name());
+            const QString list = names.size() < 2 ? names.join(QString())
+                                                  : names.mid(0, names.size() - 1).join(QStringLiteral(", "))
+                                                        + QStringLiteral(" or ") + names.last();
+            throw CLI::RequiresError(option->get_name(), list.toStdString());
+        }
     });
 }
 
-struct RasterOptions {
+// The JPEG and PDF formats; gives their options.
+std::vector<CLI::Option*> registerRasterFormats(CLI::App& program, CliContext& c, std::shared_ptr<SvgOptions> o)
+{
+    auto j = std::make_shared<JpegOptions>();
+    const auto [command, jpeg] = AddExportFormat(program, c, "--jpeg", "the stored Harris diagram as a JPEG image",
+                                                 [&c, o, j](const QString& project, const QString& file) {
+                                                     return writeJpeg(c, *o, *j, project, file);
+                                                 });
+    AddValueOption(command, "--quality", "Q", "the JPEG quality, 1 to 100 (default: 75)",
+                   [j](const QString& text) { j->quality = text; })
+        ->needs(jpeg);
+
+    auto p = std::make_shared<PdfOptions>();
+    const auto pdf = AddExportFormat(program, c, "--pdf", "the stored Harris diagram printed to PDF on A4 sheets",
+                                     [&c, o, p](const QString& project, const QString& file) {
+                                         return writePdf(c, *o, *p, project, file);
+                                     }).option;
+    AddValueOption(command, "--scale", "S", "printer pixels per diagram pixel, 1 to 32 (default: 2)",
+                   [p](const QString& text) {
+                       const auto scale = parseInt32(text);
+                       if (!scale || *scale < 1 || *scale > 32)
+                           RefuseValue(QStringLiteral("Print scaling factor must be in the range 1..32"));
+                       p->scale = *scale;
+                   })
+        ->needs(pdf);
+    AddChoice(command, "--sheets", QStringLiteral("--sheets"), {QStringLiteral("one"), QStringLiteral("several")},
+              "refuse a diagram larger than one sheet, or print it on as many as it needs (default: several)",
+              p->sheets)
+        ->needs(pdf);
+    return {jpeg, pdf};
+}
+
+struct BitmapOptions {
     QString colours = QStringLiteral("16M");
 };
 
@@ -168,82 +343,57 @@ RasterImage rasterImage(const QImage& image)
     return out;
 }
 
-enum class RasterFile { Bitmap, Metafile };
+enum class BitmapFile { Bitmap, Metafile };
 
 // The diagram image at zoom 1, reduced to the number of colours; a
 // black-and-white file is drawn in black and white, as the window draws it.
-int writeRaster(CliContext& c, SvgOptions o, const RasterOptions& r, RasterFile kind, const QString& project,
+int writeBitmap(CliContext& c, SvgOptions o, const BitmapOptions& b, BitmapFile kind, const QString& project,
                 const QString& file)
 {
-    const ColourDepth depth = colourDepth(r.colours);
+    const ColourDepth depth = colourDepth(b.colours);
     o.blackWhite = o.blackWhite || depth == ColourDepth::BlackWhite;
-    return exportDrawing(c, o, project, [&](const DiagramDrawing& drawing, const DrawState& state) {
-        const int width = drawing.geometry.width(), height = drawing.geometry.height();
-        const auto tooLarge = kind == RasterFile::Bitmap ? BmpSizeProblem(width, height, depth)
-                                                         : MetafileSizeProblem(width, height, depth);
-        if (tooLarge) {
-            c.ui.error(*tooLarge);
-            return Failed;
-        }
-        // The painter's image goes as soon as its pixels are copied.
-        const RasterImage raster = rasterImage(RenderDiagram(drawing, state.font));
-        if (raster.rgb.empty()) {
-            c.ui.error(QStringLiteral("There is not enough memory for the diagram image of %1 x %2 pixels")
-                           .arg(width)
-                           .arg(height));
-            return Failed;
-        }
-        const QString path = MakeAbsolute(file);
-        const auto failure =
-            kind == RasterFile::Bitmap ? WriteBmpFile(path, raster, depth) : WriteMetafile(path, raster, depth);
-        if (failure) {
-            c.ui.error(*failure);
-            return Failed;
-        }
-        c.print(c.out, QStringLiteral("Wrote %1: %2 x %3 pixels, %4\n")
-                           .arg(QDir::toNativeSeparators(path))
-                           .arg(width)
-                           .arg(height)
-                           .arg(PixelFormatText(depth)));
-        return Ok;
-    });
+    const auto stored = drawStoredDiagram(c, o, project);
+    if (!stored) return Failed;
+    const int width = stored->drawing.geometry.width(), height = stored->drawing.geometry.height();
+    const auto tooLarge = kind == BitmapFile::Bitmap ? BmpSizeProblem(width, height, depth)
+                                                     : MetafileSizeProblem(width, height, depth);
+    if (tooLarge) {
+        c.ui.error(*tooLarge);
+        return Failed;
+    }
+    // The painter's image goes as soon as its pixels are copied.
+    const RasterImage raster = [&] {
+        const QImage image = renderStored(c, *stored);
+        return image.isNull() ? RasterImage() : rasterImage(image);
+    }();
+    if (raster.rgb.empty()) return Failed;
+    const QString path = MakeAbsolute(file);
+    const auto failure =
+        kind == BitmapFile::Bitmap ? WriteBmpFile(path, raster, depth) : WriteMetafile(path, raster, depth);
+    if (failure) {
+        c.ui.error(*failure);
+        return Failed;
+    }
+    c.print(c.out, QStringLiteral("Image: %1 x %2 pixels, %3\n").arg(width).arg(height).arg(PixelFormatText(depth)));
+    reportExported(c, path);
+    return exported(c, *stored);
 }
 
-// Options that only some formats take; CLI11's needs() wants all of them.
-void requireOneFormat(CLI::App* command, const std::vector<std::pair<CLI::Option*, std::vector<CLI::Option*>>>& rules)
+// belvanto-cli export --bmp FILE / --emf FILE [--colours N]; gives the two
+// formats and --colours.
+std::tuple<CLI::Option*, CLI::Option*, CLI::Option*> registerBitmapFormats(CLI::App& program, CliContext& c,
+                                                                            const std::shared_ptr<SvgOptions>& o)
 {
-    command->parse_complete_callback([rules] {
-        for (const auto& [option, formats] : rules) {
-            if (option->count() == 0) continue;
-            QStringList names;
-            bool given = false;
-            for (const CLI::Option* format : formats) {
-                given = given || format->count() > 0;
-                names << QString::fromStdString(format->get_name());
-            }
-            if (given) continue;
-            const QString list = names.size() < 2 ? names.join(QString())
-                                                  : names.mid(0, names.size() - 1).join(QStringLiteral(", "))
-                                                        + QStringLiteral(" or ") + names.last();
-            throw CLI::RequiresError(option->get_name(), list.toStdString());
-        }
-    });
-}
-
-// belvanto-cli export --bmp FILE / --emf FILE [--colours N], with the
-// drawing options of --svg.
-void registerRasterExports(CLI::App& program, CliContext& c, const std::shared_ptr<SvgOptions>& o, CLI::Option* svg)
-{
-    auto r = std::make_shared<RasterOptions>();
+    auto b = std::make_shared<BitmapOptions>();
     const auto [command, bmp] =
         AddExportFormat(program, c, "--bmp", "the stored Harris diagram as a Windows bitmap",
-                        [&c, o, r](const QString& project, const QString& file) {
-                            return writeRaster(c, *o, *r, RasterFile::Bitmap, project, file);
+                        [&c, o, b](const QString& project, const QString& file) {
+                            return writeBitmap(c, *o, *b, BitmapFile::Bitmap, project, file);
                         });
     CLI::Option* emf =
         AddExportFormat(program, c, "--emf", "the stored Harris diagram as an enhanced metafile holding the bitmap",
-                        [&c, o, r](const QString& project, const QString& file) {
-                            return writeRaster(c, *o, *r, RasterFile::Metafile, project, file);
+                        [&c, o, b](const QString& project, const QString& file) {
+                            return writeBitmap(c, *o, *b, BitmapFile::Metafile, project, file);
                         })
             .option;
     CLI::Option* colours =
@@ -252,15 +402,8 @@ void registerRasterExports(CLI::App& program, CliContext& c, const std::shared_p
                    QStringLiteral("16M")},
                   "the number of colours of the bitmap: 2 (black and white, 1 bit per pixel), 16, 256, 65536 or 16M "
                   "(24 bits per pixel, the default)",
-                  r->colours);
-    std::vector<std::pair<CLI::Option*, std::vector<CLI::Option*>>> rules;
-    for (const char* name : {"--font", "--labels", "--bw", "--thematic"}) {
-        CLI::Option* option = command->get_option(name);
-        option->remove_needs(svg);
-        rules.push_back({option, {svg, bmp, emf}});
-    }
-    rules.push_back({colours, {bmp, emf}});
-    requireOneFormat(command, rules);
+                  b->colours);
+    return {bmp, emf, colours};
 }
 
 } // namespace
@@ -288,7 +431,21 @@ void RegisterDiagramCommands(CLI::App& program, CliContext& c)
         ->needs(svg);
     command->add_flag("--bw", o->blackWhite, "black and white")->needs(svg);
     command->add_flag("--thematic", o->thematic, "the thematic colours and box styles")->needs(svg);
-    registerRasterExports(program, c, o, svg);
+    const std::vector<CLI::Option*> raster = registerRasterFormats(program, c, o);
+    const auto [bmp, emf, colours] = registerBitmapFormats(program, c, o);
+
+    // The drawing options serve every format that draws the diagram.
+    std::vector<CLI::Option*> drawn{svg};
+    drawn.insert(drawn.end(), raster.begin(), raster.end());
+    drawn.insert(drawn.end(), {bmp, emf});
+    FormatRules rules;
+    for (const char* name : {"--font", "--labels", "--bw", "--thematic"}) {
+        CLI::Option* option = command->get_option(name);
+        option->remove_needs(svg);
+        rules.push_back({option, drawn});
+    }
+    rules.push_back({colours, {bmp, emf}});
+    requireOneFormat(command, rules);
 }
 
 } // namespace belvanto

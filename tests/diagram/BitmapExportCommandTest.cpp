@@ -75,9 +75,9 @@ TEST_F(BitmapExportCommand, BitmapAndMetafileAtEveryNumberOfColours)
         const QString bmp = file(QStringLiteral("d%1.bmp").arg(c.colours));
         auto r = runCliCaptured({"export", project(), "--bmp", bmp, "--colours", c.colours});
         ASSERT_EQ(r.code, 0) << r.err.toStdString();
-        EXPECT_EQ(r.err, QString());
-        EXPECT_TRUE(r.out.startsWith(QStringLiteral("Wrote %1: %2 x %3 pixels, %4 bit%5 per pixel\n")
-                                         .arg(QDir::toNativeSeparators(bmp))
+        EXPECT_EQ(r.err, QStringLiteral("information: Diagram was exported successfully to file \n  %1\n")
+                             .arg(QDir::toNativeSeparators(bmp)));
+        EXPECT_TRUE(r.out.startsWith(QStringLiteral("Image: %1 x %2 pixels, %3 bit%4 per pixel\n")
                                          .arg(width)
                                          .arg(height)
                                          .arg(bits)
@@ -134,9 +134,9 @@ TEST_F(BitmapExportCommand, DrawingOptionsAndRefusals)
         {{"--bmp", file("x.bmp"), "--colours", "8"}, Usage,
          "error: unknown --colours '8': use 2, 16, 256, 65536 or 16M\n"},
         {{"--svg", file("x.svg"), "--colours", "16"}, Usage, "error: --colours requires --bmp or --emf\n"},
-        {{"--dot", file("x.dot"), "--thematic"}, Usage, "error: --thematic requires --svg, --bmp or --emf\n"},
+        {{"--dot", file("x.dot"), "--thematic"}, Usage, "error: --thematic requires --svg, --jpeg, --pdf, --bmp or --emf\n"},
         {{"--bmp", file("x.bmp"), "--emf", file("x.emf")}, Usage,
-         "error: export takes P.bvp and one of --dot FILE, --svg FILE, --bmp FILE, --emf FILE\n"},
+         "error: export takes P.bvp and one of --dot FILE, --svg FILE, --jpeg FILE, --pdf FILE, --bmp FILE, --emf FILE\n"},
         {{"--emf", file("x.emf"), "--font", "No Such Face 4711,8"}, Failed,
          "error: The font No Such Face 4711 is not installed\n"},
     };

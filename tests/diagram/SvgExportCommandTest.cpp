@@ -199,8 +199,8 @@ TEST_F(SvgExportCommand, RefusalsAndFailures)
         {{"--font", "No Such Face 4711,8"}, Failed, "error: The font No Such Face 4711 is not installed\n"},
         {{"extra"}, Usage,
          "error: export takes P.bvp [--dot FILE] [--svg FILE] [--font FAMILY,POINTS[,bold][,italic][,underline]] "
-         "[--labels name|excavation|abbreviation] [--bw] [--thematic] [--bmp FILE] [--emf FILE] "
-         "[--colours 2|16|256|65536|16M]\n"},
+         "[--labels name|excavation|abbreviation] [--bw] [--thematic] [--jpeg FILE] [--quality Q] [--pdf FILE] "
+         "[--scale S] [--sheets one|several] [--bmp FILE] [--emf FILE] [--colours 2|16|256|65536|16M]\n"},
     };
     for (const Case& c : cases) {
         const auto r = runCliCaptured(QStringList{"export", project(), "--svg", file("x.svg")} + c.args);

@@ -269,6 +269,10 @@ TEST_F(RelationCountForm, ModalWindowWithHelpHoldsTheTableUntilItCloses)
         seen = true;
         EXPECT_TRUE(Table::isOpenAnywhere(perTablePath()));
         form->helpButton()->click();
+        // A shortcut needs the window active, which a busy machine may
+        // take a moment to make it.
+        form->activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(form));
         QTest::keyClick(form, Qt::Key_F1);
         form->cancelButton()->click();
     });

@@ -13,7 +13,11 @@
 #include "editing/forms/TConsecutiveForm.h"
 #include "editing/forms/TReassignForm.h"
 #include "editing/forms/TSelectRelationForm.h"
+#include "diagram/StoredLayout.h"
+#include "diagram/forms/TDiagramForm.h"
+#include "layout/LayoutCheckRun.h"
 #include "layout/RelationGraph.h"
+#include "simulation/Simulation.h"
 #include "layout/forms/TLayoutCheckForm.h"
 #include "editing/forms/TRelationshipForm.h"
 #include "simulation/forms/TSimulationForm.h"
@@ -359,4 +363,43 @@ TEST(ScreenshotShow, RelationCount)
     ASSERT_EQ(PeriodCheck(session, uf::Period, protocol, false, periods, {}, &graph), kPeriodCheckShowRelations);
     TRelationCountForm form(session, uf::Period);
     showFor(form, "relationcount");
+}
+
+// The diagram window over a simulated project in period bands, with
+// contexts in groups and accented names: at zoom 1, zoomed in, zoomed out
+// twice, and in black and white.
+TEST(ScreenshotShow, Diagram)
+{
+    const QString shot = qEnvironmentVariable("BELVANTO_SHOT");
+    if (!shot.startsWith(QLatin1String("diagram"))) GTEST_SKIP() << "for tools/screenshot.sh";
+    ShotProject p(false);
+    Session& session = p.session;
+    SimulationSettings settings;
+    settings.projectFile = p.file();
+    settings.excavation = QStringLiteral("Trench1");
+    settings.contexts = 80;
+    GenerateSimulation(session, settings, 1);
+    const QString trench = QStringLiteral("Trench1");
+    for (const QString& group : {QStringLiteral("Geh\u00f6ft"), QStringLiteral("\u0160acht")}) {
+        p.addUnit(group, kGroup);
+        for (int i = group.startsWith(QLatin1Char('G')) ? 1 : 5; i <= (group.startsWith(QLatin1Char('G')) ? 4 : 8); ++i)
+            InsertRelationRow(session.relations(), {trench, QStringLiteral("F%1").arg(i, 2, 10, QLatin1Char('0'))},
+                              {trench, group}, category::PartOf, QString(), status::Stored);
+    }
+    RunOptions options = PresetRunOptions(session);
+    Protocol protocol;
+    ASSERT_TRUE(RunLayoutAndCheck(session, options, RunCheckOptions(options), {}, protocol).layoutStored)
+        << protocol.lines().join(QLatin1Char('\n')).toStdString();
+    auto layout = ReadStoredLayout(session, true);
+    ASSERT_TRUE(layout);
+    TDiagramForm form(session, std::move(*layout), {protocol.lines(), true, ColourDepth::Colours65536});
+    form.show();
+    if (shot == QLatin1String("diagramzoomin")) form.ZoomIn();
+    if (shot == QLatin1String("diagramzoomout")) {
+        form.ZoomOut();
+        form.ZoomOut();
+    }
+    if (shot == QLatin1String("diagrambw")) form.SetColours(ColourDepth::BlackWhite);
+    QTimer::singleShot(6000, &form, &QDialog::accept);
+    form.exec();
 }

@@ -1,6 +1,5 @@
 #include "layout/forms/LayoutCommands.h"
 #include "core/UserInterface.h"
-#include "diagram/StoredLayout.h"
 #include "layout/LayoutCheckRun.h"
 #include "store/Session.h"
 #include "store/Table.h"
@@ -44,21 +43,18 @@ void LayoutAndCheck(Session& session, QWidget* parent, const LayoutRunWindows& w
     Protocol protocol(options->report);
     const LayoutRunResult result = RunLayoutAndCheck(session, *options, RunCheckOptions(*options),
                                                      runDialogs(session, parent, windows, *options), protocol);
-    // The diagram window would show the protocol with the diagram; until
-    // the user asks for the diagram the protocol window does.
+    if (result.layoutStored && windows.diagram) {
+        windows.diagram(session, parent, protocol.lines(), protocol.detailed(), options->colours);
+        return;
+    }
     ShowReport(parent, ui, protocol.lines(), protocol.detailed(), QStringLiteral("check"),
                session.project().ProjectName);
-    if (result.layoutStored) ui.information(kLayoutStoredText);
 }
 
 void RegisterLayoutCommands(CommandRegistry& commands, LayoutRunWindows windows)
 {
     commands.add(QStringLiteral("DiagramLayout"), [windows = std::move(windows)](Session& session, QWidget* parent) {
         LayoutAndCheck(session, parent, windows);
-    });
-    commands.add(QStringLiteral("DiagramDisplay"), [](Session& session, QWidget*) {
-        session.ui().information(QStringLiteral("The Harris diagram layout created on %1 is stored.")
-                                     .arg(LayoutCreatedText(session)));
     });
 }
 

@@ -15,8 +15,6 @@ namespace belvanto {
 class CommandRegistry;
 class Session;
 
-inline const QString kLayoutStoredText =
-    QStringLiteral("The Harris diagram layout is stored. It will be shown by \"Display Harris diagram\".");
 
 // The windows of other subsystems that the run opens on its way. The
 // program passes its own; each may be empty (the run then goes on without
@@ -26,15 +24,19 @@ struct LayoutRunWindows {
     // The chooser of the order of periods, for the dating field's label.
     std::function<PeriodOrderChooser(QWidget* parent, const QString& fieldLabel)> periodOrder;
     std::function<void(Session& session, int datingField, QWidget* parent)> periodRelations;
+    // The diagram window over the stored layout, with the run's protocol;
+    // without one the protocol window shows the protocol.
+    std::function<void(Session& session, QWidget* parent, const QStringList& protocol, bool detailed,
+                       ColourDepth colours)>
+        diagram;
 };
 
-// DiagramLayout, and DiagramDisplay until the diagram window shows the
-// stored diagram: it says when the stored layout was made.
+// DiagramLayout.
 void RegisterLayoutCommands(CommandRegistry& commands, LayoutRunWindows windows);
 
 // The command itself: the warning for an empty unit table, the dialog, the
-// run, and the protocol window or, after a stored layout, the protocol and
-// the message that the diagram is stored.
+// run, and the diagram window after a stored layout, else the protocol
+// window.
 void LayoutAndCheck(Session& session, QWidget* parent, const LayoutRunWindows& windows,
                     const ShuffleClock& clock = QTime::currentTime);
 

@@ -1,0 +1,356 @@
+#include "diagram/forms/TDiagramForm.h"
+#include "core/UserInterface.h"
+#include "diagram/StoredLayout.h"
+#include "diagram/qt/DiagramPainter.h"
+#include "diagram/qt/QtTextMetrics.h"
+#include "layout/LayoutFiles.h"
+#include "store/Session.h"
+#include "store/Table.h"
+#include "ui/Help.h"
+#include "ui/TProtocolForm.h"
+#include <QActionGroup>
+#include <QCoreApplication>
+#include <QFontDialog>
+#include <QMenuBar>
+#include <QPaintEvent>
+#include <QPainter>
+#include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QShortcut>
+#include <QStatusBar>
+#include <QToolBar>
+#include <QVBoxLayout>
+
+namespace belvanto {
+
+namespace {
+
+constexpr int kDiagramHelpContext = 122;
+constexpr int kFontHelpContext = 124;
+constexpr int kReportHelpContext = 71;
+// A widget cannot be larger than this in either direction.
+constexpr qint64 kLargestWidget = 16777215;
+
+QString sizeRefusal(qint64 width, qint64 height)
+{
+    return QStringLiteral("The Harris diagram of %1 x %2 pixels is too large to be shown. "
+                          "Choose a smaller font or lay out fewer units.")
+        .arg(width)
+        .arg(height);
+}
+
+} // namespace
+
+// --- the canvas -----------------------------------------------------------------------
+
+TDiagramCanvas::TDiagramCanvas(const DiagramDrawing& drawing, const DiagramFont& font, const DiagramView& view,
+                               QWidget* parent)
+    : QWidget(parent), drawing_(drawing), font_(font), view_(view)
+{
+    setObjectName(QStringLiteral("DiagramImage"));
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    updateSize();
+}
+
+void TDiagramCanvas::updateSize()
+{
+    setFixedSize(int(std::clamp<qint64>(view_.displayedWidth(), 1, kLargestWidget)),
+                 int(std::clamp<qint64>(view_.displayedHeight(), 1, kLargestWidget)));
+    update();
+}
+
+QSize TDiagramCanvas::sizeHint() const
+{
+    return size();
+}
+
+void TDiagramCanvas::paintEvent(QPaintEvent* event)
+{
+    QPainter painter(this);
+    painter.fillRect(event->rect(), Qt::white);
+    if (view_.imageWidth() <= 0 || view_.imageHeight() <= 0) return;
+    painter.setClipRect(event->rect());
+    // The image's pixels at the displayed scale; only what the exposed
+    // rectangle needs is drawn.
+    painter.scale(double(view_.displayedWidth()) / double(view_.imageWidth()),
+                  double(view_.displayedHeight()) / double(view_.imageHeight()));
+    PaintDiagram(painter, drawing_, font_);
+}
+
+// --- the window -----------------------------------------------------------------------
+
+TDiagramForm::TDiagramForm(Session& session, LayoutSnapshot layout, const DiagramWindowOptions& options,
+                           QWidget* parent)
+    : QDialog(parent), session_(session), ui_(session.ui()), options_(options), colours_(options.colours)
+{
+    setObjectName(QStringLiteral("TDiagramForm"));
+    setWindowTitle(QStringLiteral("Harris diagram - ") + session.project().ProjectName);
+    state_.abbreviations = ExcavationAbbreviations(session);
+    state_.blackWhite = colours_ == ColourDepth::BlackWhite;
+    drawing_.layout = std::move(layout);
+
+    auto* column = new QVBoxLayout(this);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+    MainMenu = new QMenuBar(this);
+    MainMenu->setObjectName(QStringLiteral("MainMenu"));
+    column->setMenuBar(MainMenu);
+    ToolBar = new QToolBar(this);
+    ToolBar->setObjectName(QStringLiteral("ToolBar"));
+    column->addWidget(ToolBar);
+    DiagramScroll = new QScrollArea(this);
+    DiagramScroll->setObjectName(QStringLiteral("DiagramScroll"));
+    DiagramScroll->setAlignment(Qt::AlignCenter);
+    DiagramScroll->setBackgroundRole(QPalette::Dark);
+    column->addWidget(DiagramScroll, 1);
+    StatusBar = new QStatusBar(this);
+    StatusBar->setObjectName(QStringLiteral("StatusBar"));
+    StatusBar->setSizeGripEnabled(false);
+    column->addWidget(StatusBar);
+
+    redraw();
+    DiagramImage = new TDiagramCanvas(drawing_, state_.font, view_, DiagramScroll);
+    DiagramScroll->setWidget(DiagramImage);
+    buildMenus();
+    auto* f1 = new QShortcut(QKeySequence(Qt::Key_F1), this);
+    connect(f1, &QShortcut::activated, this, [] { showHelp(HelpTopic(kDiagramHelpTopic)); });
+    resize(663, 506);
+}
+
+void TDiagramForm::buildMenus()
+{
+    auto action = [this](QMenu* menu, const QString& text, const QString& hint, auto slot) {
+        QAction* a = menu->addAction(text);
+        a->setStatusTip(hint);
+        a->setToolTip(hint);
+        connect(a, &QAction::triggered, this, slot);
+        return a;
+    };
+    QMenu* file = MainMenu->addMenu(QStringLiteral("&File"));
+    QMenu* exportMenu = file->addMenu(QStringLiteral("E&xport..."));
+    exportMenu->setToolTip(QStringLiteral("Export Harris diagram to vector formats"));
+    // The raster, vector and print commands come with their writers.
+    for (const char* format : {"JPEG (*.jpg)", "&Windows meta file (*.WMF)", "&AutoCAD (*.dxf)", "&SVG (*.svg)",
+                               "&MapInfo Format (*.MIF)", "&HPGL (*.plt)", "&Layout positions (*.txt)"})
+        exportMenu->addAction(QString::fromLatin1(format))->setEnabled(false);
+    file->addSeparator();
+    InfoAction = action(file, QStringLiteral("&Diagram info..."), QStringLiteral("Information on diagram size"),
+                        &TDiagramForm::ShowDiagramInfo);
+    file->addSeparator();
+    ExitAction = action(file, QStringLiteral("&Exit"), QStringLiteral("Close Harris diagram window"), &QDialog::accept);
+
+    QMenu* view = MainMenu->addMenu(QStringLiteral("&View"));
+    ZoomInAction = action(view, QStringLiteral("Zoom in"), QStringLiteral("Zoom in"), &TDiagramForm::ZoomIn);
+    ZoomOutAction = action(view, QStringLiteral("Zoom out"), QStringLiteral("Zoom out"), &TDiagramForm::ZoomOut);
+    ZoomActualAction = action(view, QStringLiteral("Zoom actual size"), QStringLiteral("Zoom to initial size of the diagram"),
+                              &TDiagramForm::ZoomActualSize);
+
+    ReportAction = MainMenu->addAction(QStringLiteral("&Report"));
+    ReportAction->setStatusTip(QStringLiteral("Show layout and check report"));
+    connect(ReportAction, &QAction::triggered, this, &TDiagramForm::ShowRunReport);
+
+    QMenu* preferences = MainMenu->addMenu(QStringLiteral("&Preferences"));
+    FontAction = action(preferences, QStringLiteral("&Font..."), QStringLiteral("Select font for box texts"),
+                        &TDiagramForm::ChooseFont);
+    ThematicAction = preferences->addAction(QStringLiteral("&Thematic unit style"));
+    ThematicAction->setStatusTip(QStringLiteral("Toggle thematic unit style"));
+    ThematicAction->setCheckable(true);
+    connect(ThematicAction, &QAction::toggled, this, &TDiagramForm::SetThematic);
+    preferences->addSeparator();
+    preferences->addAction(QStringLiteral("Box contents:"))->setEnabled(false);
+    contentsGroup_ = new QActionGroup(this);
+    const std::pair<const char*, BoxContents> contents[] = {{"&Unit name", BoxContents::UnitName},
+                                                            {"E&xcavation:name", BoxContents::ExcavationName},
+                                                            {"Excavation &abbreviation:name", BoxContents::AbbreviationName}};
+    for (const auto& [text, mode] : contents) {
+        QAction* a = preferences->addAction(QString::fromLatin1(text));
+        a->setCheckable(true);
+        a->setChecked(mode == state_.contents);
+        contentsGroup_->addAction(a);
+        connect(a, &QAction::triggered, this, [this, mode = mode] { SetBoxContents(mode); });
+    }
+    preferences->addSeparator();
+    QMenu* depth = preferences->addMenu(QStringLiteral("&Number of colours"));
+    depth->setToolTip(QStringLiteral("Set colour depth"));
+    coloursGroup_ = new QActionGroup(this);
+    const std::pair<const char*, ColourDepth> depths[] = {{"2: black/white", ColourDepth::BlackWhite},
+                                                          {"16 colours", ColourDepth::Colours16},
+                                                          {"256 colours", ColourDepth::Colours256},
+                                                          {"65536 colours", ColourDepth::Colours65536},
+                                                          {"16 million colours", ColourDepth::Colours16M}};
+    for (const auto& [text, value] : depths) {
+        QAction* a = depth->addAction(QString::fromLatin1(text));
+        a->setCheckable(true);
+        a->setChecked(value == colours_);
+        coloursGroup_->addAction(a);
+        connect(a, &QAction::triggered, this, [this, value = value] { SetColours(value); });
+    }
+    QAction* help = MainMenu->addAction(QStringLiteral("&Help"));
+    connect(help, &QAction::triggered, this, [] { showHelp(HelpTopic(kDiagramHelpTopic)); });
+
+    ToolBar->addAction(ThematicAction);
+    ToolBar->addAction(FontAction);
+    ToolBar->addAction(ReportAction);
+    ToolBar->addSeparator();
+    ToolBar->addAction(ZoomInAction);
+    ToolBar->addAction(ZoomOutAction);
+    ToolBar->addAction(ZoomActualAction);
+    ThematicAction->setToolTip(QStringLiteral("Toggle thematic/normal display"));
+    FontAction->setToolTip(QStringLiteral("Select font"));
+    ReportAction->setToolTip(QStringLiteral("Show report"));
+}
+
+void TDiagramForm::redraw()
+{
+    BusyCursor busy(ui_);
+    LayoutSnapshot layout = std::move(drawing_.layout);
+    drawing_ = BuildDiagram(std::move(layout), state_, QtTextMetrics(state_.font));
+    view_.setImageSize(drawing_.geometry.width(), drawing_.geometry.height());
+    if (DiagramImage) DiagramImage->updateSize();
+}
+
+void TDiagramForm::zoomKeepingTheMiddle(const std::function<bool()>& zoom, const QString& refusal)
+{
+    // The middle of the view in displayed pixels: on an axis the image
+    // overflows, the scroll position and half the view, else the image's
+    // own middle.
+    QScrollBar* h = DiagramScroll->horizontalScrollBar();
+    QScrollBar* v = DiagramScroll->verticalScrollBar();
+    QCoreApplication::sendPostedEvents(DiagramScroll, QEvent::LayoutRequest);
+    const QSize visible = DiagramScroll->viewport()->size();
+    const double centreX = view_.displayedWidth() > visible.width() ? h->value() + visible.width() / 2.0
+                                                                    : view_.displayedWidth() / 2.0;
+    const double centreY = view_.displayedHeight() > visible.height() ? v->value() + visible.height() / 2.0
+                                                                      : view_.displayedHeight() / 2.0;
+    const qint64 oldWidth = view_.displayedWidth(), oldHeight = view_.displayedHeight();
+    if (!zoom()) {
+        ui_.message(MessageKind::Information, refusal, Buttons::Ok, HelpTopic(kDiagramHelpContext));
+        return;
+    }
+    DiagramImage->updateSize();
+    // The scroll bars follow the new size at once, and so does the visible
+    // part they leave.
+    QCoreApplication::sendPostedEvents(DiagramScroll, QEvent::LayoutRequest);
+    const QSize now = DiagramScroll->viewport()->size();
+    h->setValue(int(KeptScrollPosition(centreX, oldWidth, view_.displayedWidth(), now.width())));
+    v->setValue(int(KeptScrollPosition(centreY, oldHeight, view_.displayedHeight(), now.height())));
+}
+
+void TDiagramForm::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    if (shown_) return;
+    shown_ = true;
+    // The diagram opens at its top left corner, where its top level and
+    // the period names are.
+    QCoreApplication::sendPostedEvents(DiagramScroll, QEvent::LayoutRequest);
+    DiagramScroll->horizontalScrollBar()->setValue(0);
+    DiagramScroll->verticalScrollBar()->setValue(0);
+}
+
+void TDiagramForm::ZoomIn()
+{
+    zoomKeepingTheMiddle([this] { return view_.zoomIn(); }, kZoomMaximumMessage);
+}
+
+void TDiagramForm::ZoomOut()
+{
+    zoomKeepingTheMiddle([this] { return view_.zoomOut(); }, kZoomMinimumMessage);
+}
+
+void TDiagramForm::ZoomActualSize()
+{
+    zoomKeepingTheMiddle([this] {
+        view_.zoomActualSize();
+        return true;
+    }, QString());
+}
+
+void TDiagramForm::ShowDiagramInfo()
+{
+    ui_.message(MessageKind::Information, view_.infoText(), Buttons::Ok, HelpTopic(kDiagramHelpContext));
+}
+
+void TDiagramForm::ShowRunReport()
+{
+    if (options_.reportLines.isEmpty()) return;
+    ShowReport(this, ui_, options_.reportLines, options_.detailed, QStringLiteral("check"),
+               session_.project().ProjectName);
+}
+
+void TDiagramForm::SetBoxContents(BoxContents contents)
+{
+    if (contents == state_.contents) return;
+    state_.contents = contents;
+    redraw();
+}
+
+void TDiagramForm::SetThematic(bool thematic)
+{
+    if (thematic == state_.thematic) return;
+    state_.thematic = thematic;
+    if (ThematicAction && ThematicAction->isChecked() != thematic) ThematicAction->setChecked(thematic);
+    redraw();
+}
+
+void TDiagramForm::SetColours(ColourDepth depth)
+{
+    if (depth == colours_) return;
+    colours_ = depth;
+    state_.blackWhite = depth == ColourDepth::BlackWhite;
+    const auto actions = coloursGroup_ ? coloursGroup_->actions() : QList<QAction*>{};
+    if (int(depth) < actions.size()) actions[int(depth)]->setChecked(true);
+    redraw();
+}
+
+void TDiagramForm::SetDiagramFont(const DiagramFont& font)
+{
+    state_.font = font;
+    redraw();
+}
+
+void TDiagramForm::ChooseFont()
+{
+    bool ok = false;
+    const QFont chosen = QFontDialog::getFont(&ok, MakeDiagramQFont(state_.font), this, QStringLiteral("Font"));
+    if (!ok) return;
+    DiagramFont font = state_.font;
+    font.family = chosen.family();
+    font.points = chosen.pointSize() > 0 ? chosen.pointSize() : font.points;
+    font.bold = chosen.bold();
+    font.italic = chosen.italic();
+    font.underline = chosen.underline();
+    SetDiagramFont(font);
+}
+
+// --- opening --------------------------------------------------------------------------
+
+void OpenDiagramWindow(Session& session, QWidget* parent, LayoutSnapshot layout, const DiagramWindowOptions& options)
+{
+    TDiagramForm form(session, std::move(layout), options, parent);
+    const DiagramGeometry& g = form.drawing().geometry;
+    if (g.width() > kLargestWidget || g.height() > kLargestWidget) {
+        session.ui().error(sizeRefusal(g.width(), g.height()));
+        return;
+    }
+    form.exec();
+}
+
+void DisplayHarrisDiagram(Session& session, QWidget* parent)
+{
+    const ProjectState& project = session.project();
+    const bool present = Table::exists(project.ProjectDirectory, project.ProjectName + kUnitLayoutSuffix)
+                         && Table::exists(project.ProjectDirectory, project.ProjectName + kRelLayoutSuffix);
+    auto layout = ReadStoredLayout(session, false);
+    // Without layout files the command goes off until a layout is made.
+    if (!present) session.project().DiagramPresent = false;
+    if (!layout) return;
+    DiagramWindowOptions options;
+    options.reportLines = QStringList{kNoProtocolLine};
+    options.colours = PresetRunOptions(session).colours;
+    WholeTable allRelations(session.relations());
+    OpenDiagramWindow(session, parent, std::move(*layout), options);
+}
+
+} // namespace belvanto

@@ -1,0 +1,118 @@
+#pragma once
+// The diagram window "Harris diagram": the stored or just made layout drawn
+// in a scrolling view, with zoom, font, box contents, thematic display,
+// colour depth, the run's report and the diagram information.
+#include "diagram/DiagramView.h"
+#include "diagram/DisplayList.h"
+#include "layout/RunOptions.h"
+#include <QDialog>
+#include <QStringList>
+#include <QWidget>
+#include <functional>
+
+class QAction;
+class QActionGroup;
+class QFont;
+class QLabel;
+class QMenuBar;
+class QScrollArea;
+class QStatusBar;
+class QToolBar;
+
+namespace belvanto {
+
+class Session;
+class UserInterface;
+
+inline const QString kDiagramHelpTopic = QStringLiteral("Harris_diagram_window");
+inline const QString kNoProtocolLine = QStringLiteral("Protocol available only after newly creating a Harris diagram");
+
+// Paints the part of the diagram that is exposed, at the displayed scale;
+// no scaled copy of the image is ever made.
+class TDiagramCanvas : public QWidget {
+public:
+    TDiagramCanvas(const DiagramDrawing& drawing, const DiagramFont& font, const DiagramView& view,
+                   QWidget* parent = nullptr);
+    // After a redraw or a zoom: the displayed size.
+    void updateSize();
+    QSize sizeHint() const override;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    const DiagramDrawing& drawing_;
+    const DiagramFont& font_;
+    const DiagramView& view_;
+};
+
+// What the window is opened with.
+struct DiagramWindowOptions {
+    QStringList reportLines;
+    bool detailed = false;
+    ColourDepth colours = ColourDepth::BlackWhite;
+};
+
+class TDiagramForm : public QDialog {
+public:
+    TDiagramForm(Session& session, LayoutSnapshot layout, const DiagramWindowOptions& options, QWidget* parent = nullptr);
+
+    // The commands, as the menus and the tool bar run them.
+    void ZoomIn();
+    void ZoomOut();
+    void ZoomActualSize();
+    void ShowDiagramInfo();
+    void ShowRunReport();
+    void SetBoxContents(BoxContents contents);
+    void SetThematic(bool thematic);
+    void SetColours(ColourDepth depth);
+    void SetDiagramFont(const DiagramFont& font);
+    void ChooseFont();
+
+    const DiagramDrawing& drawing() const { return drawing_; }
+    const DiagramView& view() const { return view_; }
+    const DrawState& drawState() const { return state_; }
+    ColourDepth colours() const { return colours_; }
+    QScrollArea* DiagramScroll = nullptr;
+    TDiagramCanvas* DiagramImage = nullptr;
+    QMenuBar* MainMenu = nullptr;
+    QToolBar* ToolBar = nullptr;
+    QStatusBar* StatusBar = nullptr;
+    QAction* ZoomInAction = nullptr;
+    QAction* ZoomOutAction = nullptr;
+    QAction* ZoomActualAction = nullptr;
+    QAction* ThematicAction = nullptr;
+    QAction* ReportAction = nullptr;
+    QAction* InfoAction = nullptr;
+    QAction* FontAction = nullptr;
+    QAction* ExitAction = nullptr;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void buildMenus();
+    void redraw();
+    void zoomKeepingTheMiddle(const std::function<bool()>& zoom, const QString& refusal);
+
+    Session& session_;
+    UserInterface& ui_;
+    DiagramWindowOptions options_;
+    DrawState state_;
+    ColourDepth colours_;
+    DiagramDrawing drawing_;
+    DiagramView view_;
+    QActionGroup* contentsGroup_ = nullptr;
+    QActionGroup* coloursGroup_ = nullptr;
+    bool shown_ = false;
+};
+
+// The window over a layout already read: modal; the period list goes with
+// it. Nothing when the diagram is too large for an image (after a message).
+void OpenDiagramWindow(Session& session, QWidget* parent, LayoutSnapshot layout, const DiagramWindowOptions& options);
+
+// "&Display Harris diagram": the stored layout, after the question with its
+// date; the colour depth as the project's colours suggest.
+void DisplayHarrisDiagram(Session& session, QWidget* parent);
+
+} // namespace belvanto

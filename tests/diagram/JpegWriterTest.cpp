@@ -1,0 +1,119 @@
+// The JPEG writer, read back by ImageMagick's identify.
+#include "ReaderTools.h"
+#include "diagram/export/JpegWriter.h"
+#include "support/ScriptedUi.h"
+#include "support/TempDir.h"
+#include <QDir>
+#include <gtest/gtest.h>
+
+using namespace belvanto;
+using namespace belvanto::testing;
+
+namespace {
+
+// A white picture with a black frame and a red square: the colours a
+// diagram has.
+JpegSource sample(int width, int height)
+{
+    JpegSource image{width, height, std::vector<quint32>(size_t(width) * size_t(height), 0xFFFFFF)};
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            quint32& p = image.pixels[size_t(y) * size_t(width) + size_t(x)];
+            if (x == 0 || y == 0 || x == width - 1 || y == height - 1) p = 0x000000;
+            else if (x > width / 4 && x < width / 2 && y > height / 4 && y < height / 2) p = 0xFF0000;
+        }
+    return image;
+}
+
+QString identify(const QString& path)
+{
+    const ToolRun run = runTool(QStringLiteral("identify"),
+                                {QStringLiteral("-format"), QStringLiteral("%[colorspace] %Q %wx%h"), path});
+    EXPECT_EQ(run.exitCode, 0) << run.output.toStdString();
+    return run.output.trimmed();
+}
+
+TEST(JpegWriter, ReadersSeeTheColourSpaceQualityAndSize)
+{
+    TempDir dir;
+    struct Case {
+        bool grayscale;
+        int quality;
+        const char* expected;
+    };
+    const Case cases[] = {
+        {true, 75, "Gray 75 120x80"},
+        {false, 75, "sRGB 75 120x80"},
+        {false, 1, "sRGB 1 120x80"},
+        {true, 100, "Gray 100 120x80"},
+    };
+    for (const Case& t : cases) {
+        const QString path = dir.file(QStringLiteral("q%1%2.jpg").arg(t.quality).arg(t.grayscale ? "g" : "c"));
+        ASSERT_EQ(WriteJpegFile(path, sample(120, 80), t.quality, t.grayscale), std::nullopt);
+        EXPECT_EQ(identify(path), QString::fromUtf8(t.expected));
+    }
+}
+
+TEST(JpegWriter, RefusalsLeaveTheOldFileWhole)
+{
+    TempDir dir;
+    const QString path = dir.file(QStringLiteral("diagram.jpg"));
+    ASSERT_EQ(WriteJpegFile(path, sample(40, 30), 75, false), std::nullopt);
+    const QByteArray before = [&] {
+        QFile f(path);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }();
+
+    EXPECT_EQ(WriteJpegFile(path, sample(40, 30), 0, false), QStringLiteral("Entry must be in the range 1..100"));
+    EXPECT_EQ(WriteJpegFile(path, sample(40, 30), 101, true), QStringLiteral("Entry must be in the range 1..100"));
+    EXPECT_EQ(WriteJpegFile(path, JpegSource{}, 75, false), QStringLiteral("The diagram image is empty"));
+    // Too wide for the format: libjpeg's own error comes back as a message
+    // instead of ending the program.
+    const auto tooWide = WriteJpegFile(path, JpegSource{70000, 1, std::vector<quint32>(70000, 0xFFFFFF)}, 75, false);
+    ASSERT_TRUE(tooWide);
+    EXPECT_TRUE(tooWide->startsWith(QStringLiteral("Cannot write ") + QDir::toNativeSeparators(path) +
+                                    QStringLiteral(": ")))
+        << tooWide->toStdString();
+    EXPECT_TRUE(tooWide->contains(QStringLiteral("65500"))) << tooWide->toStdString();
+
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll(), before);
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("diagram.jpg")});
+}
+
+TEST(JpegWriter, FileErrorsNameTheFile)
+{
+    TempDir dir;
+    const QString path = dir.file(QStringLiteral("missing/diagram.jpg"));
+    const auto failure = WriteJpegFile(path, sample(10, 10), 75, false);
+    ASSERT_TRUE(failure);
+    EXPECT_TRUE(failure->startsWith(QStringLiteral("Cannot write ") + QDir::toNativeSeparators(path)));
+}
+
+TEST(JpegQualityEntry, AcceptsOneToHundredAndExplainsTheRest)
+{
+    struct Case {
+        const char* text;
+        std::optional<int> value;
+        const char* message;
+    };
+    const Case cases[] = {
+        {"75", 75, nullptr},
+        {"1", 1, nullptr},
+        {"100", 100, nullptr},
+        {"0", std::nullopt, "Entry must be in the range 1..100"},
+        {"101", std::nullopt, "Entry must be in the range 1..100"},
+        {"-5", std::nullopt, "Entry must be in the range 1..100"},
+        {"high", std::nullopt, "Entry cannot be converted to an integer number."},
+        {"", std::nullopt, "Entry cannot be converted to an integer number."},
+    };
+    for (const Case& t : cases) {
+        ScriptedUi ui;
+        if (t.message) ui.expect(MessageKind::Error, QString::fromUtf8(t.message), Buttons::Ok, 146);
+        EXPECT_EQ(CheckJpegQuality(ui, QString::fromUtf8(t.text)), t.value) << t.text;
+        ui.verifyDone();
+    }
+}
+
+} // namespace

@@ -1,0 +1,150 @@
+// The diagram window over a stored layout: its size, zoom, preferences,
+// the information and report commands, and the display command.
+#include "diagram/StoredLayout.h"
+#include "diagram/forms/TDiagramForm.h"
+#include "layout/LayoutCheckRun.h"
+#include "store/ProjectFixture.h"
+#include "ui/TProtocolForm.h"
+#include "ui/UiSupport.h"
+#include <QAction>
+#include <QScrollArea>
+#include <QScrollBar>
+
+using namespace belvanto;
+using belvanto::testing::onNextModal;
+
+namespace {
+
+// A project of a chain of twelve contexts, laid out.
+class DiagramFormTest : public belvanto::testing::ProjectFixture {
+protected:
+    void SetUp() override
+    {
+        createProject(QStringLiteral("Site"));
+        QString previous;
+        for (int i = 1; i <= 12; ++i) {
+            const QString name = QStringLiteral("C%1").arg(i, 2, 10, QLatin1Char('0'));
+            addUnit(QStringLiteral("A"), name);
+            if (!previous.isEmpty()) addRelation({QStringLiteral("A"), previous}, {QStringLiteral("A"), name}, QLatin1Char('>'));
+            previous = name;
+        }
+        RunOptions options;
+        Protocol protocol;
+        ASSERT_TRUE(RunLayoutAndCheck(session, options, RunCheckOptions(options), {}, protocol).layoutStored);
+    }
+    std::unique_ptr<TDiagramForm> open(const QStringList& report = {QStringLiteral("No cycles found.")})
+    {
+        auto layout = ReadStoredLayout(session, true);
+        EXPECT_TRUE(layout);
+        return std::make_unique<TDiagramForm>(session, std::move(*layout),
+                                              DiagramWindowOptions{report, true, ColourDepth::Colours65536});
+    }
+};
+
+TEST_F(DiagramFormTest, OpensAtTheImageSize)
+{
+    auto form = open();
+    EXPECT_EQ(form->windowTitle(), QStringLiteral("Harris diagram - Site"));
+    EXPECT_EQ(form->size(), QSize(663, 506));
+    const DiagramGeometry& g = form->drawing().geometry;
+    EXPECT_EQ(form->DiagramImage->size(), QSize(int(g.width()), int(g.height())));
+    EXPECT_EQ(form->drawing().units.size(), 12u);
+    EXPECT_FALSE(form->drawState().blackWhite);
+}
+
+TEST_F(DiagramFormTest, ZoomChangesTheDisplayedSizeAndStopsAtItsLimits)
+{
+    auto form = open();
+    form->show();
+    const QSize actual = form->DiagramImage->size();
+    form->ZoomIn();
+    EXPECT_EQ(form->DiagramImage->size(), actual * 2);
+    form->ZoomIn();
+    ui.expect(MessageKind::Information, kZoomMaximumMessage, Buttons::Ok, HelpTopic(122));
+    form->ZoomIn();
+    ui.verifyDone();
+    EXPECT_EQ(form->view().factor(), 4.0);
+    // The middle stays where it was: the vertical bar sits at the middle.
+    QScrollBar* v = form->DiagramScroll->verticalScrollBar();
+    EXPECT_NEAR(v->value() + form->DiagramScroll->viewport()->height() / 2.0, form->DiagramImage->height() / 2.0, 2.0);
+    ui.expect(MessageKind::Information,
+              QStringLiteral("Original size:  %1 x %2 pixels\r\nCurrently displayed: %3 x %4 pixels")
+                  .arg(actual.width())
+                  .arg(actual.height())
+                  .arg(actual.width() * 4)
+                  .arg(actual.height() * 4),
+              Buttons::Ok, HelpTopic(122));
+    form->InfoAction->trigger();
+    form->ZoomActualAction->trigger();
+    EXPECT_EQ(form->DiagramImage->size(), actual);
+    ui.expect(MessageKind::Information,
+              QStringLiteral("Image size:  %1 x %2 pixels").arg(actual.width()).arg(actual.height()), Buttons::Ok,
+              HelpTopic(122));
+    form->ShowDiagramInfo();
+}
+
+TEST_F(DiagramFormTest, PreferencesRedrawAndAFontChangeKeepsTheZoomedSize)
+{
+    auto form = open();
+    form->ZoomOut();
+    const QSize zoomed = form->DiagramImage->size();
+    DiagramFont larger;
+    larger.points = 20;
+    form->SetDiagramFont(larger);
+    EXPECT_GT(form->view().imageWidth(), 2 * zoomed.width()) << "the image grew";
+    EXPECT_EQ(form->DiagramImage->size(), zoomed) << "and is shown stretched to the zoomed size";
+    form->ThematicAction->trigger();
+    EXPECT_TRUE(form->drawState().thematic);
+    form->SetColours(ColourDepth::BlackWhite);
+    EXPECT_TRUE(form->drawState().blackWhite);
+    form->SetBoxContents(BoxContents::ExcavationName);
+    EXPECT_EQ(form->drawing().units.front().label.text.left(2), QStringLiteral("A:"));
+}
+
+TEST_F(DiagramFormTest, TheReportShowsTheRunsProtocol)
+{
+    auto form = open({QStringLiteral("No cycles found."), QString(), QStringLiteral("0 redundant relationships found.")});
+    QString caption;
+    onNextModal([&](QWidget* modal) {
+        caption = modal->windowTitle();
+        modal->close();
+    });
+    form->ReportAction->trigger();
+    EXPECT_EQ(caption, QStringLiteral("Detailed check report for project Site"));
+}
+
+TEST_F(DiagramFormTest, DisplayCommandWithoutLayoutFilesTurnsItselfOff)
+{
+    Table::remove(dir.path(), QStringLiteral("Site_UnitLayout"));
+    session.project().DiagramPresent = true;
+    ui.expect(MessageKind::Warning, QStringLiteral("Layout files not found. Layout must be newly created."),
+              Buttons::Ok, HelpTopic(120));
+    DisplayHarrisDiagram(session, nullptr);
+    ui.verifyDone();
+    EXPECT_FALSE(session.project().DiagramPresent);
+}
+
+TEST_F(DiagramFormTest, ADiagramTooLargeForTheScreenIsRefused)
+{
+    // 800,000 levels: more pixels than a window can have.
+    LayoutSnapshot layout;
+    layout.parameters.reset(1, 800000);
+    UnitRecord u;
+    u.Excavation = QStringLiteral("A");
+    u.Unitname = QStringLiteral("C01");
+    u.XStart = u.XStop = 1;
+    u.YLevelStart = u.YLevelStop = 800000;
+    u.Unitclass = QStringLiteral("C");
+    layout.units.push_back(u);
+    const TDiagramForm measured(session, layout, {});
+    const DiagramGeometry& g = measured.drawing().geometry;
+    ASSERT_GT(g.height(), 16777215);
+    ui.expectError(QStringLiteral("The Harris diagram of %1 x %2 pixels is too large to be shown. Choose a smaller "
+                                  "font or lay out fewer units.")
+                       .arg(g.width())
+                       .arg(g.height()));
+    OpenDiagramWindow(session, nullptr, layout, {});
+    ui.verifyDone();
+}
+
+} // namespace
