@@ -6,7 +6,7 @@ packages=(
   cmake g++ clang ninja-build pkg-config ccache
   qt6-base-dev libgl-dev libsqlite3-dev libjpeg-dev libshp-dev
   libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev
-  sqlite3 fonts-dejavu-core xvfb xauth imagemagick librsvg2-bin libxml2-utils poppler-utils
+  sqlite3 fonts-dejavu-core xvfb xauth imagemagick librsvg2-bin libxml2-utils poppler-utils file
 )
 missing=()
 for p in "${packages[@]}"; do

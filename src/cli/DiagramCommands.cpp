@@ -4,6 +4,8 @@
 #include "diagram/DisplayList.h"
 #include "diagram/StoredLayout.h"
 #include "diagram/PrintPlan.h"
+#include "diagram/export/BmpWriter.h"
+#include "diagram/export/EmfWriter.h"
 #include "diagram/export/JpegWriter.h"
 #include "diagram/export/SvgWriter.h"
 #include "diagram/qt/DiagramPainter.h"
@@ -14,6 +16,8 @@
 #include <QPainter>
 #include <QPrinter>
 #include <QTemporaryFile>
+#include <algorithm>
+#include <tuple>
 
 namespace belvanto {
 
@@ -75,7 +79,7 @@ std::optional<DiagramFont> parseFont(const QString& text, QString& problem)
 std::unique_ptr<QCoreApplication> MakeCliApplication(int& argc, char** argv)
 {
     bool fonts = false;
-    for (const char* format : {"--svg", "--jpeg", "--pdf"})
+    for (const char* format : {"--svg", "--jpeg", "--pdf", "--bmp", "--emf"})
         for (int i = 1; i < argc; ++i)
             fonts = fonts || qstrcmp(argv[i], format) == 0 || QByteArray(argv[i]).startsWith(QByteArray(format) + '=');
     if (!fonts) return std::make_unique<QCoreApplication>(argc, argv);
@@ -263,21 +267,28 @@ int writePdf(CliContext& c, const SvgOptions& o, const PdfOptions& pdf, const QS
     return exported(c, *stored);
 }
 
-// The drawing options serve every format that draws the diagram.
-void requireDrawingFormat(CLI::App* command, CLI::Option* svg, const std::vector<CLI::Option*>& formats)
+// Options that only some formats take, each with those formats; CLI11's
+// needs() would want all of them.
+using FormatRules = std::vector<std::pair<CLI::Option*, std::vector<CLI::Option*>>>;
+
+void requireOneFormat(CLI::App* command, const FormatRules& rules)
 {
-    const std::vector<std::string> drawing{"--font", "--labels", "--bw", "--thematic"};
-    for (const std::string& name : drawing) command->get_option(name)->remove_needs(svg);
-    command->parse_complete_callback([command, drawing, formats] {
-        for (const std::string& name : drawing) {
-            if (command->get_option(name)->count() == 0) continue;
-            if (std::none_of(formats.begin(), formats.end(), [](CLI::Option* f) { return f->count() > 0; }))
-                throw CLI::RequiresError(name, "--svg, --jpeg or --pdf");
+    command->parse_complete_callback([rules] {
+        for (const auto& [option, formats] : rules) {
+            if (option->count() == 0) continue;
+            if (std::any_of(formats.begin(), formats.end(), [](CLI::Option* f) { return f->count() > 0; })) continue;
+            QStringList names;
+            for (const CLI::Option* format : formats) names << QString::fromStdString(format->get_name());
+            const QString list = names.size() < 2 ? names.join(QString())
+                                                  : names.mid(0, names.size() - 1).join(QStringLiteral(", "))
+                                                        + QStringLiteral(" or ") + names.last();
+            throw CLI::RequiresError(option->get_name(), list.toStdString());
         }
     });
 }
 
-void registerRasterFormats(CLI::App& program, CliContext& c, std::shared_ptr<SvgOptions> o, CLI::Option* svg)
+// The JPEG and PDF formats; gives their options.
+std::vector<CLI::Option*> registerRasterFormats(CLI::App& program, CliContext& c, std::shared_ptr<SvgOptions> o)
 {
     auto j = std::make_shared<JpegOptions>();
     const auto [command, jpeg] = AddExportFormat(program, c, "--jpeg", "the stored Harris diagram as a JPEG image",
@@ -305,7 +316,94 @@ void registerRasterFormats(CLI::App& program, CliContext& c, std::shared_ptr<Svg
               "refuse a diagram larger than one sheet, or print it on as many as it needs (default: several)",
               p->sheets)
         ->needs(pdf);
-    requireDrawingFormat(command, svg, {svg, jpeg, pdf});
+    return {jpeg, pdf};
+}
+
+struct BitmapOptions {
+    QString colours = QStringLiteral("16M");
+};
+
+ColourDepth colourDepth(const QString& colours)
+{
+    if (colours == QStringLiteral("2")) return ColourDepth::BlackWhite;
+    if (colours == QStringLiteral("16")) return ColourDepth::Colours16;
+    if (colours == QStringLiteral("256")) return ColourDepth::Colours256;
+    if (colours == QStringLiteral("65536")) return ColourDepth::Colours65536;
+    return ColourDepth::Colours16M;
+}
+
+RasterImage rasterImage(const QImage& image)
+{
+    const QImage rgb = image.convertToFormat(QImage::Format_RGB32);
+    RasterImage out(rgb.width(), rgb.height());
+    for (int y = 0; y < rgb.height(); ++y) {
+        const auto* line = reinterpret_cast<const QRgb*>(rgb.constScanLine(y));
+        for (int x = 0; x < rgb.width(); ++x) out.pixel(x, y) = line[x] & 0xFFFFFF;
+    }
+    return out;
+}
+
+enum class BitmapFile { Bitmap, Metafile };
+
+// The diagram image at zoom 1, reduced to the number of colours; a
+// black-and-white file is drawn in black and white, as the window draws it.
+int writeBitmap(CliContext& c, SvgOptions o, const BitmapOptions& b, BitmapFile kind, const QString& project,
+                const QString& file)
+{
+    const ColourDepth depth = colourDepth(b.colours);
+    o.blackWhite = o.blackWhite || depth == ColourDepth::BlackWhite;
+    const auto stored = drawStoredDiagram(c, o, project);
+    if (!stored) return Failed;
+    const int width = stored->drawing.geometry.width(), height = stored->drawing.geometry.height();
+    const auto tooLarge = kind == BitmapFile::Bitmap ? BmpSizeProblem(width, height, depth)
+                                                     : MetafileSizeProblem(width, height, depth);
+    if (tooLarge) {
+        c.ui.error(*tooLarge);
+        return Failed;
+    }
+    // The painter's image goes as soon as its pixels are copied.
+    const RasterImage raster = [&] {
+        const QImage image = renderStored(c, *stored);
+        return image.isNull() ? RasterImage() : rasterImage(image);
+    }();
+    if (raster.rgb.empty()) return Failed;
+    const QString path = MakeAbsolute(file);
+    const auto failure =
+        kind == BitmapFile::Bitmap ? WriteBmpFile(path, raster, depth) : WriteMetafile(path, raster, depth);
+    if (failure) {
+        c.ui.error(*failure);
+        return Failed;
+    }
+    c.print(c.out, QStringLiteral("Image: %1 x %2 pixels, %3\n").arg(width).arg(height).arg(PixelFormatText(depth)));
+    reportExported(c, path);
+    return exported(c, *stored);
+}
+
+// belvanto-cli export --bmp FILE / --emf FILE [--colours N]; gives the two
+// formats and --colours.
+std::tuple<CLI::Option*, CLI::Option*, CLI::Option*> registerBitmapFormats(CLI::App& program, CliContext& c,
+                                                                            const std::shared_ptr<SvgOptions>& o)
+{
+    auto b = std::make_shared<BitmapOptions>();
+    const auto [command, bmp] =
+        AddExportFormat(program, c, "--bmp", "the stored Harris diagram as a Windows bitmap",
+                        [&c, o, b](const QString& project, const QString& file) {
+                            return writeBitmap(c, *o, *b, BitmapFile::Bitmap, project, file);
+                        });
+    CLI::Option* emf =
+        AddExportFormat(program, c, "--emf", "the stored Harris diagram as an enhanced metafile holding the bitmap",
+                        [&c, o, b](const QString& project, const QString& file) {
+                            return writeBitmap(c, *o, *b, BitmapFile::Metafile, project, file);
+                        })
+            .option;
+    CLI::Option* colours =
+        AddChoice(command, "--colours", QStringLiteral("--colours"),
+                  {QStringLiteral("2"), QStringLiteral("16"), QStringLiteral("256"), QStringLiteral("65536"),
+                   QStringLiteral("16M")},
+                  "the number of colours of the bitmap: 2 (black and white, 1 bit per pixel), 16, 256, 65536 or 16M "
+                  "(24 bits per pixel, the default)",
+                  b->colours);
+    return {bmp, emf, colours};
 }
 
 } // namespace
@@ -333,7 +431,21 @@ void RegisterDiagramCommands(CLI::App& program, CliContext& c)
         ->needs(svg);
     command->add_flag("--bw", o->blackWhite, "black and white")->needs(svg);
     command->add_flag("--thematic", o->thematic, "the thematic colours and box styles")->needs(svg);
-    registerRasterFormats(program, c, o, svg);
+    const std::vector<CLI::Option*> raster = registerRasterFormats(program, c, o);
+    const auto [bmp, emf, colours] = registerBitmapFormats(program, c, o);
+
+    // The drawing options serve every format that draws the diagram.
+    std::vector<CLI::Option*> drawn{svg};
+    drawn.insert(drawn.end(), raster.begin(), raster.end());
+    drawn.insert(drawn.end(), {bmp, emf});
+    FormatRules rules;
+    for (const char* name : {"--font", "--labels", "--bw", "--thematic"}) {
+        CLI::Option* option = command->get_option(name);
+        option->remove_needs(svg);
+        rules.push_back({option, drawn});
+    }
+    rules.push_back({colours, {bmp, emf}});
+    requireOneFormat(command, rules);
 }
 
 } // namespace belvanto

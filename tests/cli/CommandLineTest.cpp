@@ -118,7 +118,7 @@ INSTANTIATE_TEST_SUITE_P(
                   "error: unknown --labels 'full': use name, excavation or abbreviation\n"},
         UsageCase{"OptionTwice", {"layout", "P", "--seed", "1", "--seed=2"}, "error: --seed is given more than once\n"},
         UsageCase{"OptionOfAnotherFormat", {"export", "P", "--dot", "P.dot", "--bw"},
-                  "error: --bw requires --svg, --jpeg or --pdf\n"},
+                  "error: --bw requires --svg, --jpeg, --pdf, --bmp or --emf\n"},
         UsageCase{"FieldWithoutValue", {"unit", "add", "P", "1", "--set", "Period"},
                   "error: --set takes FIELD=VALUE, such as Period=Roman\n"},
         UsageCase{"MissingWord", {"info"}, "error: info takes P.bvp\n"},
