@@ -173,6 +173,18 @@ struct JpegOptions {
     QString quality = QString::number(DefaultJpegQuality);
 };
 
+// The Qt painter's image as plain pixels for the writers.
+RasterImage rasterImage(const QImage& image)
+{
+    const QImage rgb = image.convertToFormat(QImage::Format_RGB32);
+    RasterImage out(rgb.width(), rgb.height());
+    for (int y = 0; y < rgb.height(); ++y) {
+        const auto* line = reinterpret_cast<const QRgb*>(rgb.constScanLine(y));
+        for (int x = 0; x < rgb.width(); ++x) out.pixel(x, y) = line[x] & 0xFFFFFF;
+    }
+    return out;
+}
+
 int writeJpeg(CliContext& c, const SvgOptions& o, const JpegOptions& j, const QString& project, const QString& file)
 {
     const auto quality = CheckJpegQuality(c.ui, j.quality);
@@ -181,14 +193,8 @@ int writeJpeg(CliContext& c, const SvgOptions& o, const JpegOptions& j, const QS
     if (!stored) return Failed;
     const QImage image = renderStored(c, *stored);
     if (image.isNull()) return Failed;
-    JpegSource source{image.width(), image.height(), {}};
-    source.pixels.reserve(size_t(image.width()) * size_t(image.height()));
-    for (int y = 0; y < image.height(); ++y) {
-        const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
-        for (int x = 0; x < image.width(); ++x) source.pixels.push_back(line[x] & 0xFFFFFF);
-    }
     const QString path = MakeAbsolute(file);
-    if (const auto failure = WriteJpegFile(path, source, *quality, stored->state.blackWhite)) {
+    if (const auto failure = WriteJpegFile(path, rasterImage(image), *quality, stored->state.blackWhite)) {
         c.ui.error(*failure);
         return Failed;
     }
@@ -330,17 +336,6 @@ ColourDepth colourDepth(const QString& colours)
     if (colours == QStringLiteral("256")) return ColourDepth::Colours256;
     if (colours == QStringLiteral("65536")) return ColourDepth::Colours65536;
     return ColourDepth::Colours16M;
-}
-
-RasterImage rasterImage(const QImage& image)
-{
-    const QImage rgb = image.convertToFormat(QImage::Format_RGB32);
-    RasterImage out(rgb.width(), rgb.height());
-    for (int y = 0; y < rgb.height(); ++y) {
-        const auto* line = reinterpret_cast<const QRgb*>(rgb.constScanLine(y));
-        for (int x = 0; x < rgb.width(); ++x) out.pixel(x, y) = line[x] & 0xFFFFFF;
-    }
-    return out;
 }
 
 enum class BitmapFile { Bitmap, Metafile };

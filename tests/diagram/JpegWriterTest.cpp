@@ -13,12 +13,12 @@ namespace {
 
 // A white picture with a black frame and a red square: the colours a
 // diagram has.
-JpegSource sample(int width, int height)
+RasterImage sample(int width, int height)
 {
-    JpegSource image{width, height, std::vector<quint32>(size_t(width) * size_t(height), 0xFFFFFF)};
+    RasterImage image(width, height);
     for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x) {
-            quint32& p = image.pixels[size_t(y) * size_t(width) + size_t(x)];
+            quint32& p = image.pixel(x, y);
             if (x == 0 || y == 0 || x == width - 1 || y == height - 1) p = 0x000000;
             else if (x > width / 4 && x < width / 2 && y > height / 4 && y < height / 2) p = 0xFF0000;
         }
@@ -66,10 +66,10 @@ TEST(JpegWriter, RefusalsLeaveTheOldFileWhole)
 
     EXPECT_EQ(WriteJpegFile(path, sample(40, 30), 0, false), QStringLiteral("Entry must be in the range 1..100"));
     EXPECT_EQ(WriteJpegFile(path, sample(40, 30), 101, true), QStringLiteral("Entry must be in the range 1..100"));
-    EXPECT_EQ(WriteJpegFile(path, JpegSource{}, 75, false), QStringLiteral("The diagram image is empty"));
+    EXPECT_EQ(WriteJpegFile(path, RasterImage(), 75, false), QStringLiteral("The diagram image is empty"));
     // Too wide for the format: libjpeg's own error comes back as a message
     // instead of ending the program.
-    const auto tooWide = WriteJpegFile(path, JpegSource{70000, 1, std::vector<quint32>(70000, 0xFFFFFF)}, 75, false);
+    const auto tooWide = WriteJpegFile(path, RasterImage(70000, 1), 75, false);
     ASSERT_TRUE(tooWide);
     EXPECT_TRUE(tooWide->startsWith(QStringLiteral("Cannot write ") + QDir::toNativeSeparators(path) +
                                     QStringLiteral(": ")))

@@ -33,7 +33,7 @@ extern "C" void noWarnings(j_common_ptr, int) {}
 
 // The compressed bytes in a malloc'ed buffer, or the library's complaint.
 // Nothing with a destructor may live between setjmp and longjmp here.
-bool compress(const JpegSource& image, int quality, bool grayscale, JSAMPLE* row, unsigned char** bytes,
+bool compress(const RasterImage& image, int quality, bool grayscale, JSAMPLE* row, unsigned char** bytes,
               unsigned long* size, QString& problem)
 {
     jpeg_compress_struct info;
@@ -55,7 +55,7 @@ bool compress(const JpegSource& image, int quality, bool grayscale, JSAMPLE* row
     jpeg_set_defaults(&info);
     jpeg_set_quality(&info, quality, TRUE);
     jpeg_start_compress(&info, TRUE);
-    const quint32* pixel = image.pixels.data();
+    const quint32* pixel = image.rgb.data();
     while (info.next_scanline < info.image_height) {
         JSAMPLE* out = row;
         for (int x = 0; x < image.width; ++x, ++pixel) {
@@ -93,10 +93,10 @@ std::optional<int> CheckJpegQuality(UserInterface& ui, const QString& text)
     return *quality;
 }
 
-std::optional<QString> WriteJpegFile(const QString& path, const JpegSource& image, int quality, bool grayscale)
+std::optional<QString> WriteJpegFile(const QString& path, const RasterImage& image, int quality, bool grayscale)
 {
     if (quality < 1 || quality > 100) return QStringLiteral("Entry must be in the range 1..100");
-    if (image.width < 1 || image.height < 1 || image.pixels.size() != size_t(image.width) * size_t(image.height))
+    if (image.width < 1 || image.height < 1 || image.rgb.size() != size_t(image.width) * size_t(image.height))
         return QStringLiteral("The diagram image is empty");
     std::vector<JSAMPLE> row(size_t(image.width) * 3);
     unsigned char* bytes = nullptr;

@@ -1,6 +1,7 @@
 #pragma once
 // The diagram image as a baseline JPEG file, compressed by libjpeg: RGB, or
 // one grey channel when the diagram is drawn in black and white.
+#include "diagram/export/RasterImage.h"
 #include <QString>
 #include <QtGlobal>
 #include <optional>
@@ -9,13 +10,6 @@
 namespace belvanto {
 
 class UserInterface;
-
-// A plain picture: width × height pixels, 0xRRGGBB each, top row first.
-struct JpegSource {
-    int width = 0;
-    int height = 0;
-    std::vector<quint32> pixels;
-};
 
 inline constexpr int DefaultJpegQuality = 75;
 
@@ -26,6 +20,6 @@ std::optional<int> CheckJpegQuality(UserInterface& ui, const QString& text);
 // Writes the picture, replacing the file only when all of it is written.
 // The reason in words when it cannot: a quality outside 1..100, a picture
 // libjpeg refuses (such as one wider than it can encode) or a file error.
-std::optional<QString> WriteJpegFile(const QString& path, const JpegSource& image, int quality, bool grayscale);
+std::optional<QString> WriteJpegFile(const QString& path, const RasterImage& image, int quality, bool grayscale);
 
 } // namespace belvanto
