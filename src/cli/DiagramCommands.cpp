@@ -173,18 +173,6 @@ struct JpegOptions {
     QString quality = QString::number(DefaultJpegQuality);
 };
 
-// The Qt painter's image as plain pixels for the writers.
-RasterImage rasterImage(const QImage& image)
-{
-    const QImage rgb = image.convertToFormat(QImage::Format_RGB32);
-    RasterImage out(rgb.width(), rgb.height());
-    for (int y = 0; y < rgb.height(); ++y) {
-        const auto* line = reinterpret_cast<const QRgb*>(rgb.constScanLine(y));
-        for (int x = 0; x < rgb.width(); ++x) out.pixel(x, y) = line[x] & 0xFFFFFF;
-    }
-    return out;
-}
-
 int writeJpeg(CliContext& c, const SvgOptions& o, const JpegOptions& j, const QString& project, const QString& file)
 {
     const auto quality = CheckJpegQuality(c.ui, j.quality);
@@ -194,7 +182,7 @@ int writeJpeg(CliContext& c, const SvgOptions& o, const JpegOptions& j, const QS
     const QImage image = renderStored(c, *stored);
     if (image.isNull()) return Failed;
     const QString path = MakeAbsolute(file);
-    if (const auto failure = WriteJpegFile(path, rasterImage(image), *quality, stored->state.blackWhite)) {
+    if (const auto failure = WriteJpegFile(path, ToRasterImage(image), *quality, stored->state.blackWhite)) {
         c.ui.error(*failure);
         return Failed;
     }
@@ -359,7 +347,7 @@ int writeBitmap(CliContext& c, SvgOptions o, const BitmapOptions& b, BitmapFile 
     // The painter's image goes as soon as its pixels are copied.
     const RasterImage raster = [&] {
         const QImage image = renderStored(c, *stored);
-        return image.isNull() ? RasterImage() : rasterImage(image);
+        return image.isNull() ? RasterImage() : ToRasterImage(image);
     }();
     if (raster.rgb.empty()) return Failed;
     const QString path = MakeAbsolute(file);

@@ -124,6 +124,42 @@ TEST_F(DiagramFormTest, DisplayCommandWithoutLayoutFilesTurnsItselfOff)
     EXPECT_FALSE(session.project().DiagramPresent);
 }
 
+// The raster files of the window at its colour depth: a black-and-white
+// bitmap of 1 bit per pixel, the JPEG after a quality the box refuses, the
+// metafile.
+TEST_F(DiagramFormTest, SaveAndExportTheImage)
+{
+    auto form = open();
+    form->SetColours(ColourDepth::BlackWhite);
+    const QString bmp = path(QStringLiteral("d.bmp"));
+    ui.expectSaveFile().answer(bmp);
+    form->SaveAction->trigger();
+    const QByteArray bitmap = readAll(bmp);
+    ASSERT_GT(bitmap.size(), 62);
+    EXPECT_EQ(bitmap.left(2), QByteArray("BM"));
+    EXPECT_EQ(quint8(bitmap[28]), 1) << "bits per pixel";
+
+    const QString jpg = path(QStringLiteral("d.jpg"));
+    ui.expectSaveFile().answer(jpg);
+    ui.expectInput().answer(QStringLiteral("101"));
+    ui.expectError(QStringLiteral("Entry must be in the range 1..100"), HelpTopic(146));
+    ui.expectInput().answer(QStringLiteral("60"));
+    form->JpegAction->trigger();
+    EXPECT_EQ(readAll(jpg).left(2), QByteArray("\xFF\xD8"));
+    // Cancel in the quality box writes nothing.
+    const QString none = path(QStringLiteral("none.jpg"));
+    ui.expectSaveFile().answer(none);
+    ui.expectInput().cancel();
+    form->JpegAction->trigger();
+    EXPECT_FALSE(QFile::exists(none));
+
+    const QString wmf = path(QStringLiteral("d.wmf"));
+    ui.expectSaveFile().answer(wmf);
+    form->MetafileAction->trigger();
+    EXPECT_EQ(quint8(readAll(wmf)[0]), 1) << "an enhanced metafile's header record";
+    ui.verifyDone();
+}
+
 TEST_F(DiagramFormTest, ADiagramTooLargeForTheScreenIsRefused)
 {
     // 800,000 levels: more pixels than a window can have.

@@ -1,6 +1,9 @@
 #include "diagram/forms/TDiagramForm.h"
 #include "core/UserInterface.h"
 #include "diagram/StoredLayout.h"
+#include "diagram/export/BmpWriter.h"
+#include "diagram/export/EmfWriter.h"
+#include "diagram/export/JpegWriter.h"
 #include "diagram/qt/DiagramPainter.h"
 #include "diagram/qt/QtTextMetrics.h"
 #include "layout/LayoutFiles.h"
@@ -128,11 +131,16 @@ void TDiagramForm::buildMenus()
         return a;
     };
     QMenu* file = MainMenu->addMenu(QStringLiteral("&File"));
+    SaveAction = action(file, QStringLiteral("&Save as..."), QStringLiteral("Save Harris diagram as bitmap file"),
+                        &TDiagramForm::SaveAsBitmap);
     QMenu* exportMenu = file->addMenu(QStringLiteral("E&xport..."));
     exportMenu->setToolTip(QStringLiteral("Export Harris diagram to vector formats"));
-    // The raster, vector and print commands come with their writers.
-    for (const char* format : {"JPEG (*.jpg)", "&Windows meta file (*.WMF)", "&AutoCAD (*.dxf)", "&SVG (*.svg)",
-                               "&MapInfo Format (*.MIF)", "&HPGL (*.plt)", "&Layout positions (*.txt)"})
+    JpegAction = action(exportMenu, QStringLiteral("JPEG (*.jpg)"), QString(), &TDiagramForm::ExportJpeg);
+    MetafileAction = action(exportMenu, QStringLiteral("&Windows meta file (*.WMF)"), QString(),
+                            &TDiagramForm::ExportMetafile);
+    // The vector formats and printing come with their writers.
+    for (const char* format : {"&AutoCAD (*.dxf)", "&SVG (*.svg)", "&MapInfo Format (*.MIF)", "&HPGL (*.plt)",
+                               "&Layout positions (*.txt)"})
         exportMenu->addAction(QString::fromLatin1(format))->setEnabled(false);
     file->addSeparator();
     InfoAction = action(file, QStringLiteral("&Diagram info..."), QStringLiteral("Information on diagram size"),
@@ -189,6 +197,8 @@ void TDiagramForm::buildMenus()
     QAction* help = MainMenu->addAction(QStringLiteral("&Help"));
     connect(help, &QAction::triggered, this, [] { showHelp(HelpTopic(kDiagramHelpTopic)); });
 
+    ToolBar->addAction(SaveAction);
+    SaveAction->setToolTip(QStringLiteral("Save diagram"));
     ToolBar->addAction(ThematicAction);
     ToolBar->addAction(FontAction);
     ToolBar->addAction(ReportAction);
@@ -322,6 +332,61 @@ void TDiagramForm::ChooseFont()
     font.italic = chosen.italic();
     font.underline = chosen.underline();
     SetDiagramFont(font);
+}
+
+// --- raster files -----------------------------------------------------------------------
+
+std::optional<RasterImage> TDiagramForm::rasterImage()
+{
+    const QImage image = RenderDiagram(drawing_, state_.font);
+    if (image.isNull()) {
+        ui_.error(sizeRefusal(drawing_.geometry.width(), drawing_.geometry.height()));
+        return std::nullopt;
+    }
+    return ToRasterImage(image);
+}
+
+void TDiagramForm::written(const std::optional<QString>& failure)
+{
+    if (failure) ui_.error(*failure);
+}
+
+void TDiagramForm::SaveAsBitmap()
+{
+    const auto path = ui_.saveFile({QStringLiteral("Save Harris Diagram"),
+                                    QStringLiteral("Bitmap files (*.bmp);;All files (*)"), QString(),
+                                    QStringLiteral("*.bmp"), QStringLiteral("bmp")});
+    if (!path) return;
+    BusyCursor busy(ui_);
+    if (const auto image = rasterImage()) written(WriteBmpFile(*path, *image, colours_));
+}
+
+void TDiagramForm::ExportJpeg()
+{
+    const auto path = ui_.saveFile({QStringLiteral("Export Harris diagram to JPEG"),
+                                    QStringLiteral("JPEG file (*.jpg);;All files (*)"), QString(), QStringLiteral("*.jpg"),
+                                    QStringLiteral("jpg")});
+    if (!path) return;
+    std::optional<int> quality;
+    while (!quality) {
+        const auto text = ui_.inputText(QStringLiteral("JPEG Quality"), QStringLiteral("JPEG quality, range 1..100:"),
+                                        QString::number(DefaultJpegQuality));
+        if (!text) return;
+        quality = CheckJpegQuality(ui_, *text);
+    }
+    BusyCursor busy(ui_);
+    if (const auto image = rasterImage())
+        written(WriteJpegFile(*path, *image, *quality, colours_ == ColourDepth::BlackWhite));
+}
+
+void TDiagramForm::ExportMetafile()
+{
+    const auto path = ui_.saveFile({QStringLiteral("WMF export of Harris diagram"),
+                                    QStringLiteral("Windows metafile (*.wmf);;All files (*)"), QString(),
+                                    QStringLiteral("*.wmf"), QStringLiteral("wmf")});
+    if (!path) return;
+    BusyCursor busy(ui_);
+    if (const auto image = rasterImage()) written(WriteMetafile(*path, *image, colours_));
 }
 
 // --- opening --------------------------------------------------------------------------

@@ -4,6 +4,7 @@
 // colour depth, the run's report and the diagram information.
 #include "diagram/DiagramView.h"
 #include "diagram/DisplayList.h"
+#include "diagram/export/RasterImage.h"
 #include "layout/RunOptions.h"
 #include <QDialog>
 #include <QStringList>
@@ -68,6 +69,9 @@ public:
     void SetColours(ColourDepth depth);
     void SetDiagramFont(const DiagramFont& font);
     void ChooseFont();
+    void SaveAsBitmap();
+    void ExportJpeg();
+    void ExportMetafile();
 
     const DiagramDrawing& drawing() const { return drawing_; }
     const DiagramView& view() const { return view_; }
@@ -86,6 +90,9 @@ public:
     QAction* InfoAction = nullptr;
     QAction* FontAction = nullptr;
     QAction* ExitAction = nullptr;
+    QAction* SaveAction = nullptr;
+    QAction* JpegAction = nullptr;
+    QAction* MetafileAction = nullptr;
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -93,6 +100,9 @@ protected:
 private:
     void buildMenus();
     void redraw();
+    // The image at zoom 1 as the writers take it, or nothing after a message.
+    std::optional<RasterImage> rasterImage();
+    void written(const std::optional<QString>& failure);
     void zoomKeepingTheMiddle(const std::function<bool()>& zoom, const QString& refusal);
 
     Session& session_;

@@ -163,4 +163,15 @@ QImage RenderDiagram(const DiagramDrawing& d, const DiagramFont& font)
     return image;
 }
 
+RasterImage ToRasterImage(const QImage& image)
+{
+    const QImage rgb = image.convertToFormat(QImage::Format_RGB32);
+    RasterImage out(rgb.width(), rgb.height());
+    for (int y = 0; y < rgb.height(); ++y) {
+        const auto* line = reinterpret_cast<const QRgb*>(rgb.constScanLine(y));
+        for (int x = 0; x < rgb.width(); ++x) out.pixel(x, y) = line[x] & 0xFFFFFF;
+    }
+    return out;
+}
+
 } // namespace belvanto

@@ -2,6 +2,7 @@
 // Paints the display list with QPainter, without antialiasing: the master
 // image of the diagram window, its printing and its raster exports.
 #include "diagram/DisplayList.h"
+#include "diagram/export/RasterImage.h"
 #include <QImage>
 
 class QPainter;
@@ -21,5 +22,8 @@ void PaintContractionMark(QPainter& painter, const ContractionMark& mark);
 // A new white RGB32 image of the diagram's size with the diagram painted on
 // it; a null image when an image of that size cannot be had.
 QImage RenderDiagram(const DiagramDrawing& drawing, const DiagramFont& font);
+
+// The painter's image as plain pixels for the raster writers.
+RasterImage ToRasterImage(const QImage& image);
 
 } // namespace belvanto
