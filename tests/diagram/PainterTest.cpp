@@ -126,6 +126,34 @@ TEST(Painter, ContractionMark)
     EXPECT_EQ(pixel(image, m.line.x, (m.line.top + m.line.bottom) / 2), 0xFFFF00u);
 }
 
+// Painting only the items that reach into a part gives that part the same
+// pixels as painting everything.
+TEST(Painter, APartPaintedAloneLooksTheSame)
+{
+    LayoutSnapshot s = threeByThree({box("AAAAA1", 1, 1, 255, 0), box("AAAAA2", 2, 2, 16744512, 1),
+                                     box("AAAAA3", 3, 3, 65280, 8), dummy("1", 1, 2, 3)},
+                                    {segment("AAAAA2", "AAAAA1", 2, 1, 4, 2), segment("AAAAA3", "AAAAA2", 4, 2, 6, 3),
+                                     equal("AAAAA1", "AAAAA2", 1, 2, 1)});
+    s.parameters.periods = {Period{QStringLiteral("A"), 0, 1}, Period{QStringLiteral("B"), 0, 3}};
+    const DiagramFont font;
+    const DiagramDrawing d = BuildDiagram(s, {}, QtTextMetrics(font));
+    const QImage whole = RenderDiagram(d, font);
+    ASSERT_FALSE(whole.isNull());
+    const int w = whole.width(), h = whole.height();
+    for (const QRect part : {QRect(0, 0, w / 2, h / 2), QRect(w / 3, h / 3, w / 3, h / 3), QRect(w / 2, h / 2, w - w / 2, h - h / 2)}) {
+        QImage image(w, h, QImage::Format_RGB32);
+        image.fill(Qt::white);
+        QPainter p(&image);
+        p.setClipRect(part);
+        const Rect visible{part.left(), part.top(), part.right(), part.bottom()};
+        PaintDiagram(p, d, font, &visible);
+        p.end();
+        for (int y = part.top(); y <= part.bottom(); ++y)
+            for (int x = part.left(); x <= part.right(); ++x)
+                ASSERT_EQ(image.pixel(x, y), whole.pixel(x, y)) << x << "," << y;
+    }
+}
+
 TEST(Painter, EmptyDiagramIsAWhiteStrip)
 {
     DiagramFont font;

@@ -24,6 +24,7 @@
 #include <QStatusBar>
 #include <QToolBar>
 #include <QVBoxLayout>
+#include <cmath>
 
 namespace belvanto {
 
@@ -78,7 +79,11 @@ void TDiagramCanvas::paintEvent(QPaintEvent* event)
     // rectangle needs is drawn.
     painter.scale(double(view_.displayedWidth()) / double(view_.imageWidth()),
                   double(view_.displayedHeight()) / double(view_.imageHeight()));
-    PaintDiagram(painter, drawing_, font_);
+    const QRect exposed = event->rect();
+    const QPointF from = view_.toImage(exposed.topLeft()), to = view_.toImage(exposed.bottomRight() + QPoint(1, 1));
+    const Rect visible{qint64(std::floor(from.x())) - 1, qint64(std::floor(from.y())) - 1, qint64(std::ceil(to.x())) + 1,
+                       qint64(std::ceil(to.y())) + 1};
+    PaintDiagram(painter, drawing_, font_, &visible);
 }
 
 // --- the window -----------------------------------------------------------------------

@@ -115,29 +115,44 @@ void PaintContractionMark(QPainter& p, const ContractionMark& mark)
     }
 }
 
-void PaintDiagram(QPainter& p, const DiagramDrawing& d, const DiagramFont& font)
+void PaintDiagram(QPainter& p, const DiagramDrawing& d, const DiagramFont& font, const Rect* visible)
 {
     p.save();
     prepare(p, font);
     const qint64 width = d.geometry.width();
+    // Whether an item spanning these pixels reaches into the visible part;
+    // labels and dash patterns stay inside their boxes, a pixel's margin
+    // covers the line ends.
+    auto reaches = [visible](qint64 left, qint64 top, qint64 right, qint64 bottom) {
+        if (!visible) return true;
+        return std::max(left, right) + 1 >= visible->left && std::min(left, right) - 1 <= visible->right
+               && std::max(top, bottom) + 1 >= visible->top && std::min(top, bottom) - 1 <= visible->bottom;
+    };
     QPen grey(colourOf(kGrey), 0);
     grey.setStyle(Qt::DotLine);
     p.setPen(grey);
     for (qint64 y : d.periodLines) line(p, 0, y, width - 1, y);
     for (const TextItem& name : d.periodNames) text(p, name, font);
 
-    for (const UnitItem& u : d.units) PaintUnit(p, u, d.geometry.box(), font, false);
+    for (const UnitItem& u : d.units) {
+        const bool seen = u.dummy ? reaches(u.dummyLine.x, u.dummyLine.top, u.dummyLine.x, u.dummyLine.bottom)
+                                  : reaches(u.rect.left, u.rect.top, u.rect.right, u.rect.bottom);
+        if (seen) PaintUnit(p, u, d.geometry.box(), font, false);
+    }
 
     p.setPen(blackPen());
     p.setBrush(Qt::NoBrush);
     for (const RelItem& r : d.relations) {
         if (r.equal) {
+            if (!reaches(r.equalLine.xFrom, r.equalLine.y - 2, r.equalLine.xTo, r.equalLine.y + 2)) continue;
             const EqualLine& e = r.equalLine;
             line(p, e.xFrom, e.y - 2, e.xTo, e.y - 2);
             line(p, e.xFrom, e.y + 2, e.xTo, e.y + 2);
             continue;
         }
         const RelPath& path = r.path;
+        const qint64 left = std::min({path.startX, path.x1, path.x2}), right = std::max({path.startX, path.x1, path.x2});
+        if (!reaches(left, std::min(path.y1, path.y2), right, std::max(path.y1, path.y2))) continue;
         if (path.startX != path.x1) line(p, path.startX, path.y1, path.x1, path.y1);
         if (path.straight) {
             line(p, path.x1, path.y1, path.x1, path.y2);

@@ -9,8 +9,11 @@ class QPainter;
 
 namespace belvanto {
 
-// The whole diagram over a white background, in display list order.
-void PaintDiagram(QPainter& painter, const DiagramDrawing& drawing, const DiagramFont& font);
+// The whole diagram over a white background, in display list order. With
+// a visible part (image pixels) only the items that reach into it are
+// drawn: what the part shows is the same.
+void PaintDiagram(QPainter& painter, const DiagramDrawing& drawing, const DiagramFont& font,
+                  const Rect* visible = nullptr);
 
 // One box and its label (or a dummy's line). single: repainting one box
 // after a change of its colour or style; a shape first wipes the rectangle,
