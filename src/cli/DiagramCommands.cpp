@@ -207,21 +207,7 @@ std::optional<QString> printPdf(const QString& path, const QImage& image, const 
     printer.setOutputFileName(part.fileName());
     QPainter painter;
     if (!painter.begin(&printer)) return QStringLiteral("Cannot write %1").arg(QDir::toNativeSeparators(path));
-    QFont font = MakeDiagramQFont(diagramFont);
-    // The header is read on paper at the printer's resolution.
-    if (scale > 2) font.setPointSize(font.pointSize() * scale / 3);
-    painter.setFont(font);
-    for (int page = 1; page <= plan.sheets(); ++page) {
-        if (page > 1) printer.newPage();
-        const PrintTile& tile = plan.tiles[size_t(page - 1)];
-        if (!plan.oneSheet)
-            painter.drawText(QRect(0, 0, printer.width(), plan.headerHeight), Qt::AlignLeft | Qt::AlignTop,
-                             PrintPageHeader(project, page));
-        const PixelRect& s = tile.source;
-        const PixelRect& t = tile.target;
-        painter.drawImage(QRect(t.left, t.top, t.right - t.left, t.bottom - t.top), image,
-                          QRect(s.left, s.top, s.right - s.left, s.bottom - s.top));
-    }
+    PrintPages(painter, printer, image, plan, diagramFont, scale, project);
     if (!painter.end()) return QStringLiteral("Cannot write %1").arg(QDir::toNativeSeparators(path));
     QFile::remove(path);
     if (!part.rename(path)) return QStringLiteral("Cannot write %1: %2").arg(QDir::toNativeSeparators(path), part.errorString());

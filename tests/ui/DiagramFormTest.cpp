@@ -1,11 +1,16 @@
 // The diagram window over a stored layout: its size, zoom, preferences,
 // the information and report commands, and the display command.
+#include "diagram/PrintPlan.h"
 #include "diagram/StoredLayout.h"
 #include "diagram/forms/TDiagramForm.h"
 #include "layout/LayoutCheckRun.h"
 #include "store/ProjectFixture.h"
 #include "ui/TProtocolForm.h"
+#include "ui/Printer.h"
 #include "ui/UiSupport.h"
+#include <QPrinter>
+#include <QProcess>
+#include <QRegularExpression>
 #include <QAction>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -158,6 +163,60 @@ TEST_F(DiagramFormTest, SaveAndExportTheImage)
     form->MetafileAction->trigger();
     EXPECT_EQ(quint8(readAll(wmf)[0]), 1) << "an enhanced metafile's header record";
     ui.verifyDone();
+}
+
+// The page count pdfinfo reads, or -1.
+int pdfPages(const QString& file)
+{
+    QProcess info;
+    info.start(QStringLiteral("pdfinfo"), {file});
+    if (!info.waitForFinished(30000) || info.exitCode() != 0) return -1;
+    const auto match = QRegularExpression(QStringLiteral("Pages:\\s+(\\d+)")).match(QString::fromUtf8(info.readAllStandardOutput()));
+    return match.hasMatch() ? match.captured(1).toInt() : -1;
+}
+
+// Printing to a file: the scale factor box asked again after a refused
+// value, the sheets question at a scale that needs several, one page per
+// sheet in the file.
+TEST_F(DiagramFormTest, PrintOnOneOrSeveralSheets)
+{
+    auto form = open();
+    QPrinter& printer = applicationPrinter();
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    const QString one = path(QStringLiteral("one.pdf"));
+    printer.setOutputFileName(one);
+    PrintScaleFactor() = DefaultPrintScale;
+    form->PrintAction->trigger();
+    ASSERT_TRUE(QFile::exists(one));
+    EXPECT_EQ(pdfPages(one), 1);
+
+    ui.expectInput().answer(QStringLiteral("33"));
+    ui.expect(MessageKind::Error, QStringLiteral("Print scaling factor must be in the range 1..32"), Buttons::Ok,
+              HelpTopic(137));
+    ui.expectInput().answer(QStringLiteral("32"));
+    form->PrintScaleAction->trigger();
+    EXPECT_EQ(PrintScaleFactor(), 32);
+    const QString several = path(QStringLiteral("several.pdf"));
+    printer.setOutputFileName(several);
+    // A small sheet, so that the twelve boxes need several.
+    const QPageLayout paper = printer.pageLayout();
+    printer.setPageSize(QPageSize(QSizeF(60, 60), QPageSize::Millimeter));
+    const PrintPlan plan = PlanPrint(int(form->drawing().geometry.width()), int(form->drawing().geometry.height()), 32,
+                                     printer.width(), printer.height(), form->drawing().geometry.box().BoxHeight);
+    ASSERT_TRUE(plan.problem.isEmpty()) << plan.problem.toStdString();
+    ASSERT_GT(plan.sheets(), 1);
+    // No prints nothing; Yes prints every sheet.
+    ui.expectConfirmation(PrintSheetsQuestion(plan.sheets()), Buttons::YesNo, HelpTopic(137)).answer(Answer::No);
+    form->PrintAction->trigger();
+    EXPECT_FALSE(QFile::exists(several));
+    ui.expectConfirmation(PrintSheetsQuestion(plan.sheets()), Buttons::YesNo, HelpTopic(137)).answer(Answer::Yes);
+    form->PrintAction->trigger();
+    ui.verifyDone();
+    ASSERT_TRUE(QFile::exists(several));
+    EXPECT_EQ(pdfPages(several), plan.sheets());
+    PrintScaleFactor() = DefaultPrintScale;
+    printer.setPageLayout(paper);
+    printer.setOutputFileName(QString());
 }
 
 TEST_F(DiagramFormTest, ADiagramTooLargeForTheScreenIsRefused)

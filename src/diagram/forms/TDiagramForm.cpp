@@ -10,6 +10,7 @@
 #include "store/Session.h"
 #include "store/Table.h"
 #include "ui/Help.h"
+#include "ui/Printer.h"
 #include "ui/TProtocolForm.h"
 #include <QActionGroup>
 #include <QCoreApplication>
@@ -17,6 +18,7 @@
 #include <QMenuBar>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QPrinter>
 #include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -31,8 +33,7 @@ namespace belvanto {
 namespace {
 
 constexpr int kDiagramHelpContext = 122;
-constexpr int kFontHelpContext = 124;
-constexpr int kReportHelpContext = 71;
+constexpr int kPrintHelpContext = 137;
 // A widget cannot be larger than this in either direction.
 constexpr qint64 kLargestWidget = 16777215;
 
@@ -148,6 +149,11 @@ void TDiagramForm::buildMenus()
                                "&Layout positions (*.txt)"})
         exportMenu->addAction(QString::fromLatin1(format))->setEnabled(false);
     file->addSeparator();
+    PrintAction = action(file, QStringLiteral("&Print"), QStringLiteral("Print the Harris diagram"), &TDiagramForm::Print);
+    PrintScaleAction = action(file, QStringLiteral("Print scale &factor..."), QStringLiteral("Set the print scale factor"),
+                              &TDiagramForm::SetPrintScaleFactor);
+    PrinterSetupAction = action(file, QStringLiteral("Printer set&up..."),
+                                QStringLiteral("Choose printer, paper format etc."), &TDiagramForm::SetupPrinter);
     InfoAction = action(file, QStringLiteral("&Diagram info..."), QStringLiteral("Information on diagram size"),
                         &TDiagramForm::ShowDiagramInfo);
     file->addSeparator();
@@ -204,6 +210,8 @@ void TDiagramForm::buildMenus()
 
     ToolBar->addAction(SaveAction);
     SaveAction->setToolTip(QStringLiteral("Save diagram"));
+    ToolBar->addAction(PrintAction);
+    PrintAction->setToolTip(QStringLiteral("Print Harris diagram"));
     ToolBar->addAction(ThematicAction);
     ToolBar->addAction(FontAction);
     ToolBar->addAction(ReportAction);
@@ -392,6 +400,63 @@ void TDiagramForm::ExportMetafile()
     if (!path) return;
     BusyCursor busy(ui_);
     if (const auto image = rasterImage()) written(WriteMetafile(*path, *image, colours_));
+}
+
+// --- printing -------------------------------------------------------------------------
+
+int& PrintScaleFactor()
+{
+    static int factor = DefaultPrintScale;
+    return factor;
+}
+
+void TDiagramForm::SetPrintScaleFactor()
+{
+    for (;;) {
+        const auto text = ui_.inputText(QStringLiteral("Print scaling factor"),
+                                        QStringLiteral("Set scaling factor (2 or 3 with 300dpi, 4-6 with 600dpi):"),
+                                        QString::number(PrintScaleFactor()));
+        if (!text) return;
+        if (const auto factor = CheckPrintScale(ui_, session_.regional(), *text)) {
+            PrintScaleFactor() = *factor;
+            return;
+        }
+    }
+}
+
+void TDiagramForm::SetupPrinter()
+{
+    setupPrinter(this);
+}
+
+void TDiagramForm::Print()
+{
+    if (!printerReady(this)) return;
+    QPrinter& printer = applicationPrinter();
+    const int scale = PrintScaleFactor();
+    // Printing uses the image at zoom 1, whatever the window shows.
+    const QImage image = RenderDiagram(drawing_, state_.font);
+    if (image.isNull()) {
+        ui_.error(sizeRefusal(drawing_.geometry.width(), drawing_.geometry.height()));
+        return;
+    }
+    const PrintPlan plan = PlanPrint(image.width(), image.height(), scale, printer.width(), printer.height(),
+                                     drawing_.geometry.box().BoxHeight);
+    if (!plan.problem.isEmpty()) {
+        ui_.error(plan.problem, HelpTopic(kPrintHelpContext));
+        return;
+    }
+    if (!plan.oneSheet && ui_.confirm(PrintSheetsQuestion(plan.sheets()), Buttons::YesNo, HelpTopic(kPrintHelpContext))
+                              != Answer::Yes)
+        return;
+    BusyCursor busy(ui_);
+    QPainter painter;
+    if (!painter.begin(&printer)) {
+        ui_.error(QStringLiteral("The printer cannot print now."));
+        return;
+    }
+    PrintPages(painter, printer, image, plan, state_.font, scale, session_.project().ProjectName);
+    painter.end();
 }
 
 // --- opening --------------------------------------------------------------------------

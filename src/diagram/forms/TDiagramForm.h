@@ -69,6 +69,9 @@ public:
     void SetColours(ColourDepth depth);
     void SetDiagramFont(const DiagramFont& font);
     void ChooseFont();
+    void Print();
+    void SetPrintScaleFactor();
+    void SetupPrinter();
     void SaveAsBitmap();
     void ExportJpeg();
     void ExportMetafile();
@@ -91,6 +94,9 @@ public:
     QAction* FontAction = nullptr;
     QAction* ExitAction = nullptr;
     QAction* SaveAction = nullptr;
+    QAction* PrintAction = nullptr;
+    QAction* PrintScaleAction = nullptr;
+    QAction* PrinterSetupAction = nullptr;
     QAction* JpegAction = nullptr;
     QAction* MetafileAction = nullptr;
 
@@ -116,6 +122,10 @@ private:
     QActionGroup* coloursGroup_ = nullptr;
     bool shown_ = false;
 };
+
+// The print scale factor, 1..32, 2 when the program starts; it keeps its
+// value across windows for as long as the program runs.
+int& PrintScaleFactor();
 
 // The window over a layout already read: modal; the period list goes with
 // it. Nothing when the diagram is too large for an image (after a message).

@@ -1,5 +1,6 @@
 #include "diagram/qt/DiagramPainter.h"
 #include "diagram/qt/QtTextMetrics.h"
+#include <QPagedPaintDevice>
 #include <QPainter>
 #include <QPolygon>
 #include <algorithm>
@@ -176,6 +177,25 @@ QImage RenderDiagram(const DiagramDrawing& d, const DiagramFont& font)
     QPainter painter(&image);
     PaintDiagram(painter, d, font);
     return image;
+}
+
+void PrintPages(QPainter& painter, QPagedPaintDevice& device, const QImage& image, const PrintPlan& plan,
+                const DiagramFont& font, int scale, const QString& projectName)
+{
+    QFont headerFont = MakeDiagramQFont(font);
+    if (scale > 2) headerFont.setPointSize(headerFont.pointSize() * scale / 3);
+    painter.setFont(headerFont);
+    for (int page = 1; page <= plan.sheets(); ++page) {
+        if (page > 1) device.newPage();
+        const PrintTile& tile = plan.tiles[std::size_t(page - 1)];
+        if (!plan.oneSheet)
+            painter.drawText(QRect(0, 0, device.width(), plan.headerHeight), Qt::AlignLeft | Qt::AlignTop,
+                             PrintPageHeader(projectName, page));
+        const PixelRect& s = tile.source;
+        const PixelRect& t = tile.target;
+        painter.drawImage(QRect(t.left, t.top, t.right - t.left, t.bottom - t.top), image,
+                          QRect(s.left, s.top, s.right - s.left, s.bottom - s.top));
+    }
 }
 
 RasterImage ToRasterImage(const QImage& image)
