@@ -8,6 +8,7 @@
 #include "diagram/forms/TDiagramForm.h"
 #include "layout/LayoutCheckRun.h"
 
+#include "WidgetsMain.h"
 #include <QApplication>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -65,11 +66,5 @@ BENCHMARK(ZoomAndScroll)->Arg(10000)->Unit(benchmark::kMillisecond)->Iterations(
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return RunWindowBenchmarks(argc, argv);
 }

@@ -5,6 +5,7 @@
 #include "checks/GroupHierarchy.h"
 #include "ui/HierarchyTreeModel.h"
 
+#include "WidgetsMain.h"
 #include <QApplication>
 #include <QTreeView>
 #include <benchmark/benchmark.h>
@@ -64,11 +65,5 @@ BENCHMARK(OpenAndExpandTree)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return RunWindowBenchmarks(argc, argv);
 }

@@ -35,7 +35,7 @@ shot main "$build/src/app/belvanto" "$work/Site.bvp"
 # The dialogs, each shown alone by a skipped-by-default test.
 cmake --build "$build" --target tests_ui -j2 >/dev/null
 for window in protocol pair fields about newproject relationship comment chain consecutive progress reassign selectrelation simulation hierarchyconfig hierarchy projection sortedlist relationcount layoutcheck \
-              diagram diagramzoomin diagramzoomout diagrambw; do
+              diagram diagramzoomin diagramzoomout diagrambw diagramgroups; do
   BELVANTO_SHOT=$window shot "$window" "$build/tests/tests_ui" --gtest_filter='ScreenshotShow.*'
 done
 rm -f "$ini"
