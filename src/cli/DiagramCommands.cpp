@@ -17,6 +17,8 @@
 #include <QPrinter>
 #include <QTemporaryFile>
 #include <algorithm>
+#include <functional>
+#include <limits>
 #include <tuple>
 
 namespace belvanto {
@@ -161,12 +163,23 @@ void reportExported(CliContext& c, const QString& path)
     c.ui.information(QStringLiteral("Diagram was exported successfully to file \r\n") + QDir::toNativeSeparators(path));
 }
 
-// The image at zoom 1, or a null image after telling the user.
-QImage renderStored(CliContext& c, const StoredDiagram& stored)
+const QString kTooLargeForMemory = QStringLiteral("The diagram image is too large for the memory of this computer");
+
+// Hands the image at zoom 1, painted a strip at a time, to a writer; tells
+// the user why when it cannot.
+bool writeRaster(CliContext& c, const StoredDiagram& stored,
+                 const std::function<std::optional<QString>(RasterRows&)>& write)
 {
-    QImage image = RenderDiagram(stored.drawing, stored.state.font);
-    if (image.isNull()) c.ui.error(QStringLiteral("The diagram image is too large for the memory of this computer"));
-    return image;
+    PaintedRows rows(stored.drawing, stored.state.font);
+    if (!rows.ready()) {
+        c.ui.error(kTooLargeForMemory);
+        return false;
+    }
+    if (const auto failure = write(rows)) {
+        c.ui.error(*failure);
+        return false;
+    }
+    return true;
 }
 
 struct JpegOptions {
@@ -179,13 +192,11 @@ int writeJpeg(CliContext& c, const SvgOptions& o, const JpegOptions& j, const QS
     if (!quality) return Failed;
     const auto stored = drawStoredDiagram(c, o, project);
     if (!stored) return Failed;
-    const QImage image = renderStored(c, *stored);
-    if (image.isNull()) return Failed;
     const QString path = MakeAbsolute(file);
-    if (const auto failure = WriteJpegFile(path, ToRasterImage(image), *quality, stored->state.blackWhite)) {
-        c.ui.error(*failure);
+    if (!writeRaster(c, *stored, [&](RasterRows& image) {
+            return WriteJpegFile(path, image, *quality, stored->state.blackWhite);
+        }))
         return Failed;
-    }
     reportExported(c, path);
     return exported(c, *stored);
 }
@@ -197,7 +208,7 @@ struct PdfOptions {
 
 // Prints the plan's pages into a PDF beside the target, which replaces the
 // target only when the printer finished it.
-std::optional<QString> printPdf(const QString& path, const QImage& image, const PrintPlan& plan,
+std::optional<QString> printPdf(const QString& path, const DiagramDrawing& drawing, const PrintPlan& plan,
                                 const DiagramFont& diagramFont, int scale, const QString& project,
                                 QPrinter& printer)
 {
@@ -207,7 +218,11 @@ std::optional<QString> printPdf(const QString& path, const QImage& image, const 
     printer.setOutputFileName(part.fileName());
     QPainter painter;
     if (!painter.begin(&printer)) return QStringLiteral("Cannot write %1").arg(QDir::toNativeSeparators(path));
-    PrintPages(painter, printer, image, plan, diagramFont, scale, project);
+    if (!PrintPages(painter, printer, drawing, plan, diagramFont, scale, project)) {
+        printer.abort();
+        painter.end();
+        return kTooLargeForMemory;
+    }
     if (!painter.end()) return QStringLiteral("Cannot write %1").arg(QDir::toNativeSeparators(path));
     QFile::remove(path);
     if (!part.rename(path)) return QStringLiteral("Cannot write %1: %2").arg(QDir::toNativeSeparators(path), part.errorString());
@@ -219,12 +234,15 @@ int writePdf(CliContext& c, const SvgOptions& o, const PdfOptions& pdf, const QS
 {
     const auto stored = drawStoredDiagram(c, o, project);
     if (!stored) return Failed;
-    const QImage image = renderStored(c, *stored);
-    if (image.isNull()) return Failed;
+    const DiagramGeometry& g = stored->drawing.geometry;
+    if (g.width() > std::numeric_limits<int>::max() || g.height() > std::numeric_limits<int>::max()) {
+        c.ui.error(kTooLargeForMemory);
+        return Failed;
+    }
     QPrinter printer(QPrinter::HighResolution);
     printer.setOutputFormat(QPrinter::PdfFormat);
-    const PrintPlan plan = PlanPrint(image.width(), image.height(), pdf.scale, printer.width(), printer.height(),
-                                     stored->drawing.geometry.box().BoxHeight);
+    const PrintPlan plan = PlanPrint(int(g.width()), int(g.height()), pdf.scale, printer.width(), printer.height(),
+                                     g.box().BoxHeight);
     if (!plan.problem.isEmpty()) {
         c.ui.error(plan.problem);
         return Failed;
@@ -237,7 +255,7 @@ int writePdf(CliContext& c, const SvgOptions& o, const PdfOptions& pdf, const QS
         return Failed;
     }
     const QString path = MakeAbsolute(file);
-    if (const auto failure = printPdf(path, image, plan, stored->state.font, pdf.scale,
+    if (const auto failure = printPdf(path, stored->drawing, plan, stored->state.font, pdf.scale,
                                       QFileInfo(project).completeBaseName(), printer)) {
         c.ui.error(*failure);
         return Failed;
@@ -330,19 +348,11 @@ int writeBitmap(CliContext& c, SvgOptions o, const BitmapOptions& b, BitmapFile 
         c.ui.error(*tooLarge);
         return Failed;
     }
-    // The painter's image goes as soon as its pixels are copied.
-    const RasterImage raster = [&] {
-        const QImage image = renderStored(c, *stored);
-        return image.isNull() ? RasterImage() : ToRasterImage(image);
-    }();
-    if (raster.rgb.empty()) return Failed;
     const QString path = MakeAbsolute(file);
-    const auto failure =
-        kind == BitmapFile::Bitmap ? WriteBmpFile(path, raster, depth) : WriteMetafile(path, raster, depth);
-    if (failure) {
-        c.ui.error(*failure);
+    if (!writeRaster(c, *stored, [&](RasterRows& image) {
+            return kind == BitmapFile::Bitmap ? WriteBmpFile(path, image, depth) : WriteMetafile(path, image, depth);
+        }))
         return Failed;
-    }
     c.print(c.out, QStringLiteral("Image: %1 x %2 pixels, %3\n").arg(width).arg(height).arg(PixelFormatText(depth)));
     reportExported(c, path);
     return exported(c, *stored);

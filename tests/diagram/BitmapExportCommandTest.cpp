@@ -4,6 +4,7 @@
 #include "cli/CliContext.h"
 #include "cli/CliRunner.h"
 #include "diagram/export/BmpWriter.h"
+#include "diagram/export/JpegWriter.h"
 #include "diagram/qt/DiagramPainter.h"
 #include <QDir>
 #include <QTemporaryDir>
@@ -110,6 +111,45 @@ TEST_F(BitmapExportCommand, BitmapAndMetafileAtEveryNumberOfColours)
         ASSERT_TRUE(metafile.open(QIODevice::ReadOnly));
         EXPECT_TRUE(metafile.readAll().contains(BmpFileBytes(master, c.depth).mid(14)))
             << "the metafile holds the bitmap's pixels";
+    }
+}
+
+// The writers get the image a strip of rows at a time, painted on its own;
+// whatever the strips, the files are the ones the whole image gives, and a
+// printed tile is the same part of the whole image.
+TEST_F(BitmapExportCommand, StripsAndTilesPaintTheWholeImage)
+{
+    const DiagramDrawing drawing = storedDrawing(project());
+    const DiagramFont font;
+    const RasterImage master = masterImage(drawing);
+    const int height = master.height;
+    ASSERT_GT(height, 20);
+    const QString wholeJpeg = file(QStringLiteral("whole.jpg"));
+    ASSERT_EQ(WriteJpegFile(wholeJpeg, master, 75, false), std::nullopt);
+    QFile whole(wholeJpeg);
+    ASSERT_TRUE(whole.open(QIODevice::ReadOnly));
+    const QByteArray jpegBytes = whole.readAll();
+
+    for (const int rows : {1, 7, height - 1, height, height + 5}) {
+        SCOPED_TRACE(rows);
+        PaintedRows strips(drawing, font, rows);
+        ASSERT_TRUE(strips.ready());
+        for (const ColourDepth depth : {ColourDepth::BlackWhite, ColourDepth::Colours16M})
+            EXPECT_EQ(WrittenBytes([&](QIODevice& out) { return WriteBmp(out, strips, depth); }),
+                      BmpFileBytes(master, depth));
+        const QString jpeg = file(QStringLiteral("strips%1.jpg").arg(rows));
+        ASSERT_EQ(WriteJpegFile(jpeg, strips, 75, false), std::nullopt);
+        QFile f(jpeg);
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+        EXPECT_EQ(f.readAll(), jpegBytes);
+    }
+
+    const QImage image = RenderDiagram(drawing, font);
+    const int w = image.width(), h = image.height();
+    for (const PixelRect part : {PixelRect{0, 0, w / 2, h / 3}, PixelRect{w / 3, h / 3, w, h}, PixelRect{0, 0, w, h}}) {
+        const QImage tile = RenderDiagramPart(drawing, font, part);
+        EXPECT_EQ(tile, image.copy(part.left, part.top, part.right - part.left, part.bottom - part.top))
+            << part.left << "," << part.top << " .. " << part.right << "," << part.bottom;
     }
 }
 

@@ -152,6 +152,15 @@ TEST(Painter, APartPaintedAloneLooksTheSame)
             for (int x = part.left(); x <= part.right(); ++x)
                 ASSERT_EQ(image.pixel(x, y), whole.pixel(x, y)) << x << "," << y;
     }
+    // The same part painted on an image of its own (a strip of a raster
+    // export, a printed tile), wherever the edge cuts boxes, dashes and lines.
+    for (int left = 0; left < w; left += 3)
+        for (int top = 0; top < h; top += 5) {
+            const PixelRect part{left, top, std::min(left + w / 3, w), std::min(top + h / 4, h)};
+            ASSERT_EQ(RenderDiagramPart(d, font, part),
+                      whole.copy(part.left, part.top, part.right - part.left, part.bottom - part.top))
+                << part.left << "," << part.top;
+        }
 }
 
 TEST(Painter, EmptyDiagramIsAWhiteStrip)

@@ -1,5 +1,6 @@
 #include "diagram/export/BmpWriter.h"
 #include "diagram/export/LittleEndian.h"
+#include <QIODevice>
 
 namespace belvanto {
 
@@ -12,35 +13,35 @@ std::optional<QString> BmpSizeProblem(int width, int height, ColourDepth depth)
     return RasterSizeProblem(width, height, depth, QStringLiteral("bitmap file"), kFileHeaderSize);
 }
 
-namespace {
-
-// The file header, the info header with its colour table, the pixel rows.
-std::vector<QByteArray> bmpParts(const RasterImage& image, ColourDepth depth)
+bool WriteBmp(QIODevice& out, RasterRows& image, ColourDepth depth)
 {
-    Dib dib = MakeDib(image, depth);
+    const QByteArray info = DibInfo(image.width(), image.height(), depth);
     QByteArray header;
-    LittleEndianBytes out(header);
-    out.u8('B');
-    out.u8('M');
-    out.u32(quint32(kFileHeaderSize + dib.info.size() + dib.bits.size()));
-    out.u32(0);
-    out.u32(quint32(kFileHeaderSize + dib.info.size()));
-    return {header, std::move(dib.info), std::move(dib.bits)};
+    LittleEndianBytes bytes(header);
+    bytes.u8('B');
+    bytes.u8('M');
+    bytes.u32(quint32(kFileHeaderSize + info.size() + DibBitsSize(image.width(), image.height(), depth)));
+    bytes.u32(0);
+    bytes.u32(quint32(kFileHeaderSize + info.size()));
+    return out.write(header) == header.size() && out.write(info) == info.size() && WriteDibBits(out, image, depth);
 }
-
-} // namespace
 
 QByteArray BmpFileBytes(const RasterImage& image, ColourDepth depth)
 {
-    QByteArray out;
-    for (const QByteArray& part : bmpParts(image, depth)) out.append(part);
-    return out;
+    WholeImageRows rows(image);
+    return WrittenBytes([&](QIODevice& out) { return WriteBmp(out, rows, depth); });
+}
+
+std::optional<QString> WriteBmpFile(const QString& path, RasterRows& image, ColourDepth depth)
+{
+    if (auto problem = BmpSizeProblem(image.width(), image.height(), depth)) return problem;
+    return WriteWholeFile(path, [&](QIODevice& out) { return WriteBmp(out, image, depth); });
 }
 
 std::optional<QString> WriteBmpFile(const QString& path, const RasterImage& image, ColourDepth depth)
 {
-    if (auto problem = BmpSizeProblem(image.width, image.height, depth)) return problem;
-    return WriteWholeFile(path, bmpParts(image, depth));
+    WholeImageRows rows(image);
+    return WriteBmpFile(path, rows, depth);
 }
 
 } // namespace belvanto

@@ -7,11 +7,13 @@
 namespace belvanto {
 
 // The whole file; the image must pass BmpSizeProblem.
+bool WriteBmp(QIODevice& out, RasterRows& image, ColourDepth depth);
 QByteArray BmpFileBytes(const RasterImage& image, ColourDepth depth);
 std::optional<QString> BmpSizeProblem(int width, int height, ColourDepth depth);
 
 // Writes the file, replacing it only when all of it is written. The reason
 // in words when it cannot.
+std::optional<QString> WriteBmpFile(const QString& path, RasterRows& image, ColourDepth depth);
 std::optional<QString> WriteBmpFile(const QString& path, const RasterImage& image, ColourDepth depth);
 
 } // namespace belvanto

@@ -1,5 +1,6 @@
 #include "diagram/export/EmfWriter.h"
 #include "diagram/export/LittleEndian.h"
+#include <QIODevice>
 
 namespace belvanto {
 
@@ -50,12 +51,13 @@ namespace {
 
 // The header and the fixed part of the bitmap record, the bitmap's info
 // header and colour table, its pixel rows, the end record.
-std::vector<QByteArray> metafileParts(const RasterImage& image, ColourDepth depth)
+bool writeMetafile(QIODevice& file, RasterRows& image, ColourDepth depth)
 {
-    Dib dib = MakeDib(image, depth);
-    const quint32 stretchSize = kStretchDibFixedSize + quint32(dib.info.size() + dib.bits.size());
+    const qint32 w = image.width(), h = image.height();
+    const QByteArray info = DibInfo(w, h, depth);
+    const qint64 bitsSize = DibBitsSize(w, h, depth);
+    const quint32 stretchSize = kStretchDibFixedSize + quint32(info.size() + bitsSize);
     const quint32 total = kHeaderSize + stretchSize + kEndSize;
-    const qint32 w = image.width, h = image.height;
     QByteArray bytes;
     LittleEndianBytes out(bytes);
 
@@ -92,9 +94,9 @@ std::vector<QByteArray> metafileParts(const RasterImage& image, ColourDepth dept
     out.i32(w);
     out.i32(h);
     out.u32(kStretchDibFixedSize);
-    out.u32(quint32(dib.info.size()));
-    out.u32(kStretchDibFixedSize + quint32(dib.info.size()));
-    out.u32(quint32(dib.bits.size()));
+    out.u32(quint32(info.size()));
+    out.u32(kStretchDibFixedSize + quint32(info.size()));
+    out.u32(quint32(bitsSize));
     out.u32(kRgbColours);
     out.u32(kSourceCopy);
     out.i32(w);   // destination width, height
@@ -107,22 +109,28 @@ std::vector<QByteArray> metafileParts(const RasterImage& image, ColourDepth dept
     eof.u32(0);    // no palette entries
     eof.u32(16);   // where they would start
     eof.u32(kEndSize);
-    return {bytes, std::move(dib.info), std::move(dib.bits), end};
+    bytes.append(info);
+    return file.write(bytes) == bytes.size() && WriteDibBits(file, image, depth) && file.write(end) == end.size();
 }
 
 } // namespace
 
 QByteArray MetafileBytes(const RasterImage& image, ColourDepth depth)
 {
-    QByteArray out;
-    for (const QByteArray& part : metafileParts(image, depth)) out.append(part);
-    return out;
+    WholeImageRows rows(image);
+    return WrittenBytes([&](QIODevice& out) { return writeMetafile(out, rows, depth); });
+}
+
+std::optional<QString> WriteMetafile(const QString& path, RasterRows& image, ColourDepth depth)
+{
+    if (auto problem = MetafileSizeProblem(image.width(), image.height(), depth)) return problem;
+    return WriteWholeFile(path, [&](QIODevice& out) { return writeMetafile(out, image, depth); });
 }
 
 std::optional<QString> WriteMetafile(const QString& path, const RasterImage& image, ColourDepth depth)
 {
-    if (auto problem = MetafileSizeProblem(image.width, image.height, depth)) return problem;
-    return WriteWholeFile(path, metafileParts(image, depth));
+    WholeImageRows rows(image);
+    return WriteMetafile(path, rows, depth);
 }
 
 } // namespace belvanto

@@ -14,6 +14,7 @@ std::optional<QString> MetafileSizeProblem(int width, int height, ColourDepth de
 
 // Writes the file, replacing it only when all of it is written. The reason
 // in words when it cannot.
+std::optional<QString> WriteMetafile(const QString& path, RasterRows& image, ColourDepth depth);
 std::optional<QString> WriteMetafile(const QString& path, const RasterImage& image, ColourDepth depth);
 
 } // namespace belvanto

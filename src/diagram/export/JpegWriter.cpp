@@ -2,7 +2,7 @@
 #include "core/Format.h"
 #include "core/UserInterface.h"
 #include <QDir>
-#include <QSaveFile>
+#include <QIODevice>
 #include <csetjmp>
 #include <cstdio>
 #include <cstdlib>
@@ -32,9 +32,10 @@ extern "C" void jumpBack(j_common_ptr info)
 extern "C" void noWarnings(j_common_ptr, int) {}
 
 // The compressed bytes in a malloc'ed buffer, or the library's complaint.
-// Nothing with a destructor may live between setjmp and longjmp here.
-bool compress(const RasterImage& image, int quality, bool grayscale, JSAMPLE* row, unsigned char** bytes,
-              unsigned long* size, QString& problem)
+// Nothing with a destructor may live between setjmp and longjmp here: the
+// strip and the row belong to the caller.
+bool compress(RasterRows& image, int quality, bool grayscale, RasterImage& strip, JSAMPLE* row,
+              unsigned char** bytes, unsigned long* size, QString& problem)
 {
     jpeg_compress_struct info;
     ErrorManager errors;
@@ -48,29 +49,33 @@ bool compress(const RasterImage& image, int quality, bool grayscale, JSAMPLE* ro
     }
     jpeg_create_compress(&info);
     jpeg_mem_dest(&info, bytes, size);
-    info.image_width = JDIMENSION(image.width);
-    info.image_height = JDIMENSION(image.height);
+    const int width = image.width(), height = image.height(), stripRows = std::max(image.stripRows(), 1);
+    info.image_width = JDIMENSION(width);
+    info.image_height = JDIMENSION(height);
     info.input_components = grayscale ? 1 : 3;
     info.in_color_space = grayscale ? JCS_GRAYSCALE : JCS_RGB;
     jpeg_set_defaults(&info);
     jpeg_set_quality(&info, quality, TRUE);
     jpeg_start_compress(&info, TRUE);
-    const quint32* pixel = image.rgb.data();
-    while (info.next_scanline < info.image_height) {
-        JSAMPLE* out = row;
-        for (int x = 0; x < image.width; ++x, ++pixel) {
-            const quint32 r = (*pixel >> 16) & 0xFF, g = (*pixel >> 8) & 0xFF, b = *pixel & 0xFF;
-            if (grayscale) {
-                // Luma of the television standards, rounded.
-                *out++ = JSAMPLE((299 * r + 587 * g + 114 * b + 500) / 1000);
-            } else {
-                *out++ = JSAMPLE(r);
-                *out++ = JSAMPLE(g);
-                *out++ = JSAMPLE(b);
+    for (int top = 0; top < height; top += stripRows) {
+        image.rows(top, std::min(stripRows, height - top), strip);
+        const quint32* pixel = strip.rgb.data();
+        for (int y = 0; y < strip.height; ++y) {
+            JSAMPLE* out = row;
+            for (int x = 0; x < width; ++x, ++pixel) {
+                const quint32 r = (*pixel >> 16) & 0xFF, g = (*pixel >> 8) & 0xFF, b = *pixel & 0xFF;
+                if (grayscale) {
+                    // Luma of the television standards, rounded.
+                    *out++ = JSAMPLE((299 * r + 587 * g + 114 * b + 500) / 1000);
+                } else {
+                    *out++ = JSAMPLE(r);
+                    *out++ = JSAMPLE(g);
+                    *out++ = JSAMPLE(b);
+                }
             }
+            JSAMPROW rows[1] = {row};
+            jpeg_write_scanlines(&info, rows, 1);
         }
-        JSAMPROW rows[1] = {row};
-        jpeg_write_scanlines(&info, rows, 1);
     }
     jpeg_finish_compress(&info);
     jpeg_destroy_compress(&info);
@@ -93,27 +98,44 @@ std::optional<int> CheckJpegQuality(UserInterface& ui, const QString& text)
     return *quality;
 }
 
-std::optional<QString> WriteJpegFile(const QString& path, const RasterImage& image, int quality, bool grayscale)
+std::optional<QString> JpegSizeProblem(int width, int height)
+{
+    if (width < 1 || height < 1) return QStringLiteral("The diagram image is empty");
+    if (width > JPEG_MAX_DIMENSION || height > JPEG_MAX_DIMENSION)
+        return QStringLiteral("The diagram image of %1 x %2 pixels is too large for a JPEG file, which holds at most "
+                              "%3 pixels a side")
+            .arg(width)
+            .arg(height)
+            .arg(JPEG_MAX_DIMENSION);
+    return std::nullopt;
+}
+
+std::optional<QString> WriteJpegFile(const QString& path, RasterRows& image, int quality, bool grayscale)
 {
     if (quality < 1 || quality > 100) return QStringLiteral("Entry must be in the range 1..100");
-    if (image.width < 1 || image.height < 1 || image.rgb.size() != size_t(image.width) * size_t(image.height))
-        return QStringLiteral("The diagram image is empty");
-    std::vector<JSAMPLE> row(size_t(image.width) * 3);
+    if (auto problem = JpegSizeProblem(image.width(), image.height())) return problem;
+    std::vector<JSAMPLE> row(size_t(image.width()) * 3);
+    RasterImage strip;
     unsigned char* bytes = nullptr;
     unsigned long size = 0;
     QString problem;
-    const bool compressed = compress(image, quality, grayscale, row.data(), &bytes, &size, problem);
+    const bool compressed = compress(image, quality, grayscale, strip, row.data(), &bytes, &size, problem);
     if (!compressed) {
         std::free(bytes);
         return QStringLiteral("Cannot write %1: %2").arg(QDir::toNativeSeparators(path), problem);
     }
-    QSaveFile file(path);
-    const bool written = file.open(QIODevice::WriteOnly)
-                         && file.write(reinterpret_cast<const char*>(bytes), qint64(size)) == qint64(size)
-                         && file.commit();
+    const auto failure = WriteWholeFile(path, [&](QIODevice& file) {
+        return file.write(reinterpret_cast<const char*>(bytes), qint64(size)) == qint64(size);
+    });
     std::free(bytes);
-    if (!written) return QStringLiteral("Cannot write %1: %2").arg(QDir::toNativeSeparators(path), file.errorString());
-    return std::nullopt;
+    return failure;
+}
+
+std::optional<QString> WriteJpegFile(const QString& path, const RasterImage& image, int quality, bool grayscale)
+{
+    if (image.rgb.size() != size_t(image.width) * size_t(image.height)) return QStringLiteral("The diagram image is empty");
+    WholeImageRows rows(image);
+    return WriteJpegFile(path, rows, quality, grayscale);
 }
 
 } // namespace belvanto

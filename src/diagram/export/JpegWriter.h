@@ -20,6 +20,10 @@ std::optional<int> CheckJpegQuality(UserInterface& ui, const QString& text);
 // Writes the picture, replacing the file only when all of it is written.
 // The reason in words when it cannot: a quality outside 1..100, a picture
 // libjpeg refuses (such as one wider than it can encode) or a file error.
+std::optional<QString> WriteJpegFile(const QString& path, RasterRows& image, int quality, bool grayscale);
 std::optional<QString> WriteJpegFile(const QString& path, const RasterImage& image, int quality, bool grayscale);
+
+// The reason in words when a JPEG file cannot hold a picture of this size.
+std::optional<QString> JpegSizeProblem(int width, int height);
 
 } // namespace belvanto

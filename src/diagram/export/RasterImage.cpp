@@ -1,5 +1,6 @@
 #include "diagram/export/RasterImage.h"
 #include "diagram/export/LittleEndian.h"
+#include <QBuffer>
 #include <QDir>
 #include <QHash>
 #include <QSaveFile>
@@ -161,20 +162,26 @@ std::optional<QString> RasterSizeProblem(int width, int height, ColourDepth dept
     return std::nullopt;
 }
 
-Dib MakeDib(const RasterImage& image, ColourDepth depth)
+void WholeImageRows::rows(int top, int count, RasterImage& strip)
 {
-    const int bits = BitsPerPixel(depth);
+    strip.width = image_.width;
+    strip.height = count;
+    const auto from = image_.rgb.begin() + std::ptrdiff_t(top) * image_.width;
+    strip.rgb.assign(from, from + std::ptrdiff_t(count) * image_.width);
+}
+
+QByteArray DibInfo(int width, int height, ColourDepth depth)
+{
     const std::vector<quint32>& palette = RasterPalette(depth);
-    const qint64 rowBytes = DibRowBytes(image.width, depth);
-    Dib dib;
-    LittleEndianBytes info(dib.info);
+    QByteArray bytes;
+    LittleEndianBytes info(bytes);
     info.u32(kBitmapInfoHeaderSize);
-    info.i32(image.width);
-    info.i32(image.height);   // positive: the bottom row first
+    info.i32(width);
+    info.i32(height);   // positive: the bottom row first
     info.u16(1);
-    info.u16(quint16(bits));
+    info.u16(quint16(BitsPerPixel(depth)));
     info.u32(0);   // uncompressed; 16 bits are 5-5-5 without masks
-    info.u32(quint32(rowBytes * image.height));
+    info.u32(quint32(DibBitsSize(width, height, depth)));
     info.i32(kPixelsPerMetre);
     info.i32(kPixelsPerMetre);
     info.u32(quint32(palette.size()));
@@ -185,51 +192,82 @@ Dib MakeDib(const RasterImage& image, ColourDepth depth)
         info.u8(quint8(c >> 16));
         info.u8(0);
     }
-
-    dib.bits.reserve(qsizetype(rowBytes * image.height));
-    Indexer index(depth);
-    QByteArray row;
-    for (int y = image.height - 1; y >= 0; --y) {
-        row.fill(0, qsizetype(rowBytes));
-        char* const bytes = row.data();
-        qsizetype at = 0;
-        for (int x = 0; x < image.width; ++x) {
-            const quint32 p = image.pixel(x, y);
-            switch (bits) {
-            case 1:
-            case 4:
-            case 8: {
-                // The leftmost pixel in the highest bits of its byte.
-                const int perByte = 8 / bits;
-                const int shift = (perByte - 1 - x % perByte) * bits;
-                bytes[x / perByte] = char(uchar(bytes[x / perByte]) | index(p) << shift);
-                break;
-            }
-            case 16: {
-                const quint16 v = fiveFiveFive(p);
-                bytes[at++] = char(v & 0xFF);
-                bytes[at++] = char(v >> 8);
-                break;
-            }
-            default:
-                bytes[at++] = char(p & 0xFF);
-                bytes[at++] = char(p >> 8 & 0xFF);
-                bytes[at++] = char(p >> 16 & 0xFF);
-            }
-        }
-        dib.bits.append(row);
-    }
-    return dib;
+    return bytes;
 }
 
-std::optional<QString> WriteWholeFile(const QString& path, const std::vector<QByteArray>& parts)
+qint64 DibBitsSize(int width, int height, ColourDepth depth)
+{
+    return DibRowBytes(width, depth) * height;
+}
+
+namespace {
+
+void packRow(const quint32* pixels, int width, int bits, Indexer& index, char* bytes)
+{
+    qsizetype at = 0;
+    for (int x = 0; x < width; ++x) {
+        const quint32 p = pixels[x];
+        switch (bits) {
+        case 1:
+        case 4:
+        case 8: {
+            // The leftmost pixel in the highest bits of its byte.
+            const int perByte = 8 / bits;
+            const int shift = (perByte - 1 - x % perByte) * bits;
+            bytes[x / perByte] = char(uchar(bytes[x / perByte]) | index(p) << shift);
+            break;
+        }
+        case 16: {
+            const quint16 v = fiveFiveFive(p);
+            bytes[at++] = char(v & 0xFF);
+            bytes[at++] = char(v >> 8);
+            break;
+        }
+        default:
+            bytes[at++] = char(p & 0xFF);
+            bytes[at++] = char(p >> 8 & 0xFF);
+            bytes[at++] = char(p >> 16 & 0xFF);
+        }
+    }
+}
+
+} // namespace
+
+bool WriteDibBits(QIODevice& out, RasterRows& image, ColourDepth depth)
+{
+    const int width = image.width(), height = image.height(), stripRows = std::max(image.stripRows(), 1);
+    const qint64 rowBytes = DibRowBytes(width, depth);
+    Indexer index(depth);
+    RasterImage strip;
+    QByteArray rows;
+    for (int end = height; end > 0; end -= stripRows) {
+        const int top = std::max(end - stripRows, 0), count = end - top;
+        image.rows(top, count, strip);
+        rows.fill(0, qsizetype(rowBytes * count));
+        for (int y = count - 1; y >= 0; --y)
+            packRow(strip.rgb.data() + std::size_t(y) * std::size_t(width), width, BitsPerPixel(depth), index,
+                    rows.data() + qsizetype(rowBytes) * (count - 1 - y));
+        if (out.write(rows) != rows.size()) return false;
+    }
+    return true;
+}
+
+std::optional<QString> WriteWholeFile(const QString& path, const std::function<bool(QIODevice&)>& write)
 {
     QSaveFile file(path);
-    bool written = file.open(QIODevice::WriteOnly);
-    for (const QByteArray& part : parts) written = written && file.write(part) == part.size();
+    const bool written = file.open(QIODevice::WriteOnly) && write(file);
     if (!written || !file.commit())
         return QStringLiteral("Cannot write %1: %2").arg(QDir::toNativeSeparators(path), file.errorString());
     return std::nullopt;
+}
+
+QByteArray WrittenBytes(const std::function<bool(QIODevice&)>& write)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    write(buffer);
+    return bytes;
 }
 
 } // namespace belvanto

@@ -7,8 +7,11 @@
 #include <QByteArray>
 #include <QString>
 #include <algorithm>
+#include <functional>
 #include <optional>
 #include <vector>
+
+class QIODevice;
 
 namespace belvanto {
 
@@ -27,6 +30,34 @@ struct RasterImage {
     quint32 pixel(int x, int y) const { return rgb[std::size_t(y) * std::size_t(width) + std::size_t(x)]; }
     quint32& pixel(int x, int y) { return rgb[std::size_t(y) * std::size_t(width) + std::size_t(x)]; }
     bool operator==(const RasterImage&) const = default;
+};
+
+// The diagram image a strip of rows at a time. The writers ask for the rows
+// they write next, so that nobody holds the whole picture: a diagram of
+// 10,000 contexts is about 2,300 x 108,000 pixels, a gigabyte at 32 bits.
+class RasterRows {
+public:
+    virtual ~RasterRows() = default;
+    virtual int width() const = 0;
+    virtual int height() const = 0;
+    // How many rows a strip should have (at least 1).
+    virtual int stripRows() const = 0;
+    // Makes `strip` the rows top ... top + count - 1, width x count pixels.
+    virtual void rows(int top, int count, RasterImage& strip) = 0;
+};
+
+// The rows of an image that is already whole.
+class WholeImageRows : public RasterRows {
+public:
+    explicit WholeImageRows(const RasterImage& image, int stripRows = 256) : image_(image), strip_(stripRows) {}
+    int width() const override { return image_.width; }
+    int height() const override { return image_.height; }
+    int stripRows() const override { return std::max(strip_, 1); }
+    void rows(int top, int count, RasterImage& strip) override;
+
+private:
+    const RasterImage& image_;
+    int strip_;
 };
 
 // The colour table of an indexed depth (2, 16 or 256 entries, 0xRRGGBB);
@@ -59,16 +90,18 @@ qint64 DibRowBytes(int width, ColourDepth depth);
 std::optional<QString> RasterSizeProblem(int width, int height, ColourDepth depth, const QString& format,
                                          qint64 extraBytes);
 
-// The bitmap info header with its colour table, and the pixel rows bottom up.
-struct Dib {
-    QByteArray info;
-    QByteArray bits;
-};
-// The image must pass RasterSizeProblem.
-Dib MakeDib(const RasterImage& image, ColourDepth depth);
+// The bitmap info header with its colour table; the size must pass
+// RasterSizeProblem.
+QByteArray DibInfo(int width, int height, ColourDepth depth);
+qint64 DibBitsSize(int width, int height, ColourDepth depth);
+// The pixel rows reduced to the depth, the bottom row first, a strip at a
+// time from the bottom strip up; false when the device refuses a write.
+bool WriteDibBits(QIODevice& out, RasterRows& image, ColourDepth depth);
 
-// Writes the parts one after the other, replacing the file only when all of
-// them are written.
-std::optional<QString> WriteWholeFile(const QString& path, const std::vector<QByteArray>& parts);
+// Runs `write` on a file beside the target, which replaces the target only
+// when all of it is written. The reason in words when it cannot.
+std::optional<QString> WriteWholeFile(const QString& path, const std::function<bool(QIODevice&)>& write);
+// What `write` writes, in memory.
+QByteArray WrittenBytes(const std::function<bool(QIODevice&)>& write);
 
 } // namespace belvanto

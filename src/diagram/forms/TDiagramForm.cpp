@@ -349,14 +349,15 @@ void TDiagramForm::ChooseFont()
 
 // --- raster files -----------------------------------------------------------------------
 
-std::optional<RasterImage> TDiagramForm::rasterImage()
+void TDiagramForm::writeRaster(const std::function<std::optional<QString>(RasterRows&)>& write)
 {
-    const QImage image = RenderDiagram(drawing_, state_.font);
-    if (image.isNull()) {
+    BusyCursor busy(ui_);
+    PaintedRows rows(drawing_, state_.font);
+    if (!rows.ready()) {
         ui_.error(sizeRefusal(drawing_.geometry.width(), drawing_.geometry.height()));
-        return std::nullopt;
+        return;
     }
-    return ToRasterImage(image);
+    written(write(rows));
 }
 
 void TDiagramForm::written(const std::optional<QString>& failure)
@@ -370,8 +371,7 @@ void TDiagramForm::SaveAsBitmap()
                                     QStringLiteral("Bitmap files (*.bmp);;All files (*)"), QString(),
                                     QStringLiteral("*.bmp"), QStringLiteral("bmp")});
     if (!path) return;
-    BusyCursor busy(ui_);
-    if (const auto image = rasterImage()) written(WriteBmpFile(*path, *image, colours_));
+    writeRaster([&](RasterRows& image) { return WriteBmpFile(*path, image, colours_); });
 }
 
 void TDiagramForm::ExportJpeg()
@@ -387,9 +387,9 @@ void TDiagramForm::ExportJpeg()
         if (!text) return;
         quality = CheckJpegQuality(ui_, *text);
     }
-    BusyCursor busy(ui_);
-    if (const auto image = rasterImage())
-        written(WriteJpegFile(*path, *image, *quality, colours_ == ColourDepth::BlackWhite));
+    writeRaster([&](RasterRows& image) {
+        return WriteJpegFile(*path, image, *quality, colours_ == ColourDepth::BlackWhite);
+    });
 }
 
 void TDiagramForm::ExportMetafile()
@@ -398,8 +398,7 @@ void TDiagramForm::ExportMetafile()
                                     QStringLiteral("Windows metafile (*.wmf);;All files (*)"), QString(),
                                     QStringLiteral("*.wmf"), QStringLiteral("wmf")});
     if (!path) return;
-    BusyCursor busy(ui_);
-    if (const auto image = rasterImage()) written(WriteMetafile(*path, *image, colours_));
+    writeRaster([&](RasterRows& image) { return WriteMetafile(*path, image, colours_); });
 }
 
 // --- printing -------------------------------------------------------------------------
@@ -435,13 +434,8 @@ void TDiagramForm::Print()
     QPrinter& printer = applicationPrinter();
     const int scale = PrintScaleFactor();
     // Printing uses the image at zoom 1, whatever the window shows.
-    const QImage image = RenderDiagram(drawing_, state_.font);
-    if (image.isNull()) {
-        ui_.error(sizeRefusal(drawing_.geometry.width(), drawing_.geometry.height()));
-        return;
-    }
-    const PrintPlan plan = PlanPrint(image.width(), image.height(), scale, printer.width(), printer.height(),
-                                     drawing_.geometry.box().BoxHeight);
+    const PrintPlan plan = PlanPrint(int(drawing_.geometry.width()), int(drawing_.geometry.height()), scale,
+                                     printer.width(), printer.height(), drawing_.geometry.box().BoxHeight);
     if (!plan.problem.isEmpty()) {
         ui_.error(plan.problem, HelpTopic(kPrintHelpContext));
         return;
@@ -455,8 +449,10 @@ void TDiagramForm::Print()
         ui_.error(QStringLiteral("The printer cannot print now."));
         return;
     }
-    PrintPages(painter, printer, image, plan, state_.font, scale, session_.project().ProjectName);
+    const bool printed = PrintPages(painter, printer, drawing_, plan, state_.font, scale, session_.project().ProjectName);
+    if (!printed) printer.abort();
     painter.end();
+    if (!printed) ui_.error(sizeRefusal(drawing_.geometry.width(), drawing_.geometry.height()));
 }
 
 // --- opening --------------------------------------------------------------------------

@@ -107,7 +107,8 @@ private:
     void buildMenus();
     void redraw();
     // The image at zoom 1 as the writers take it, or nothing after a message.
-    std::optional<RasterImage> rasterImage();
+    // Paints the image at zoom 1 a strip at a time for a writer.
+    void writeRaster(const std::function<std::optional<QString>(RasterRows&)>& write);
     void written(const std::optional<QString>& failure);
     void zoomKeepingTheMiddle(const std::function<bool()>& zoom, const QString& refusal);
 
