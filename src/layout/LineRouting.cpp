@@ -268,14 +268,11 @@ bool RouteLines(UserInterface& ui, Table& unitLayout, Table& relLayout, LayoutPa
     const std::vector<RoutedLine> before = lines;
     const bool ok = RouteLineRecords(ui, boxes, lines, parameters.levels, parameters.TrackCount);
 
-    BulkScope bulk;
+    TableWriter writer(relLayout);
     for (std::size_t i = 0; i < lines.size(); ++i) {
         if (lines[i] == before[i]) continue;
-        const RoutedLine& line = lines[i];
-        relLayout.gotoRowid(line.rowid);
-        relLayout.edit();
-        SetRoutedFields(relLayout, line);
-        relLayout.post();
+        SetRoutedFields(writer, lines[i]);
+        writer.update(lines[i].rowid);
     }
     return ok;
 }

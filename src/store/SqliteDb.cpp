@@ -114,6 +114,22 @@ void Stmt::bindDouble(int i, double v)
 
 void Stmt::bindText(int i, const QString& v)
 {
+    // Short ASCII texts, most keys and codes, go through the stack: no
+    // allocation of our own per bound value (SQLite copies the bytes anyway).
+    constexpr qsizetype kShort = 64;
+    if (v.size() <= kShort) {
+        char buffer[kShort];
+        const QChar* in = v.constData();
+        qsizetype n = 0;
+        while (n < v.size() && in[n].unicode() < 0x80) {
+            buffer[n] = char(in[n].unicode());
+            ++n;
+        }
+        if (n == v.size()) {
+            sqlite3_bind_text64(stmt_, i, buffer, sqlite3_uint64(n), SQLITE_TRANSIENT, SQLITE_UTF8);
+            return;
+        }
+    }
     const QByteArray u = v.toUtf8();
     sqlite3_bind_text64(stmt_, i, u.constData(), sqlite3_uint64(u.size()), SQLITE_TRANSIENT, SQLITE_UTF8);
 }

@@ -4,8 +4,10 @@
 #include "store/Table.h"
 #include "store/TableCursor.h"
 #include "store/TableInternal.h"
+#include <sqlite3.h>
 #include <algorithm>
 #include <exception>
+#include <optional>
 
 namespace belvanto {
 
@@ -206,6 +208,165 @@ bool Table::unreadable(const Row& row, int field) const
 QString Table::unreadableMessage(const Row& row, int field) const
 {
     return detail::unreadableMessage(fields(), d->conn->schema.primary, row.values, field, row.rowid);
+}
+
+// --- writer ----------------------------------------------------------------------------
+
+namespace {
+bool g_throughCursor = false;
+}
+
+struct TableWriter::Impl {
+    Connection& c;
+    Table* cursor = nullptr;     // set: record by record through this table
+    std::optional<WholeTable> whole;
+    std::vector<Value> buf;      // the record being built, empty where not set
+    std::vector<char> isSet;
+    std::vector<int> setCols;
+    std::vector<int> lastCols;   // the columns of the last update and its statement
+    Stmt* lastUpdate = nullptr;
+    int written = 0;
+
+    explicit Impl(Connection& conn) : c(conn), buf(conn.schema.fields.size()), isSet(buf.size(), 0) {}
+
+    void clear()
+    {
+        for (int col : setCols) {
+            buf[std::size_t(col)] = Value{};
+            isSet[std::size_t(col)] = 0;
+        }
+        setCols.clear();
+    }
+
+    bool setsKey() const
+    {
+        for (int col : c.schema.primary)
+            if (isSet[std::size_t(col)]) return true;
+        return false;
+    }
+
+    // The record as it will be after the update, for the key check.
+    std::vector<Value> updated(qint64 rowid)
+    {
+        const auto& fs = c.schema.fields;
+        std::vector<Value> row(fs.size());
+        StmtUse u(c.fetch);
+        u->bindInt(1, rowid);
+        if (!u->step()) throw EngineError(QStringLiteral("Record/key deleted"));
+        for (std::size_t i = 0; i < fs.size(); ++i)
+            row[i] = isSet[i] ? buf[i] : detail::readColumnAsStored(*u, int(i), fs[i]);
+        return row;
+    }
+};
+
+TableWriter::TableWriter(Table& table)
+{
+    table.d->requireOpen();
+    table.d->checkBrowse();
+    d = std::make_unique<Impl>(*table.d->conn);
+    if (g_throughCursor) {
+        d->cursor = &table;
+        d->whole.emplace(table);
+    }
+}
+
+void TableWriter::setThroughCursor(bool on)
+{
+    g_throughCursor = on;
+}
+
+TableWriter::~TableWriter() noexcept(false)
+{
+    // The views, this table's own among them, re-read what they show.
+    if (d && d->written > 0 && !d->cursor) d->c.written(nullptr, Change::Reset);
+}
+
+void TableWriter::set(int field, const Value& v)
+{
+    const auto& fs = d->c.schema.fields;
+    if (field < 0 || field >= int(fs.size())) throw EngineError(QStringLiteral("Field number %1 out of range").arg(field));
+    d->buf[std::size_t(field)] = detail::toFieldValue(fs[std::size_t(field)], v, true);
+    if (!d->isSet[std::size_t(field)]) {
+        d->isSet[std::size_t(field)] = 1;
+        d->setCols.push_back(field);
+    }
+}
+
+qint64 TableWriter::insert()
+{
+    Connection& c = d->c;
+    qint64 id = 0;
+    if (Table* t = d->cursor) {
+        t->insert();
+        for (int col : d->setCols) t->set(col, d->buf[std::size_t(col)]);
+        t->post();
+        id = t->rowid();
+    } else c.write(Connection::Whole::No, [&] {
+        c.checkRequired(d->buf);
+        if (c.emptyKeyHolder(d->buf, 0) != 0) throw EngineError(QStringLiteral("Key violation"));
+        StmtUse u(c.insert);
+        for (std::size_t i = 0; i < d->buf.size(); ++i) u->bind(int(i) + 1, d->buf[i]);
+        u->step();
+        id = sqlite3_last_insert_rowid(c.db);
+    });
+    d->clear();
+    ++d->written;
+    return id;
+}
+
+void TableWriter::update(qint64 rowid)
+{
+    Connection& c = d->c;
+    auto& cols = d->setCols;
+    if (cols.empty()) return;
+    std::sort(cols.begin(), cols.end());
+    const auto& fs = c.schema.fields;
+    for (int col : cols)
+        if (fs[std::size_t(col)].required && valueIsEmpty(d->buf[std::size_t(col)]))
+            throw EngineError(QStringLiteral("Field '%1' must have a value").arg(fs[std::size_t(col)].name));
+    if (Table* t = d->cursor) {
+        if (!t->gotoRowid(rowid)) throw EngineError(QStringLiteral("Record/key deleted"));
+        t->edit();
+        for (int col : cols) t->set(col, d->buf[std::size_t(col)]);
+        t->post();
+        d->clear();
+        ++d->written;
+        return;
+    }
+    if (cols != d->lastCols) {
+        d->lastUpdate = &c.updateFor(cols);
+        d->lastCols = cols;
+    }
+    c.write(Connection::Whole::No, [&] {
+        if (d->setsKey() && c.emptyKeyHolder(d->updated(rowid), rowid) != 0)
+            throw EngineError(QStringLiteral("Key violation"));
+        StmtUse u(*d->lastUpdate);
+        int n = 1;
+        for (int col : cols) u->bind(n++, d->buf[std::size_t(col)]);
+        u->bindInt(n, rowid);
+        u->step();
+        if (sqlite3_changes(c.db) == 0) throw EngineError(QStringLiteral("Record/key deleted"));
+    });
+    d->clear();
+    ++d->written;
+}
+
+void TableWriter::remove(qint64 rowid)
+{
+    Connection& c = d->c;
+    if (Table* t = d->cursor) {
+        if (t->gotoRowid(rowid)) t->del();
+    } else c.write(Connection::Whole::No, [&] {
+        StmtUse u(c.remove);
+        u->bindInt(1, rowid);
+        u->step();
+    });
+    ++d->written;
+}
+
+int TableWriter::written() const
+{
+    return d->written;
 }
 
 // --- bulk scope ------------------------------------------------------------------------
