@@ -222,12 +222,16 @@ struct TableWriter::Impl {
     std::optional<WholeTable> whole;
     std::vector<Value> buf;      // the record being built, empty where not set
     std::vector<char> isSet;
+    std::vector<QByteArray> utf8;   // the texts' bytes while bound
     std::vector<int> setCols;
     std::vector<int> lastCols;   // the columns of the last update and its statement
     Stmt* lastUpdate = nullptr;
     int written = 0;
 
-    explicit Impl(Connection& conn) : c(conn), buf(conn.schema.fields.size()), isSet(buf.size(), 0) {}
+    explicit Impl(Connection& conn)
+        : c(conn), buf(conn.schema.fields.size()), isSet(buf.size(), 0), utf8(buf.size())
+    {
+    }
 
     void clear()
     {
@@ -305,7 +309,7 @@ qint64 TableWriter::insert()
         c.checkRequired(d->buf);
         if (c.emptyKeyHolder(d->buf, 0) != 0) throw EngineError(QStringLiteral("Key violation"));
         StmtUse u(c.insert);
-        for (std::size_t i = 0; i < d->buf.size(); ++i) u->bind(int(i) + 1, d->buf[i]);
+        for (std::size_t i = 0; i < d->buf.size(); ++i) u->bindKept(int(i) + 1, d->buf[i], d->utf8[i]);
         u->step();
         id = sqlite3_last_insert_rowid(c.db);
     });
@@ -342,7 +346,7 @@ void TableWriter::update(qint64 rowid)
             throw EngineError(QStringLiteral("Key violation"));
         StmtUse u(*d->lastUpdate);
         int n = 1;
-        for (int col : cols) u->bind(n++, d->buf[std::size_t(col)]);
+        for (int col : cols) u->bindKept(n++, d->buf[std::size_t(col)], d->utf8[std::size_t(col)]);
         u->bindInt(n, rowid);
         u->step();
         if (sqlite3_changes(c.db) == 0) throw EngineError(QStringLiteral("Record/key deleted"));
