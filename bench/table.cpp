@@ -152,6 +152,15 @@ void BM_WriterInsert(benchmark::State& state)
 }
 BENCHMARK(BM_WriterInsert)->Unit(benchmark::kMillisecond);
 
+void BM_WriterAppend(benchmark::State& state)
+{
+    insertPass(state, "append.db", [](Table& t) {
+        TableWriter w(t);
+        makeUnits([&](int field, const Value& v) { w.set(field, v); }, [&] { w.append(); });
+    });
+}
+BENCHMARK(BM_WriterAppend)->Unit(benchmark::kMillisecond);
+
 // The limit: SQLite alone, the same records into the same table (its
 // primary and secondary index) through one prepared statement in one
 // transaction, texts converted to UTF-8 as the engine does.

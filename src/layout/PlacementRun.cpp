@@ -100,7 +100,7 @@ void setUnit(TableWriter& table, const PlacementUnit& u)
     table.set(ul::Unitclass, u.Unitclass);
     table.set(ul::GExcavation, u.GExcavation);
     table.set(ul::GUnitname, u.GUnitname);
-    table.insert();
+    table.append();
 }
 
 void setLine(TableWriter& table, const RoutedLine& line, const OptionalInt& relCount)
@@ -112,7 +112,7 @@ void setLine(TableWriter& table, const RoutedLine& line, const OptionalInt& relC
     SetRoutedFields(table, line);
     table.set(rl::RelationCat, QString(line.category));
     table.set(rl::RelCount, toValue(relCount));
-    table.insert();
+    table.append();
 }
 
 } // namespace

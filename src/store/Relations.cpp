@@ -78,7 +78,7 @@ void InsertRelationRow(TableWriter& table, const UnitKey& first, const UnitKey& 
                        const QString& comment, const QString& status)
 {
     setRelationRow(table, first, second, code, comment, status);
-    table.insert();
+    table.append();
 }
 
 UnitKey FirstUnit(const Table& relTable)

@@ -316,6 +316,13 @@ public:
     // insert() or update(). Both start the next record empty.
     void set(int field, const Value& v);
     qint64 insert();            // the new record's rowid
+    // As insert(), for a caller that needs no rowid: the records go to
+    // SQLite several to a statement, which spares most of its cost per
+    // statement. A refused record throws from append(), a later write or
+    // flush() (and from the end of the writer), the ones before it
+    // written; the rowids are given in the order of appending.
+    void append();
+    void flush();               // sends what was appended
     // Writes only the fields set; throws "Record/key deleted" when the
     // record is gone.
     void update(qint64 rowid);

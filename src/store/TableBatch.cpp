@@ -7,6 +7,7 @@
 #include <sqlite3.h>
 #include <algorithm>
 #include <exception>
+#include <iterator>
 #include <optional>
 
 namespace belvanto {
@@ -214,6 +215,7 @@ QString Table::unreadableMessage(const Row& row, int field) const
 
 namespace {
 bool g_throughCursor = false;
+constexpr std::size_t kBatch = 32;   // records per INSERT of appended records
 }
 
 struct TableWriter::Impl {
@@ -227,6 +229,12 @@ struct TableWriter::Impl {
     std::vector<int> lastCols;   // the columns of the last update and its statement
     Stmt* lastUpdate = nullptr;
     int written = 0;
+    // Appended records not yet sent, kBatch at most, field by field, and
+    // the statement that inserts kBatch of them.
+    std::vector<Value> pending;
+    std::vector<QByteArray> pendingUtf8;
+    Stmt batchInsert;
+    int exceptionsAtStart = std::uncaught_exceptions();
 
     explicit Impl(Connection& conn)
         : c(conn), buf(conn.schema.fields.size()), isSet(buf.size(), 0), utf8(buf.size())
@@ -240,6 +248,55 @@ struct TableWriter::Impl {
             isSet[std::size_t(col)] = 0;
         }
         setCols.clear();
+    }
+
+    // One record by the statement every view uses, after the checks of post().
+    void insertOne(const Value* row)
+    {
+        const std::vector<Value> values(row, row + buf.size());
+        c.checkRequired(values);
+        if (c.emptyKeyHolder(values, 0) != 0) throw EngineError(QStringLiteral("Key violation"));
+        StmtUse u(c.insert);
+        for (std::size_t i = 0; i < values.size(); ++i) u->bindKept(int(i) + 1, values[i], utf8[i]);
+        u->step();
+    }
+
+    // Sends the appended records: a full batch by one statement, whose
+    // failure undoes all of it; then, or for fewer, one by one, so that a
+    // refused record leaves the ones before it written.
+    void flush()
+    {
+        const std::size_t width = buf.size();
+        const std::size_t rows = pending.size() / width;
+        if (rows == 0) return;
+        std::vector<Value> sending;
+        sending.swap(pending);
+        bool sent = false;
+        if (rows == kBatch) {
+            if (!batchInsert.valid()) {
+                const auto all = detail::allColumns(c.schema.fields);
+                QStringList tuples;
+                for (std::size_t r = 0; r < kBatch; ++r) tuples << QLatin1Char('(') + detail::placeholders(width) + QLatin1Char(')');
+                batchInsert = Stmt(c.db, QStringLiteral("INSERT INTO %1(%2) VALUES %3")
+                                             .arg(kData, detail::columnList(c.schema.fields, all), tuples.join(QLatin1String(", "))));
+                pendingUtf8.resize(kBatch * width);
+            }
+            try {
+                c.write(Connection::Whole::No, [&] {
+                    StmtUse u(batchInsert);
+                    for (std::size_t k = 0; k < sending.size(); ++k) u->bindKept(int(k) + 1, sending[k], pendingUtf8[k]);
+                    u->step();
+                });
+                sent = true;
+            } catch (const EngineError&) {
+                // Gone with the whole transaction: nothing to retry.
+                if (sqlite3_get_autocommit(c.db)) throw;
+            }
+        }
+        if (!sent)
+            c.write(Connection::Whole::No, [&] {
+                for (std::size_t r = 0; r < rows; ++r) insertOne(&sending[r * width]);
+            });
     }
 
     bool setsKey() const
@@ -281,8 +338,31 @@ void TableWriter::setThroughCursor(bool on)
 
 TableWriter::~TableWriter() noexcept(false)
 {
-    // The views, this table's own among them, re-read what they show.
-    if (d && d->written > 0 && !d->cursor) d->c.written(nullptr, Change::Reset);
+    if (!d) return;
+    // The views, this table's own among them, re-read what they show, also
+    // when the last records are refused.
+    struct Tell {
+        Impl& d;
+        ~Tell()
+        {
+            if (d.written > 0 && !d.cursor) d.c.written(nullptr, Change::Reset);
+        }
+    } tell{*d};
+    // What was appended is written, also when the writer ends by an
+    // exception (whose own error then wins).
+    if (std::uncaught_exceptions() == d->exceptionsAtStart) {
+        d->flush();
+        return;
+    }
+    try {
+        d->flush();
+    } catch (...) {
+    }
+}
+
+void TableWriter::flush()
+{
+    d->flush();
 }
 
 void TableWriter::set(int field, const Value& v)
@@ -305,21 +385,38 @@ qint64 TableWriter::insert()
         for (int col : d->setCols) t->set(col, d->buf[std::size_t(col)]);
         t->post();
         id = t->rowid();
-    } else c.write(Connection::Whole::No, [&] {
-        c.checkRequired(d->buf);
-        if (c.emptyKeyHolder(d->buf, 0) != 0) throw EngineError(QStringLiteral("Key violation"));
-        StmtUse u(c.insert);
-        for (std::size_t i = 0; i < d->buf.size(); ++i) u->bindKept(int(i) + 1, d->buf[i], d->utf8[i]);
-        u->step();
-        id = sqlite3_last_insert_rowid(c.db);
-    });
+    } else {
+        d->flush();
+        c.write(Connection::Whole::No, [&] {
+            d->insertOne(d->buf.data());
+            id = sqlite3_last_insert_rowid(c.db);
+        });
+    }
     d->clear();
     ++d->written;
     return id;
 }
 
+void TableWriter::append()
+{
+    Connection& c = d->c;
+    const bool emptyKeyPart = std::any_of(c.schema.primary.begin(), c.schema.primary.end(),
+                                          [&](int col) { return valueIsEmpty(d->buf[std::size_t(col)]); });
+    // Such a key is checked against the file, which must hold the records before it.
+    if (d->cursor || emptyKeyPart) {
+        insert();
+        return;
+    }
+    c.checkRequired(d->buf);
+    std::move(d->buf.begin(), d->buf.end(), std::back_inserter(d->pending));
+    d->clear();
+    ++d->written;
+    if (d->pending.size() == kBatch * d->buf.size()) d->flush();
+}
+
 void TableWriter::update(qint64 rowid)
 {
+    d->flush();
     Connection& c = d->c;
     auto& cols = d->setCols;
     if (cols.empty()) return;
@@ -357,6 +454,7 @@ void TableWriter::update(qint64 rowid)
 
 void TableWriter::remove(qint64 rowid)
 {
+    d->flush();
     Connection& c = d->c;
     if (Table* t = d->cursor) {
         if (t->gotoRowid(rowid)) t->del();

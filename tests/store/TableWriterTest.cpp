@@ -53,6 +53,65 @@ TEST_F(WriterTest, InsertsTheSameCellsAsTheCursor)
     EXPECT_TRUE(written[1].contains("|NULL|NULL|'l'|2.0|real|")) << qPrintable(written[1]);
 }
 
+TEST_F(WriterTest, AppendsTheSameCellsAsInsert)
+{
+    Table::create(dir.path(), "inserted", unitLikeFields(), unitLikeKey(), unitLikeIndexes());
+    // More than one statement's worth, and a rest sent when the writer ends.
+    std::vector<Rec> recs;
+    for (int i = 0; i < 70; ++i) {
+        Rec r = kRecords[std::size_t(i) % kRecords.size()];
+        r.unitname = QStringLiteral("u%1").arg(i);
+        recs.push_back(r);
+    }
+    for (const char* name : {"inserted", "units"}) {
+        Table t;
+        t.open(dir.path(), name);
+        TableWriter w(t);
+        for (const Rec& r : recs) {
+            setRec(w, r);
+            if (QLatin1String(name) == QLatin1String("units")) w.append();
+            else w.insert();
+        }
+        EXPECT_EQ(w.written(), 70);
+    }
+    EXPECT_EQ(cells(file), cells(Table::pathOf(dir.path(), "inserted")));
+    EXPECT_EQ(cells(file).size(), 70);
+}
+
+// A refused record throws; the ones appended before it are written, in a
+// full statement's batch as in the rest.
+TEST_F(WriterTest, AnAppendedRecordRefusedLeavesTheOnesBefore)
+{
+    struct Case {
+        const char* what;
+        int records;      // appended, the last one repeating the key of record repeats
+        int repeats;
+        bool atEnd;       // refused when the writer ends, not by append()
+    };
+    const std::vector<Case> cases = {
+        {"in a full batch, repeating an earlier batch", 40, 3, true},
+        {"in a full batch, repeating its own record", 32, 20, false},
+        {"in the rest", 10, 4, true},
+    };
+    for (const Case& c : cases) {
+        Table::create(dir.path(), "units", unitLikeFields(), unitLikeKey(), unitLikeIndexes());
+        Table t;
+        t.open(dir.path(), "units");
+        QString fromAppend;
+        const QString error = engineError([&] {
+            TableWriter w(t);
+            for (int i = 1; i <= c.records; ++i) {
+                setRec(w, {"A", QStringLiteral("u%1").arg(i == c.records ? c.repeats : i)});
+                fromAppend = engineError([&] { w.append(); });
+                if (!fromAppend.isEmpty()) return;
+            }
+        });
+        EXPECT_EQ(c.atEnd ? error : fromAppend, "Key violation") << c.what;
+        EXPECT_EQ(t.count(), c.records - 1) << c.what;
+        EXPECT_TRUE(t.locate("Excavation;Unitname", {QString("A"), QStringLiteral("u%1").arg(c.records - 1)})) << c.what;
+    }
+}
+
 TEST_F(WriterTest, RefusesWhatPostRefuses)
 {
     Table t;
@@ -107,6 +166,15 @@ TEST_F(WriterTest, EmptyKeyPartsRepeatNoKey)
     const qint64 y = w.insert();
     w.set(0, QString("x"));
     EXPECT_EQ(engineError([&] { w.update(y); }), "Key violation") << "the key after the update is taken";
+    // An appended record with an empty key part is checked against the
+    // ones appended before it.
+    w.set(0, QString("z"));
+    w.set(1, QString("1"));
+    w.append();
+    w.set(0, QString("z"));
+    w.append();
+    w.set(0, QString("z"));
+    EXPECT_EQ(engineError([&] { w.append(); }), "Key violation");
 }
 
 TEST_F(WriterTest, UpdatesOnlyTheFieldsSetAndRemovesByRecord)
