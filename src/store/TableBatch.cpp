@@ -251,9 +251,8 @@ struct TableWriter::Impl {
     }
 
     // One record by the statement every view uses, after the checks of post().
-    void insertOne(const Value* row)
+    void insertOne(const std::vector<Value>& values)
     {
-        const std::vector<Value> values(row, row + buf.size());
         c.checkRequired(values);
         if (c.emptyKeyHolder(values, 0) != 0) throw EngineError(QStringLiteral("Key violation"));
         StmtUse u(c.insert);
@@ -269,8 +268,11 @@ struct TableWriter::Impl {
         const std::size_t width = buf.size();
         const std::size_t rows = pending.size() / width;
         if (rows == 0) return;
-        std::vector<Value> sending;
-        sending.swap(pending);
+        // Sent or refused, they are no longer pending (the vector keeps its room).
+        struct Done {
+            std::vector<Value>& pending;
+            ~Done() { pending.clear(); }
+        } done{pending};
         bool sent = false;
         if (rows == kBatch) {
             if (!batchInsert.valid()) {
@@ -284,7 +286,7 @@ struct TableWriter::Impl {
             try {
                 c.write(Connection::Whole::No, [&] {
                     StmtUse u(batchInsert);
-                    for (std::size_t k = 0; k < sending.size(); ++k) u->bindKept(int(k) + 1, sending[k], pendingUtf8[k]);
+                    for (std::size_t k = 0; k < pending.size(); ++k) u->bindKept(int(k) + 1, pending[k], pendingUtf8[k]);
                     u->step();
                 });
                 sent = true;
@@ -295,7 +297,10 @@ struct TableWriter::Impl {
         }
         if (!sent)
             c.write(Connection::Whole::No, [&] {
-                for (std::size_t r = 0; r < rows; ++r) insertOne(&sending[r * width]);
+                for (std::size_t r = 0; r < rows; ++r) {
+                    const auto first = pending.begin() + std::ptrdiff_t(r * width);
+                    insertOne(std::vector<Value>(first, first + std::ptrdiff_t(width)));
+                }
             });
     }
 
@@ -388,7 +393,7 @@ qint64 TableWriter::insert()
     } else {
         d->flush();
         c.write(Connection::Whole::No, [&] {
-            d->insertOne(d->buf.data());
+            d->insertOne(d->buf);
             id = sqlite3_last_insert_rowid(c.db);
         });
     }
