@@ -4,6 +4,7 @@
 // write-through post.
 #include "store/Table.h"
 #include <QFile>
+#include <sqlite3.h>
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
 #include <memory>
@@ -55,30 +56,40 @@ QString unitName(int i)
     return QStringLiteral("U%1").arg(i / kExcavations.size(), 5, 10, QLatin1Char('0'));
 }
 
-void fillUnits(Table& t)
+// The values of the benchmark's records, handed to set(field, value) and
+// ended by post(), whichever way they are written.
+template <class Set, class Post>
+void makeUnits(Set set, Post post)
 {
     Lcg r;
-    BulkScope bulk;
     for (int i = 0; i < kRecords; ++i) {
-        t.insert();
-        t.set(0, kExcavations[i % kExcavations.size()]);
-        t.set(1, unitName(i));
+        set(0, kExcavations[i % kExcavations.size()]);
+        set(1, unitName(i));
         const quint32 c = r.next(100);
-        t.set(2, QString(c < 90 ? "context" : c < 98 ? "group" : "work area"));
-        t.set(3, kPeriods[int(r.next(quint32(kPeriods.size())))]);
-        t.set(5, QStringLiteral("Layer of brown silt with charcoal, number %1").arg(i));
+        set(2, QString(c < 90 ? "context" : c < 98 ? "group" : "work area"));
+        set(3, kPeriods[int(r.next(quint32(kPeriods.size())))]);
+        set(5, QStringLiteral("Layer of brown silt with charcoal, number %1").arg(i));
         const double x = r.next(10000) / 10.0, y = r.next(10000) / 10.0;
-        t.set(6, x);
-        t.set(7, x + 1.5);
-        t.set(8, y);
-        t.set(9, y + 2.25);
-        t.set(10, -r.next(500) / 100.0);
-        t.set(11, r.next(500) / 100.0);
+        set(6, x);
+        set(7, x + 1.5);
+        set(8, y);
+        set(9, y + 2.25);
+        set(10, -r.next(500) / 100.0);
+        set(11, r.next(500) / 100.0);
         const qint32 year = qint32(r.next(3000)) - 1500;
-        t.set(12, year);
-        t.set(13, year + 50);
-        t.post();
+        set(12, year);
+        set(13, year + 50);
+        post();
     }
+}
+
+void fillUnits(Table& t)
+{
+    BulkScope bulk;
+    makeUnits([&](int field, const Value& v) {
+        if (field == 0) t.insert();
+        t.set(field, v);
+    }, [&] { t.post(); });
 }
 
 // One table of 100,000 records, built once and copied for passes that change it.
@@ -110,20 +121,95 @@ Data& data()
     return d;
 }
 
-void BM_BulkInsert(benchmark::State& state)
+// Inserts the records into a fresh table per iteration with fill(table).
+template <class Fill>
+void insertPass(benchmark::State& state, const char* name, Fill fill)
 {
-    const QString path = data().dir.filePath("insert.db");
+    const QString path = data().dir.filePath(name);
     for (auto _ : state) {
         state.PauseTiming();
         Table::createFile(path, unitFields(), kKey, {{"ByPeriod", {"Period"}}});
         Table t;
         t.openFile(path);
         state.ResumeTiming();
-        fillUnits(t);
+        fill(t);
     }
     state.SetItemsProcessed(state.iterations() * kRecords);
 }
+
+void BM_BulkInsert(benchmark::State& state)
+{
+    insertPass(state, "insert.db", fillUnits);
+}
 BENCHMARK(BM_BulkInsert)->Unit(benchmark::kMillisecond);
+
+void BM_WriterInsert(benchmark::State& state)
+{
+    insertPass(state, "writer.db", [](Table& t) {
+        TableWriter w(t);
+        makeUnits([&](int field, const Value& v) { w.set(field, v); }, [&] { w.insert(); });
+    });
+}
+BENCHMARK(BM_WriterInsert)->Unit(benchmark::kMillisecond);
+
+void BM_WriterAppend(benchmark::State& state)
+{
+    insertPass(state, "append.db", [](Table& t) {
+        TableWriter w(t);
+        makeUnits([&](int field, const Value& v) { w.set(field, v); }, [&] { w.append(); });
+    });
+}
+BENCHMARK(BM_WriterAppend)->Unit(benchmark::kMillisecond);
+
+// The limit: SQLite alone, the same records into the same table (its
+// primary and secondary index) through one prepared statement in one
+// transaction, texts converted to UTF-8 as the engine does.
+void BM_RawSqliteInsert(benchmark::State& state)
+{
+    const QString path = data().dir.filePath("raw.db");
+    const auto fields = unitFields();
+    QStringList names, marks;
+    for (const FieldDef& f : fields) {
+        names << '"' + f.name + '"';
+        marks << "?";
+    }
+    const QByteArray sql = QStringLiteral("INSERT INTO data(%1) VALUES(%2)").arg(names.join(','), marks.join(',')).toUtf8();
+    for (auto _ : state) {
+        state.PauseTiming();
+        Table::createFile(path, fields, kKey, {{"ByPeriod", {"Period"}}});
+        sqlite3* db = nullptr;
+        sqlite3_open(QFile::encodeName(path).constData(), &db);
+        sqlite3_exec(db, "PRAGMA journal_mode=DELETE; PRAGMA synchronous=FULL; PRAGMA cache_size=-16000", nullptr, nullptr, nullptr);
+        state.ResumeTiming();
+        sqlite3_exec(db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
+        sqlite3_stmt* insert = nullptr;
+        sqlite3_prepare_v2(db, sql.constData(), -1, &insert, nullptr);
+        makeUnits(
+            [&](int field, const Value& v) {
+                if (const auto* text = std::get_if<QString>(&v)) {
+                    const QByteArray utf8 = text->toUtf8();
+                    if (utf8.isEmpty()) sqlite3_bind_null(insert, field + 1);
+                    else sqlite3_bind_text(insert, field + 1, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT);
+                } else if (const auto* i = std::get_if<qint32>(&v)) {
+                    sqlite3_bind_int(insert, field + 1, *i);
+                } else if (const auto* d = std::get_if<double>(&v)) {
+                    sqlite3_bind_double(insert, field + 1, *d);
+                }
+            },
+            [&] {
+                if (sqlite3_step(insert) != SQLITE_DONE) state.SkipWithError(sqlite3_errmsg(db));
+                sqlite3_reset(insert);
+                sqlite3_clear_bindings(insert);
+            });
+        sqlite3_finalize(insert);
+        sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
+        state.PauseTiming();
+        sqlite3_close(db);
+        state.ResumeTiming();
+    }
+    state.SetItemsProcessed(state.iterations() * kRecords);
+}
+BENCHMARK(BM_RawSqliteInsert)->Unit(benchmark::kMillisecond);
 
 void walk(benchmark::State& state, const QString& index)
 {
@@ -217,6 +303,28 @@ void BM_EditAndPostAll(benchmark::State& state)
 }
 BENCHMARK(BM_EditAndPostAll)->Unit(benchmark::kMillisecond);
 
+void BM_WriterUpdateAll(benchmark::State& state)
+{
+    const QString path = data().copy("update");
+    Table t;
+    t.openFile(path);
+    std::vector<qint64> rowids;
+    for (const auto& row : t.query("", {})) rowids.push_back(row.rowid);
+    qint32 round = 0;
+    for (auto _ : state) {
+        ++round;
+        TableWriter w(t);
+        qint32 i = 0;
+        for (qint64 rowid : rowids) {
+            w.set(15, i++);
+            w.set(19, round % 2 ? "X" : "");
+            w.update(rowid);
+        }
+    }
+    state.SetItemsProcessed(state.iterations() * kRecords);
+}
+BENCHMARK(BM_WriterUpdateAll)->Unit(benchmark::kMillisecond);
+
 void BM_DeleteElseNextHalf(benchmark::State& state)
 {
     for (auto _ : state) {
@@ -241,6 +349,28 @@ void BM_DeleteElseNextHalf(benchmark::State& state)
     state.SetItemsProcessed(state.iterations() * kRecords);
 }
 BENCHMARK(BM_DeleteElseNextHalf)->Unit(benchmark::kMillisecond);
+
+void BM_WriterRemoveHalf(benchmark::State& state)
+{
+    for (auto _ : state) {
+        state.PauseTiming();
+        const QString path = data().copy("remove");
+        auto t = std::make_unique<Table>();
+        t->openFile(path);
+        std::vector<qint64> rowids;
+        for (const auto& row : t->query("", {}, "Excavation, Unitname")) rowids.push_back(row.rowid);
+        state.ResumeTiming();
+        {
+            TableWriter w(*t);
+            for (std::size_t k = 0; k < rowids.size(); k += 2) w.remove(rowids[k]);
+        }
+        state.PauseTiming();
+        t.reset();
+        state.ResumeTiming();
+    }
+    state.SetItemsProcessed(state.iterations() * kRecords / 2);
+}
+BENCHMARK(BM_WriterRemoveHalf)->Unit(benchmark::kMillisecond);
 
 void BM_WriteThroughPost(benchmark::State& state)
 {

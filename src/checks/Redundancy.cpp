@@ -2,6 +2,7 @@
 #include "core/UserInterface.h"
 #include "store/Relations.h"
 #include "store/Table.h"
+#include <algorithm>
 #include <optional>
 #include <unordered_map>
 #include <unordered_set>
@@ -103,21 +104,20 @@ int RedundancyTest(UserInterface& ui, RelationGraph& graph, Table& relationTable
     const std::unordered_set<qint64> stale(rows.staleMarks.begin(), rows.staleMarks.end());
     const Value markValue = statusMode ? Value(status::Redundant) : Value(qint32(-1));
     DisplaySuspended quiet(relationTable);
-    BulkScope bulk;
+    TableWriter writer(relationTable);
     auto write = [&](qint64 rowid, const Value& value) {
-        if (!relationTable.gotoRowid(rowid)) return;
-        relationTable.edit();
-        relationTable.set(markColumn, value);
-        relationTable.post();
+        writer.set(markColumn, value);
+        writer.update(rowid);
     };
     for (qint64 rowid : rows.staleMarks)
         if (!markedSet.count(rowid)) write(rowid, status::Stored);
-    for (qint64 rowid : marked) {
-        if (deleting) {
-            if (relationTable.gotoRowid(rowid)) relationTable.del();
-        } else if (!stale.count(rowid)) {
-            write(rowid, markValue);
-        }
+    if (deleting) {
+        // In file order the deletions touch each page of the table once.
+        std::sort(marked.begin(), marked.end());
+        for (qint64 rowid : marked) writer.remove(rowid);
+    } else {
+        for (qint64 rowid : marked)
+            if (!stale.count(rowid)) write(rowid, markValue);
     }
     return counter;
 }

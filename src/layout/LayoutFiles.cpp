@@ -307,7 +307,7 @@ std::optional<LayoutParameters> ReadLayoutParameters(UserInterface& ui, const Re
     return parameters;
 }
 
-void SetRoutedFields(Table& relLayout, const LineRecord& line)
+void SetRoutedFields(TableWriter& relLayout, const LineRecord& line)
 {
     relLayout.set(rl::YSubLevel, toValue(line.YSubLevel));
     relLayout.set(rl::YLevel1, toValue(line.YLevel1));

@@ -74,8 +74,8 @@ struct LineRecord {
     bool operator==(const LineRecord&) const = default;
 };
 // Sets the routed fields (all but the category) of the relationship layout
-// table's record being edited or inserted.
-void SetRoutedFields(Table& relLayout, const LineRecord& line);
+// table's record being inserted or updated.
+void SetRoutedFields(TableWriter& relLayout, const LineRecord& line);
 
 // Everything the parameter file holds. The arrays are numbered like columns
 // and levels, from 1: element 0 is unused and not stored, so a layout of K

@@ -18,40 +18,75 @@ const QChar kSwapped = QLatin1Char('!');
 
 class BoxIndex {
 public:
-    explicit BoxIndex(const std::vector<RoutedBox>& boxes) : boxes_(boxes)
+    explicit BoxIndex(const std::vector<RoutedBox>& boxes)
     {
         index_.reserve(boxes.size());
-        for (std::size_t i = 0; i < boxes.size(); ++i) index_.emplace(boxes[i].key, i);
+        for (std::size_t i = 0; i < boxes.size(); ++i) index_.emplace(boxes[i].key, std::ptrdiff_t(i));
     }
-    const RoutedBox* find(const UnitKey& key) const
+    // The box's position in the boxes; -1 if there is none.
+    std::ptrdiff_t position(const UnitKey& key) const
     {
         const auto it = index_.find(key);
-        return it == index_.end() ? nullptr : &boxes_[it->second];
+        return it == index_.end() ? -1 : it->second;
     }
 
 private:
-    const std::vector<RoutedBox>& boxes_;
-    std::unordered_map<UnitKey, std::size_t> index_;
+    std::unordered_map<UnitKey, std::ptrdiff_t> index_;
 };
 
-bool lineEnds(UserInterface& ui, const BoxIndex& boxes, std::vector<RoutedLine>& lines)
+// The boxes at the two ends of every line, by position: the keys are looked
+// up once.
+struct LineBoxes {
+    std::vector<std::ptrdiff_t> lower, upper;   // unit 1, unit 2
+};
+
+bool lineEnds(UserInterface& ui, const BoxIndex& index, const std::vector<RoutedBox>& boxes,
+              std::vector<RoutedLine>& lines, LineBoxes& ends)
 {
     auto notFound = [&](const UnitKey& key) {
         ui.error(QStringLiteral("Error: Not found  ") + key.text());
         return false;
     };
+    ends.lower.assign(lines.size(), -1);
+    ends.upper.assign(lines.size(), -1);
     // By unit 1 (the table's order), then by unit 2.
-    for (RoutedLine& line : lines) {
-        const RoutedBox* lower = boxes.find(line.first);
-        if (!lower) return notFound(line.first);
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        RoutedLine& line = lines[i];
+        ends.lower[i] = index.position(line.first);
+        if (ends.lower[i] < 0) return notFound(line.first);
+        const RoutedBox& lower = boxes[std::size_t(ends.lower[i])];
         if (line.category == category::Earlier) {
-            line.YLevel2 = lower->YLevelStart;
-            line.XPos2 = lower->XStart + lower->XStop;
+            line.YLevel2 = lower.YLevelStart;
+            line.XPos2 = lower.XStart + lower.XStop;
             line.Port1 = 0;
             line.Port2 = 0;
         } else if (line.category == category::Equal) {
-            line.YLevel1 = lower->YLevelStart;
+            line.YLevel1 = lower.YLevelStart;
         }
+    }
+    bool allFound = true;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        ends.upper[i] = index.position(lines[i].second);
+        allFound = allFound && ends.upper[i] >= 0;
+    }
+    auto upperEnd = [&](std::size_t i) {
+        RoutedLine& line = lines[i];
+        const RoutedBox& upper = boxes[std::size_t(ends.upper[i])];
+        if (line.category == category::Earlier) {
+            line.YLevel1 = upper.YLevelStop;
+            line.XPos1 = upper.XStart + upper.XStop;
+            line.NestCt2 = upper.NestCt;
+        } else if (line.category == category::Equal) {
+            const qint32 a = boxes[std::size_t(ends.lower[i])].XStart;
+            line.XPos1 = std::min(a, upper.XStart);
+            line.XPos2 = std::max(a, upper.XStart);
+        }
+    };
+    // Each line's upper end depends on that line alone: the order matters
+    // only for which missing unit is reported, and for the lines done before.
+    if (allFound) {
+        for (std::size_t i = 0; i < lines.size(); ++i) upperEnd(i);
+        return true;
     }
     std::vector<std::size_t> bySecond(lines.size());
     std::iota(bySecond.begin(), bySecond.end(), std::size_t(0));
@@ -60,18 +95,8 @@ bool lineEnds(UserInterface& ui, const BoxIndex& boxes, std::vector<RoutedLine>&
         return lines[a].first < lines[b].first;
     });
     for (std::size_t i : bySecond) {
-        RoutedLine& line = lines[i];
-        const RoutedBox* upper = boxes.find(line.second);
-        if (!upper) return notFound(line.second);
-        if (line.category == category::Earlier) {
-            line.YLevel1 = upper->YLevelStop;
-            line.XPos1 = upper->XStart + upper->XStop;
-            line.NestCt2 = upper->NestCt;
-        } else if (line.category == category::Equal) {
-            const qint32 a = boxes.find(line.first)->XStart;
-            line.XPos1 = std::min(a, upper->XStart);
-            line.XPos2 = std::max(a, upper->XStart);
-        }
+        if (ends.upper[i] < 0) return notFound(lines[i].second);
+        upperEnd(i);
     }
     return true;
 }
@@ -96,23 +121,41 @@ void spreadPorts(std::vector<RoutedLine>& lines, std::vector<std::size_t>& edge,
     }
 }
 
-void ports(const std::vector<RoutedBox>& boxes, std::vector<RoutedLine>& lines)
-{
-    // Lines of each box by end, in table order.
-    std::unordered_map<UnitKey, std::vector<std::size_t>> up, down;
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-        if (lines[i].category != category::Earlier) continue;
-        up[lines[i].first].push_back(i);
-        down[lines[i].second].push_back(i);
+// The earlier/later lines of each box by one end, in table order: the lines
+// of box b are lines[at[start[b]] .. at[start[b + 1]]).
+struct LinesByBox {
+    std::vector<std::size_t> start, at;
+
+    LinesByBox(const std::vector<RoutedLine>& lines, const std::vector<std::ptrdiff_t>& box, std::size_t boxes)
+        : start(boxes + 1, 0)
+    {
+        auto counted = [&](std::size_t i) { return lines[i].category == category::Earlier && box[i] >= 0; };
+        for (std::size_t i = 0; i < lines.size(); ++i)
+            if (counted(i)) ++start[std::size_t(box[i]) + 1];
+        for (std::size_t b = 0; b < boxes; ++b) start[b + 1] += start[b];
+        at.resize(start[boxes]);
+        std::vector<std::size_t> next(start.begin(), start.end() - 1);
+        for (std::size_t i = 0; i < lines.size(); ++i)
+            if (counted(i)) at[next[std::size_t(box[i])]++] = i;
     }
-    for (const RoutedBox& box : boxes) {
-        if (box.FatherCt > 1) {
-            const auto it = up.find(box.key);
-            if (it != up.end()) spreadPorts(lines, it->second, true);
+    void copy(std::size_t b, std::vector<std::size_t>& edge) const
+    {
+        edge.assign(at.begin() + std::ptrdiff_t(start[b]), at.begin() + std::ptrdiff_t(start[b + 1]));
+    }
+};
+
+void ports(const std::vector<RoutedBox>& boxes, std::vector<RoutedLine>& lines, const LineBoxes& ends)
+{
+    const LinesByBox up(lines, ends.lower, boxes.size()), down(lines, ends.upper, boxes.size());
+    std::vector<std::size_t> edge;
+    for (std::size_t b = 0; b < boxes.size(); ++b) {
+        if (boxes[b].FatherCt > 1) {
+            up.copy(b, edge);
+            if (!edge.empty()) spreadPorts(lines, edge, true);
         }
-        if (box.SonCt > 1) {
-            const auto it = down.find(box.key);
-            if (it != down.end()) spreadPorts(lines, it->second, false);
+        if (boxes[b].SonCt > 1) {
+            down.copy(b, edge);
+            if (!edge.empty()) spreadPorts(lines, edge, false);
         }
     }
 }
@@ -221,9 +264,9 @@ bool RouteLineRecords(UserInterface& ui, const std::vector<RoutedBox>& boxes, st
                       qint32 levels, std::vector<qint32>& trackCount)
 {
     trackCount.assign(std::size_t(std::max(levels, 0)) + 1, 0);
-    const BoxIndex index(boxes);
-    if (!lineEnds(ui, index, lines)) return false;
-    ports(boxes, lines);
+    LineBoxes ends;
+    if (!lineEnds(ui, BoxIndex(boxes), boxes, lines, ends)) return false;
+    ports(boxes, lines, ends);
     tracks(lines, levels, trackCount);
     return true;
 }
@@ -268,14 +311,11 @@ bool RouteLines(UserInterface& ui, Table& unitLayout, Table& relLayout, LayoutPa
     const std::vector<RoutedLine> before = lines;
     const bool ok = RouteLineRecords(ui, boxes, lines, parameters.levels, parameters.TrackCount);
 
-    BulkScope bulk;
+    TableWriter writer(relLayout);
     for (std::size_t i = 0; i < lines.size(); ++i) {
         if (lines[i] == before[i]) continue;
-        const RoutedLine& line = lines[i];
-        relLayout.gotoRowid(line.rowid);
-        relLayout.edit();
-        SetRoutedFields(relLayout, line);
-        relLayout.post();
+        SetRoutedFields(writer, lines[i]);
+        writer.update(lines[i].rowid);
     }
     return ok;
 }

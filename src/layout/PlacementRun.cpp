@@ -80,9 +80,8 @@ LayoutParameters route(UserInterface& ui, Routing& routing, qint32 columns, qint
     return parameters;
 }
 
-void setUnit(Table& table, const PlacementUnit& u)
+void setUnit(TableWriter& table, const PlacementUnit& u)
 {
-    table.insert();
     table.set(ul::Excavation, u.key.excavation);
     table.set(ul::Unitname, u.key.unitname);
     table.set(ul::Clevel, u.Clevel);
@@ -101,12 +100,11 @@ void setUnit(Table& table, const PlacementUnit& u)
     table.set(ul::Unitclass, u.Unitclass);
     table.set(ul::GExcavation, u.GExcavation);
     table.set(ul::GUnitname, u.GUnitname);
-    table.post();
+    table.append();
 }
 
-void setLine(Table& table, const RoutedLine& line, const OptionalInt& relCount)
+void setLine(TableWriter& table, const RoutedLine& line, const OptionalInt& relCount)
 {
-    table.insert();
     table.set(rl::Excavation1, line.first.excavation);
     table.set(rl::Unitname1, line.first.unitname);
     table.set(rl::Excavation2, line.second.excavation);
@@ -114,7 +112,7 @@ void setLine(Table& table, const RoutedLine& line, const OptionalInt& relCount)
     SetRoutedFields(table, line);
     table.set(rl::RelationCat, QString(line.category));
     table.set(rl::RelCount, toValue(relCount));
-    table.post();
+    table.append();
 }
 
 } // namespace
@@ -213,18 +211,18 @@ std::vector<GraphRelation> ReadPlacementRelations(Table& relationTable)
 
 void AppendUnitLayoutRecords(Table& unitLayout, const PlacementWork& work)
 {
-    BulkScope bulk;
-    for (int u : work.keyOrder()) setUnit(unitLayout, work.units[std::size_t(u)]);
+    TableWriter writer(unitLayout);
+    for (int u : work.keyOrder()) setUnit(writer, work.units[std::size_t(u)]);
 }
 
 void AppendRelLayoutRecords(Table& relLayout, const PlacementWork& work)
 {
     const std::vector<int> order = work.keyOrder();
     const std::vector<int> rank = UnitRanks(order);
-    BulkScope bulk;
+    TableWriter writer(relLayout);
     for (int r : LineKeyOrder(work.proper, rank)) {
         const PlacementLine& line = work.proper[std::size_t(r)];
-        setLine(relLayout, routedLine(line, work.units[std::size_t(line.first)].key, work.units[std::size_t(line.second)].key),
+        setLine(writer, routedLine(line, work.units[std::size_t(line.first)].key, work.units[std::size_t(line.second)].key),
                 line.RelCount);
     }
 }
@@ -275,16 +273,16 @@ bool LayoutWithoutGroups(Session& session, RelationGraph& graph, RandomGenerator
         relLayout.open(directory, RelLayoutTableName(name, LayoutStage::Staged), true);
         const std::vector<int> order = work->keyOrder();
         {
-            BulkScope bulk;
-            for (int u : order) setUnit(unitLayout, work->units[std::size_t(u)]);
+            TableWriter writer(unitLayout);
+            for (int u : order) setUnit(writer, work->units[std::size_t(u)]);
         }
         Routing routing = prepareRouting(*work, order, UnitRanks(order), nullptr);
         const qint32 columns = work->columns, levels = work->levels;
         work.reset();
         const LayoutParameters parameters = route(ui, routing, columns, levels, options, periods);
         {
-            BulkScope bulk;
-            for (std::size_t i = 0; i < routing.lines.size(); ++i) setLine(relLayout, routing.lines[i], routing.relCount[i]);
+            TableWriter writer(relLayout);
+            for (std::size_t i = 0; i < routing.lines.size(); ++i) setLine(writer, routing.lines[i], routing.relCount[i]);
         }
         routing = {};
         unitLayout.addIndex(PositionsIndex());
@@ -317,10 +315,10 @@ bool StorePlacedLayout(UserInterface& ui, const QString& directory, const QStrin
         unitLayout.open(directory, UnitLayoutTableName(projectName, LayoutStage::Staged), true);
         relLayout.open(directory, RelLayoutTableName(projectName, LayoutStage::Staged), true);
         {
-            BulkScope bulk;
-            for (const PlacementUnit& u : layout.units) setUnit(unitLayout, u);
+            TableWriter units(unitLayout), lines(relLayout);
+            for (const PlacementUnit& u : layout.units) setUnit(units, u);
             for (const PlacementLine& line : layout.lines)
-                setLine(relLayout, routedLine(line, layout.units[std::size_t(line.first)].key, layout.units[std::size_t(line.second)].key),
+                setLine(lines, routedLine(line, layout.units[std::size_t(line.first)].key, layout.units[std::size_t(line.second)].key),
                         line.RelCount);
         }
         if (layout.parameters.groups) unitLayout.addIndex(NestCtIndex());

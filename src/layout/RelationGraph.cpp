@@ -6,6 +6,7 @@
 #include "store/Table.h"
 #include "store/UnitFields.h"
 #include <algorithm>
+#include <unordered_map>
 #include <utility>
 
 namespace belvanto {
@@ -132,27 +133,21 @@ GraphSource readGraphSource(Table& relationTable, Table& unitTable, const GraphF
     return source;
 }
 
-// Walks the table once and hands every record of a graph node to write, in
-// one transaction. Filter and link must be off.
+// Hands the record of every graph node to write, then writes them all in
+// one transaction.
 template <typename Write>
 void writeNodeRecords(Table& table, const RelationGraph& graph, Write write)
 {
-    std::unordered_map<qint64, int> nodeOfRow;
-    nodeOfRow.reserve(graph.nodes.size());
-    for (int i = 0; i < graph.size(); ++i) nodeOfRow.emplace(graph.nodes[std::size_t(i)].UnitPosition, i);
-    BulkScope bulk;
-    for (table.first(); !table.eof(); table.next()) {
-        const auto it = nodeOfRow.find(table.rowid());
-        if (it == nodeOfRow.end()) continue;
-        table.edit();
-        write(table, it->second);
-        table.post();
+    TableWriter writer(table);
+    for (int i = 0; i < graph.size(); ++i) {
+        write(writer, i);
+        writer.update(graph.nodes[std::size_t(i)].UnitPosition);
     }
 }
 
 void writeNodeNumbers(Table& unitTable, const RelationGraph& graph, int nodeColumn)
 {
-    writeNodeRecords(unitTable, graph, [&](Table& t, int node) { t.set(nodeColumn, qint32(node)); });
+    writeNodeRecords(unitTable, graph, [&](TableWriter& t, int node) { t.set(nodeColumn, qint32(node)); });
 }
 
 // Builds from the tables. The nodes are numbered before any relationship is
@@ -589,11 +584,15 @@ void writeLevels(Table& unitTable, const RelationGraph& graph, const LevelFields
     const int nodeColumn = unitTable.fieldIndexOrThrow(fields.nodeField);
     const int keyColumn = rewriteKey ? unitTable.fieldIndexOrThrow(fields.keyField) : -1;
     const int digits = int(QString::number(levelCount).size());
-    writeNodeRecords(unitTable, graph, [&](Table& t, int n) {
+    std::unordered_map<qint64, QString> oldKeys;
+    if (keyColumn >= 0)
+        unitTable.scan(QString(), {}, QString(), [&](Table::Row& row) { oldKeys.emplace(row.rowid, textAt(row, keyColumn)); },
+                       Table::Unreadable::KeepText);
+    writeNodeRecords(unitTable, graph, [&](TableWriter& t, int n) {
         const qint32 level = graph.nodes[std::size_t(n)].Level;
         t.set(levelColumn, level);
         if (keyColumn >= 0) {
-            const QString old = t.str(keyColumn);
+            const QString old = oldKeys[graph.nodes[std::size_t(n)].UnitPosition];
             const QString padded = QString::number(level).rightJustified(digits, QLatin1Char('0'));
             t.set(keyColumn, old.isEmpty() ? padded : old + QLatin1Char('*') + padded);
         }

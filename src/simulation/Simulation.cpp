@@ -96,10 +96,18 @@ public:
         BulkScope bulk;
 
         std::vector<qint64> records(std::size_t(n_) + 1, 0);
-        for (int k = 1; k <= n_; ++k) {
-            CreateUnit(units, keys_[std::size_t(k)], kContext);
-            records[std::size_t(k)] = units.rowid();
+        {
+            TableWriter writer(units);
+            for (int k = 1; k <= n_; ++k) {
+                writer.set(uf::Excavation, keys_[std::size_t(k)].excavation);
+                writer.set(uf::Unitname, keys_[std::size_t(k)].unitname);
+                writer.set(uf::Unitclass, kContext);
+                records[std::size_t(k)] = writer.insert();
+            }
         }
+        // Through the gate the relationship rules read the tables as they
+        // go; the rows of our own go straight in.
+        if (path_ != RelationPath::Gate) relations_ = std::make_unique<TableWriter>(rels);
 
         std::vector<int> increments(static_cast<std::size_t>(n_));
         for (int& d : increments) d = streams_.draw(YearStep, 1000);
@@ -113,7 +121,9 @@ public:
             if (qint64(period_) * periodSpan < k && period_ < s_.periods) ++period_;
         }
 
-        for (int k = 1; k <= n_; ++k) writeAttributes(units, records[std::size_t(k)], attributes_[std::size_t(k)]);
+        relations_.reset();
+        TableWriter writer(units);
+        for (int k = 1; k <= n_; ++k) writeAttributes(writer, records[std::size_t(k)], attributes_[std::size_t(k)]);
     }
 
 private:
@@ -239,15 +249,14 @@ private:
     void writeRow(int a, int b, QChar code, const QString& status)
     {
         written_.insert(pairOf(a, b));
-        InsertRelationRow(session_.relations(), keys_[std::size_t(a)], keys_[std::size_t(b)], code, QString(), status);
+        if (relations_) InsertRelationRow(*relations_, keys_[std::size_t(a)], keys_[std::size_t(b)], code, QString(), status);
+        else InsertRelationRow(session_.relations(), keys_[std::size_t(a)], keys_[std::size_t(b)], code, QString(), status);
     }
 
     static quint64 pairOf(int a, int b) { return (quint64(quint32(a)) << 32) | quint32(b); }
 
-    void writeAttributes(Table& units, qint64 record, const Attributes& a)
+    void writeAttributes(TableWriter& units, qint64 record, const Attributes& a)
     {
-        units.gotoRowid(record);
-        units.edit();
         units.set(uf::XAvgCoord, a.x);
         units.set(uf::YAvgCoord, a.y);
         units.set(uf::ZAvgCoord, a.z);
@@ -256,7 +265,7 @@ private:
         units.set(uf::MinYear, a.minYear);
         units.set(uf::MaxYear, a.maxYear);
         if (a.period > 0) units.set(uf::Period, SimulationPeriodName(a.period));
-        units.post();
+        units.update(record);
     }
 
     Session& session_;
@@ -271,6 +280,7 @@ private:
     std::vector<qint32> years_;
     std::unordered_set<quint64> written_;    // ordered pairs with a row
     std::unique_ptr<UnitClassCache> classes_;
+    std::unique_ptr<TableWriter> relations_;   // the rows of our own, unless through the gate
     qint64 colourSpan_ = 1;
     int period_ = 0;
     int blockFirst_ = 0, blockLast_ = 0;

@@ -49,10 +49,12 @@ void CreateRelationTable(const QString& directory, const QString& tableName)
                                        QStringLiteral("Excavation2"), QStringLiteral("Unitname2")}});
 }
 
-void InsertRelationRow(Table& table, const UnitKey& first, const UnitKey& second, QChar code,
-                       const QString& comment, const QString& status)
+namespace {
+
+template <class Target>
+void setRelationRow(Target& table, const UnitKey& first, const UnitKey& second, QChar code, const QString& comment,
+                    const QString& status)
 {
-    table.insert();
     table.set(rel::Excavation1, first.excavation);
     table.set(rel::Unitname1, first.unitname);
     table.set(rel::Excavation2, second.excavation);
@@ -60,7 +62,23 @@ void InsertRelationRow(Table& table, const UnitKey& first, const UnitKey& second
     table.set(rel::RelationCat, QString(code));
     table.set(rel::RelationFull, comment);
     table.set(rel::RelationStatus, status);
+}
+
+} // namespace
+
+void InsertRelationRow(Table& table, const UnitKey& first, const UnitKey& second, QChar code,
+                       const QString& comment, const QString& status)
+{
+    table.insert();
+    setRelationRow(table, first, second, code, comment, status);
     table.post();
+}
+
+void InsertRelationRow(TableWriter& table, const UnitKey& first, const UnitKey& second, QChar code,
+                       const QString& comment, const QString& status)
+{
+    setRelationRow(table, first, second, code, comment, status);
+    table.append();
 }
 
 UnitKey FirstUnit(const Table& relTable)

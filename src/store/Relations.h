@@ -52,6 +52,8 @@ void CreateRelationTable(const QString& directory, const QString& tableName);
 
 void InsertRelationRow(Table& table, const UnitKey& first, const UnitKey& second, QChar code,
                        const QString& comment, const QString& status);
+void InsertRelationRow(TableWriter& table, const UnitKey& first, const UnitKey& second, QChar code,
+                       const QString& comment, const QString& status);
 // Second units of the rows (unit, *, code), each once, in index order.
 std::vector<UnitKey> RelatedUnits(const Table& table, const UnitKey& unit, QChar code);
 // The comment of the opposite row of an earlier/later relationship.

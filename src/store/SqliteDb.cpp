@@ -112,10 +112,46 @@ void Stmt::bindDouble(int i, double v)
     sqlite3_bind_double(stmt_, i, v);
 }
 
+namespace {
+
+// Copies an ASCII text into out (room for its size) and says so; false,
+// with out partly written, for any other text.
+bool copyAscii(const QString& v, char* out)
+{
+    const QChar* in = v.constData();
+    for (qsizetype k = 0; k < v.size(); ++k) {
+        if (in[k].unicode() >= 0x80) return false;
+        out[k] = char(in[k].unicode());
+    }
+    return true;
+}
+
+} // namespace
+
 void Stmt::bindText(int i, const QString& v)
 {
+    // Short ASCII texts, most keys and codes, go through the stack: no
+    // allocation of our own per bound value (SQLite copies the bytes anyway).
+    constexpr qsizetype kShort = 64;
+    char buffer[kShort];
+    if (v.size() <= kShort && copyAscii(v, buffer)) {
+        sqlite3_bind_text64(stmt_, i, buffer, sqlite3_uint64(v.size()), SQLITE_TRANSIENT, SQLITE_UTF8);
+        return;
+    }
     const QByteArray u = v.toUtf8();
     sqlite3_bind_text64(stmt_, i, u.constData(), sqlite3_uint64(u.size()), SQLITE_TRANSIENT, SQLITE_UTF8);
+}
+
+void Stmt::bindKept(int i, const Value& v, QByteArray& scratch)
+{
+    const auto* s = std::get_if<QString>(&v);
+    if (!s) {
+        bind(i, v);
+        return;
+    }
+    scratch.resize(s->size());
+    if (!copyAscii(*s, scratch.data())) scratch = s->toUtf8();
+    sqlite3_bind_text64(stmt_, i, scratch.constData(), sqlite3_uint64(scratch.size()), SQLITE_STATIC, SQLITE_UTF8);
 }
 
 void Stmt::bind(int i, const Value& v)

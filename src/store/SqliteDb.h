@@ -44,6 +44,9 @@ public:
     // Binds a value already normalised for its column: monostate, QString,
     // qint32, double or QDate (bound as ISO text).
     void bind(int i, const Value& v);
+    // As bind(), but a text's UTF-8 bytes stay in scratch, which must keep
+    // them until the statement is reset: SQLite reads them without a copy.
+    void bindKept(int i, const Value& v, QByteArray& scratch);
     // Binds params[0..] to ?1.. starting at index first.
     void bindAll(const std::vector<Value>& params, int first = 1);
 

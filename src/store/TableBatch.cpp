@@ -4,8 +4,11 @@
 #include "store/Table.h"
 #include "store/TableCursor.h"
 #include "store/TableInternal.h"
+#include <sqlite3.h>
 #include <algorithm>
 #include <exception>
+#include <iterator>
+#include <optional>
 
 namespace belvanto {
 
@@ -206,6 +209,271 @@ bool Table::unreadable(const Row& row, int field) const
 QString Table::unreadableMessage(const Row& row, int field) const
 {
     return detail::unreadableMessage(fields(), d->conn->schema.primary, row.values, field, row.rowid);
+}
+
+// --- writer ----------------------------------------------------------------------------
+
+namespace {
+bool g_throughCursor = false;
+constexpr std::size_t kBatch = 32;   // records per INSERT of appended records
+}
+
+struct TableWriter::Impl {
+    Connection& c;
+    Table* cursor = nullptr;     // set: record by record through this table
+    std::optional<WholeTable> whole;
+    std::vector<Value> buf;      // the record being built, empty where not set
+    std::vector<char> isSet;
+    std::vector<QByteArray> utf8;   // the texts' bytes while bound
+    std::vector<int> setCols;
+    std::vector<int> lastCols;   // the columns of the last update and its statement
+    Stmt* lastUpdate = nullptr;
+    int written = 0;
+    // Appended records not yet sent, kBatch at most, field by field, and
+    // the statement that inserts kBatch of them.
+    std::vector<Value> pending;
+    std::vector<QByteArray> pendingUtf8;
+    Stmt batchInsert;
+    int exceptionsAtStart = std::uncaught_exceptions();
+
+    explicit Impl(Connection& conn)
+        : c(conn), buf(conn.schema.fields.size()), isSet(buf.size(), 0), utf8(buf.size())
+    {
+    }
+
+    void clear()
+    {
+        for (int col : setCols) {
+            buf[std::size_t(col)] = Value{};
+            isSet[std::size_t(col)] = 0;
+        }
+        setCols.clear();
+    }
+
+    // One record by the statement every view uses, after the checks of post().
+    void insertOne(const std::vector<Value>& values)
+    {
+        c.checkRequired(values);
+        if (c.emptyKeyHolder(values, 0) != 0) throw EngineError(QStringLiteral("Key violation"));
+        StmtUse u(c.insert);
+        for (std::size_t i = 0; i < values.size(); ++i) u->bindKept(int(i) + 1, values[i], utf8[i]);
+        u->step();
+    }
+
+    // Sends the appended records: a full batch by one statement, whose
+    // failure undoes all of it; then, or for fewer, one by one, so that a
+    // refused record leaves the ones before it written.
+    void flush()
+    {
+        const std::size_t width = buf.size();
+        const std::size_t rows = pending.size() / width;
+        if (rows == 0) return;
+        // Sent or refused, they are no longer pending (the vector keeps its room).
+        struct Done {
+            std::vector<Value>& pending;
+            ~Done() { pending.clear(); }
+        } done{pending};
+        bool sent = false;
+        if (rows == kBatch) {
+            if (!batchInsert.valid()) {
+                const auto all = detail::allColumns(c.schema.fields);
+                QStringList tuples;
+                for (std::size_t r = 0; r < kBatch; ++r) tuples << QLatin1Char('(') + detail::placeholders(width) + QLatin1Char(')');
+                batchInsert = Stmt(c.db, QStringLiteral("INSERT INTO %1(%2) VALUES %3")
+                                             .arg(kData, detail::columnList(c.schema.fields, all), tuples.join(QLatin1String(", "))));
+                pendingUtf8.resize(kBatch * width);
+            }
+            try {
+                c.write(Connection::Whole::No, [&] {
+                    StmtUse u(batchInsert);
+                    for (std::size_t k = 0; k < pending.size(); ++k) u->bindKept(int(k) + 1, pending[k], pendingUtf8[k]);
+                    u->step();
+                });
+                sent = true;
+            } catch (const EngineError&) {
+                // Gone with the whole transaction: nothing to retry.
+                if (sqlite3_get_autocommit(c.db)) throw;
+            }
+        }
+        if (!sent)
+            c.write(Connection::Whole::No, [&] {
+                for (std::size_t r = 0; r < rows; ++r) {
+                    const auto first = pending.begin() + std::ptrdiff_t(r * width);
+                    insertOne(std::vector<Value>(first, first + std::ptrdiff_t(width)));
+                }
+            });
+    }
+
+    bool setsKey() const
+    {
+        for (int col : c.schema.primary)
+            if (isSet[std::size_t(col)]) return true;
+        return false;
+    }
+
+    // The record as it will be after the update, for the key check.
+    std::vector<Value> updated(qint64 rowid)
+    {
+        const auto& fs = c.schema.fields;
+        std::vector<Value> row(fs.size());
+        StmtUse u(c.fetch);
+        u->bindInt(1, rowid);
+        if (!u->step()) throw EngineError(QStringLiteral("Record/key deleted"));
+        for (std::size_t i = 0; i < fs.size(); ++i)
+            row[i] = isSet[i] ? buf[i] : detail::readColumnAsStored(*u, int(i), fs[i]);
+        return row;
+    }
+};
+
+TableWriter::TableWriter(Table& table)
+{
+    table.d->requireOpen();
+    table.d->checkBrowse();
+    d = std::make_unique<Impl>(*table.d->conn);
+    if (g_throughCursor) {
+        d->cursor = &table;
+        d->whole.emplace(table);
+    }
+}
+
+void TableWriter::setThroughCursor(bool on)
+{
+    g_throughCursor = on;
+}
+
+TableWriter::~TableWriter() noexcept(false)
+{
+    if (!d) return;
+    // The views, this table's own among them, re-read what they show, also
+    // when the last records are refused.
+    struct Tell {
+        Impl& d;
+        ~Tell()
+        {
+            if (d.written > 0 && !d.cursor) d.c.written(nullptr, Change::Reset);
+        }
+    } tell{*d};
+    // What was appended is written, also when the writer ends by an
+    // exception (whose own error then wins).
+    if (std::uncaught_exceptions() == d->exceptionsAtStart) {
+        d->flush();
+        return;
+    }
+    try {
+        d->flush();
+    } catch (...) {
+    }
+}
+
+void TableWriter::flush()
+{
+    d->flush();
+}
+
+void TableWriter::set(int field, const Value& v)
+{
+    const auto& fs = d->c.schema.fields;
+    if (field < 0 || field >= int(fs.size())) throw EngineError(QStringLiteral("Field number %1 out of range").arg(field));
+    d->buf[std::size_t(field)] = detail::toFieldValue(fs[std::size_t(field)], v, true);
+    if (!d->isSet[std::size_t(field)]) {
+        d->isSet[std::size_t(field)] = 1;
+        d->setCols.push_back(field);
+    }
+}
+
+qint64 TableWriter::insert()
+{
+    Connection& c = d->c;
+    qint64 id = 0;
+    if (Table* t = d->cursor) {
+        t->insert();
+        for (int col : d->setCols) t->set(col, d->buf[std::size_t(col)]);
+        t->post();
+        id = t->rowid();
+    } else {
+        d->flush();
+        c.write(Connection::Whole::No, [&] {
+            d->insertOne(d->buf);
+            id = sqlite3_last_insert_rowid(c.db);
+        });
+    }
+    d->clear();
+    ++d->written;
+    return id;
+}
+
+void TableWriter::append()
+{
+    Connection& c = d->c;
+    const bool emptyKeyPart = std::any_of(c.schema.primary.begin(), c.schema.primary.end(),
+                                          [&](int col) { return valueIsEmpty(d->buf[std::size_t(col)]); });
+    // Such a key is checked against the file, which must hold the records before it.
+    if (d->cursor || emptyKeyPart) {
+        insert();
+        return;
+    }
+    c.checkRequired(d->buf);
+    std::move(d->buf.begin(), d->buf.end(), std::back_inserter(d->pending));
+    d->clear();
+    ++d->written;
+    if (d->pending.size() == kBatch * d->buf.size()) d->flush();
+}
+
+void TableWriter::update(qint64 rowid)
+{
+    d->flush();
+    Connection& c = d->c;
+    auto& cols = d->setCols;
+    if (cols.empty()) return;
+    std::sort(cols.begin(), cols.end());
+    const auto& fs = c.schema.fields;
+    for (int col : cols)
+        if (fs[std::size_t(col)].required && valueIsEmpty(d->buf[std::size_t(col)]))
+            throw EngineError(QStringLiteral("Field '%1' must have a value").arg(fs[std::size_t(col)].name));
+    if (Table* t = d->cursor) {
+        if (!t->gotoRowid(rowid)) throw EngineError(QStringLiteral("Record/key deleted"));
+        t->edit();
+        for (int col : cols) t->set(col, d->buf[std::size_t(col)]);
+        t->post();
+        d->clear();
+        ++d->written;
+        return;
+    }
+    if (cols != d->lastCols) {
+        d->lastUpdate = &c.updateFor(cols);
+        d->lastCols = cols;
+    }
+    c.write(Connection::Whole::No, [&] {
+        if (d->setsKey() && c.emptyKeyHolder(d->updated(rowid), rowid) != 0)
+            throw EngineError(QStringLiteral("Key violation"));
+        StmtUse u(*d->lastUpdate);
+        int n = 1;
+        for (int col : cols) u->bindKept(n++, d->buf[std::size_t(col)], d->utf8[std::size_t(col)]);
+        u->bindInt(n, rowid);
+        u->step();
+        if (sqlite3_changes(c.db) == 0) throw EngineError(QStringLiteral("Record/key deleted"));
+    });
+    d->clear();
+    ++d->written;
+}
+
+void TableWriter::remove(qint64 rowid)
+{
+    d->flush();
+    Connection& c = d->c;
+    if (Table* t = d->cursor) {
+        if (t->gotoRowid(rowid)) t->del();
+    } else c.write(Connection::Whole::No, [&] {
+        StmtUse u(c.remove);
+        u->bindInt(1, rowid);
+        u->step();
+    });
+    ++d->written;
+}
+
+int TableWriter::written() const
+{
+    return d->written;
 }
 
 // --- bulk scope ------------------------------------------------------------------------

@@ -305,14 +305,11 @@ void Connection::checkRequired(const std::vector<Value>& values) const
 
 qint64 Connection::emptyKeyHolder(const std::vector<Value>& values, qint64 except)
 {
-    if (schema.primary.empty()) return 0;
+    const auto empty = [&](int c) { return valueIsEmpty(values[std::size_t(c)]); };
+    if (std::none_of(schema.primary.begin(), schema.primary.end(), empty)) return 0;
     std::vector<Value> key;
-    bool anyEmpty = false;
-    for (int c : schema.primary) {
-        key.push_back(values[std::size_t(c)]);
-        anyEmpty = anyEmpty || valueIsEmpty(key.back());
-    }
-    return anyEmpty ? findKey(key, except) : 0;
+    for (int c : schema.primary) key.push_back(values[std::size_t(c)]);
+    return findKey(key, except);
 }
 
 } // namespace belvanto::detail

@@ -43,9 +43,10 @@ inline std::vector<IndexDef> unitLikeIndexes()
     return {{QStringLiteral("ByPeriod"), {QStringLiteral("Period")}}};
 }
 
-inline void addRec(Table& t, const Rec& r)
+// Sets the fields of a record to insert, on a Table or a TableWriter.
+template <class Target>
+void setRec(Target& t, const Rec& r)
 {
-    t.insert();
     t.set(0, r.excavation);
     t.set(1, r.unitname);
     t.set(2, r.unitclass);
@@ -54,6 +55,12 @@ inline void addRec(Table& t, const Rec& r)
     t.set(5, r.height);
     t.set(6, r.count);
     t.set(7, r.found);
+}
+
+inline void addRec(Table& t, const Rec& r)
+{
+    t.insert();
+    setRec(t, r);
     t.post();
 }
 
