@@ -1,0 +1,53 @@
+#pragma once
+// The Units menu's commands that delete, merge and split units. They work
+// on a snapshot of the unit list's selection (keys in selection order), so
+// that what they delete cannot shift what the user meant.
+//
+// Every command keeps the relationship table's two invariants: each
+// earlier/later row has its opposite row, and each equal and contemporary
+// class is closed (every member has a row to every other member).
+#include "store/UnitKey.h"
+#include <QString>
+#include <vector>
+
+namespace belvanto {
+
+class Session;
+class Table;
+
+inline constexpr int kMergeHelpTopic = 55;
+inline constexpr int kSplitHelpTopic = 74;
+inline constexpr int kDeleteUnitHelpTopic = 76;
+
+// Deletes the units and every relationship row naming them, at either end,
+// in one transaction, without asking. Members of a deleted container lose
+// their part-of row and stay. Keys that name no unit are passed over.
+void RemoveUnits(Table& unitTable, Table& relTable, const std::vector<UnitKey>& keys);
+
+// The Delete command: an empty selection means the unit table's current
+// row. Asks first; true when units were deleted.
+bool DeleteUnits(Session& session, const std::vector<UnitKey>& selection);
+
+// Moves every relationship of `other` to `target` and deletes `other`. Per
+// other end Y, decided on target's rows from before the move: when Y is the
+// target or the target already has a row with Y, every row between other
+// and Y goes; otherwise they all move, so both rows of a pair move or go
+// together. Afterwards target's equal and contemporary classes are closed.
+void MergeUnitInto(Table& unitTable, Table& relTable, const UnitKey& target, const UnitKey& other);
+
+// The Merge command: the first selected unit is the target. True when units
+// were merged.
+bool MergeUnits(Session& session, const std::vector<UnitKey>& selection);
+
+// The refusals of the Split command, before the edit form opens: true when
+// `selection` (one unit; empty means the current row) may be split.
+bool SplitAllowed(Session& session, const std::vector<UnitKey>& selection);
+
+// Stores the new unit of a split: the old unit's field values under the new
+// key, copies of the rows in which the old unit is the first unit, and the
+// new unit joined to the old unit's equal or contemporary class. The rows
+// naming the old unit as a container are not copied: the caller lets the
+// user reassign members. True when the new unit is stored.
+bool SplitUnit(Session& session, const UnitKey& unit, const UnitKey& newUnit);
+
+} // namespace belvanto
