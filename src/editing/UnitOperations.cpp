@@ -81,18 +81,35 @@ QString mergeContradiction(const Table& relTable, const std::vector<UnitKey>& se
     for (std::size_t i = 1; i < selection.size(); ++i)
         for (const auto& [end, code] : endsOf(selection[i]))
             if (!selected.contains(end)) ends.emplace(end, code);
+    auto refusal = [&](const UnitKey& a, const UnitKey& b, QChar code, QChar other) {
+        return QStringLiteral("Units cannot be merged:\r\n%1 and %2 would join the class of %3 "
+                              "with relation \"%4\"\r\nbut are related by \"%5\".")
+            .arg(a.text(), b.text(), target.text(), QString(code), QString(other));
+    };
     for (QChar code : {category::Equal, category::Contemporary}) {
+        // The class is the target's ends of this code and their classes: a
+        // member whose row with a merged unit went because the target has
+        // another row with it still belongs through its class-mates.
         std::set<UnitKey> members;
+        std::map<UnitKey, std::vector<Table::Row>> rowsOf;
         for (const auto& [end, c] : ends)
-            if (c == code && !selected.contains(end)) members.insert(end);
-        for (const UnitKey& m : members)
-            for (const auto& row : RowsOfFirst(relTable, m)) {
+            if (c == code && !selected.contains(end)) {
+                members.insert(end);
+                rowsOf.emplace(end, RowsOfFirst(relTable, end));
+            }
+        for (const auto& [member, memberRows] : rowsOf)
+            for (const auto& row : memberRows)
+                if (CategoryOf(row) == code && !selected.contains(SecondUnitOf(row))) members.insert(SecondUnitOf(row));
+        for (const UnitKey& m : members) {
+            if (const auto withTarget = ends.find(m); withTarget != ends.end() && withTarget->second != code)
+                return refusal(m, target, code, withTarget->second);
+            if (!rowsOf.contains(m)) rowsOf.emplace(m, RowsOfFirst(relTable, m));
+            for (const auto& row : rowsOf.at(m)) {
                 const UnitKey other = SecondUnitOf(row);
                 if (members.contains(other) && CategoryOf(row) != code)
-                    return QStringLiteral("Units cannot be merged:\r\n%1 and %2 would join the class of %3 "
-                                          "with relation \"%4\"\r\nbut are related by \"%5\".")
-                        .arg(m.text(), other.text(), target.text(), QString(code), textAt(row, rel::RelationCat));
+                    return refusal(m, other, code, CategoryOf(row));
             }
+        }
     }
     return QString();
 }

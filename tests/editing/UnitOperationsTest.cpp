@@ -174,6 +174,10 @@ TEST_F(UnitOperations, MergeMovesOrDeletesBothRowsOfEachPairAndClosesClasses)
          {"C2 - C3", "C3 < C4"},
          {"C1", "C2", "C3"},
          {"A:C1 < A:C4 [] u", "A:C4 > A:C1 [] u"}},
+        {"a class row to a unit the target is related to otherwise goes",
+         {"C2 = C3", "C1 < C3"},
+         {"C1", "C2"},
+         {"A:C1 < A:C3 [] u", "A:C3 > A:C1 [] u"}},
         {"part-of rows move to the target in both directions",
          {"C2 p G1"},
          {"C1", "C2"},
@@ -209,17 +213,34 @@ TEST_F(UnitOperations, MergedRowsKeepTheirCommentsAndStatuses)
 
 TEST_F(UnitOperations, MergeThatCannotCloseAClassIsRefused)
 {
-    // C1 = C3 and C2 = C4 with C3 < C4: one class would hold C3 and C4.
-    make({"C1", "C2", "C3", "C4"});
-    relate({"C1 = C3", "C2 = C4", "C3 < C4"});
-    const QStringList before = rows();
-    expectMergeConfirmation(Answer::Yes);
-    ui.expectError(QStringLiteral("Units cannot be merged:\r\nA:C3 and A:C4 would join the class of A:C1 with relation "
-                                  "\"=\"\r\nbut are related by \"<\"."),
-                   kMergeHelpTopic);
-    EXPECT_FALSE(MergeUnits(session, keys({"C1", "C2"})));
-    EXPECT_EQ(rows(), before);
-    EXPECT_EQ(unitNames().size(), 4);
+    struct Case {
+        const char* name;
+        QStringList relationships;
+        const char* message;
+    };
+    const QList<Case> cases = {
+        {"two members of the joined class are related otherwise",
+         {"C1 = C3", "C2 = C4", "C3 < C4"},
+         "Units cannot be merged:\r\nA:C3 and A:C4 would join the class of A:C1 with relation \"=\"\r\n"
+         "but are related by \"<\"."},
+        {"the target is related otherwise to a class-mate of the merged unit",
+         {"C2 - C3", "C2 - C4", "C1 < C4"},
+         "Units cannot be merged:\r\nA:C4 and A:C1 would join the class of A:C1 with relation \"-\"\r\n"
+         "but are related by \"<\"."},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        startAfresh();
+        make({"C1", "C2", "C3", "C4"});
+        relate(c.relationships);
+        const QStringList before = rows();
+        expectMergeConfirmation(Answer::Yes);
+        ui.expectError(QString::fromLatin1(c.message), kMergeHelpTopic);
+        EXPECT_FALSE(MergeUnits(session, keys({"C1", "C2"})));
+        EXPECT_EQ(rows(), before);
+        EXPECT_EQ(unitNames().size(), 4);
+        ui.verifyDone();
+    }
 }
 
 // --- Split ----------------------------------------------------------------
