@@ -8,6 +8,7 @@
 #include "cli/PlacementCommands.h"
 #include "cli/SimulationCommands.h"
 #include "cli/StoreCommands.h"
+#include "cli/UnitCommands.h"
 
 namespace belvanto {
 
@@ -31,6 +32,7 @@ int runCli(const QStringList& arguments, FILE* out, FILE* err)
         "--verbose", [&c] { c.ui.setVerbose(true); }, "write the progress texts as \"status: <text>\"");
     RegisterStoreCommands(program, c);
     RegisterEditingCommands(program, c);
+    RegisterUnitCommands(program, c);
     RegisterLayoutCommands(program, c);
     RegisterRunCommands(program, c);
     RegisterCheckCommands(program, c);

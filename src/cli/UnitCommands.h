@@ -1,0 +1,14 @@
+#pragma once
+// belvanto-cli's unit operations: unit delete, unit merge and unit split,
+// added to the "unit" commands that the editing commands start.
+namespace CLI {
+class App;
+}
+
+namespace belvanto {
+
+struct CliContext;
+
+void RegisterUnitCommands(CLI::App& program, CliContext& c);
+
+} // namespace belvanto

@@ -1,0 +1,115 @@
+#include "CliRunner.h"
+#include <gtest/gtest.h>
+
+using namespace belvanto;
+using belvanto::testing::runCliCaptured;
+
+namespace {
+
+class UnitCommands : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(dir.isValid());
+        ASSERT_EQ(runCliCaptured({"new", project(), "--excavation", "A"}).code, 0);
+        ASSERT_EQ(runCliCaptured({"unit", "add", project(), "1", "2", "3", "4", "--set", "Period=Roman"}).code, 0);
+        ASSERT_EQ(runCliCaptured({"unit", "add", project(), "G1", "--class", "group"}).code, 0);
+        ASSERT_EQ(runCliCaptured({"rel", "add", project(), "1<2", "2=3", "4", "p", "G1", "3", "p", "G1"}).code, 0);
+    }
+    QString project() const { return dir.filePath(QStringLiteral("P.bvp")); }
+    // The rows of a table as CSV lines, without the header.
+    std::string dump(const char* table)
+    {
+        const auto r = runCliCaptured({"dump", project(), table});
+        return r.out.mid(r.out.indexOf(QLatin1Char('\n')) + 1).toStdString();
+    }
+    QTemporaryDir dir;
+};
+
+TEST_F(UnitCommands, DeleteAsksAndTakesEveryRowOfTheUnits)
+{
+    const std::string before = dump("rels");
+    auto r = runCliCaptured({"unit", "delete", project(), "2", "G1"});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_EQ(r.err.toStdString(),
+              "confirmation: Do you really want to delete 2 units and all their relations? [answer: No]\n");
+    EXPECT_EQ(dump("rels"), before);
+
+    r = runCliCaptured({"--yes", "unit", "delete", project(), "2", "G1"});
+    EXPECT_EQ(r.code, 0);
+    EXPECT_EQ(dump("rels"), "");
+
+    r = runCliCaptured({"--yes", "unit", "delete", project(), "A:7"});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_EQ(r.err.toStdString(), "error: Unit A:7 does not exist.\n");
+}
+
+TEST_F(UnitCommands, MergeMovesTheRowsToTheTarget)
+{
+    const auto r = runCliCaptured({"--yes", "unit", "merge", project(), "4", "2"});
+    EXPECT_EQ(r.err.toStdString(), "confirmation: Do you really want to merge the selected units? [answer: Yes]\n"
+                                   "information: Unit relations have been merged.\n"
+                                   "  All relations were transferred to unit A:4.\n");
+    EXPECT_EQ(r.code, 0);
+    EXPECT_EQ(dump("rels"), "A,1,A,4,<,,u\n"
+                            "A,3,A,4,=,,u\n"
+                            "A,3,A,G1,p,,u\n"
+                            "A,4,A,1,>,,u\n"
+                            "A,4,A,3,=,,u\n"
+                            "A,4,A,G1,p,,u\n");
+}
+
+TEST_F(UnitCommands, SplitCopiesTheUnitAndMovesChosenMembers)
+{
+    auto r = runCliCaptured({"unit", "split", project(), "3", "5"});
+    EXPECT_EQ(r.err.toStdString(), "");
+    EXPECT_EQ(r.code, 0);
+    EXPECT_EQ(dump("rels"), "A,1,A,2,<,,u\n"
+                            "A,2,A,1,>,,u\n"
+                            "A,2,A,3,=,,u\n"
+                            "A,2,A,5,=,,u\n"
+                            "A,3,A,2,=,,u\n"
+                            "A,3,A,5,=,,u\n"
+                            "A,3,A,G1,p,,u\n"
+                            "A,4,A,G1,p,,u\n"
+                            "A,5,A,2,=,,u\n"
+                            "A,5,A,3,=,,u\n"
+                            "A,5,A,G1,p,,u\n");
+
+    r = runCliCaptured({"unit", "split", project(), "G1", "G2", "--move", "4"});
+    EXPECT_EQ(r.err.toStdString(), "");
+    EXPECT_EQ(r.code, 0);
+    const std::string rels = dump("rels");
+    EXPECT_NE(rels.find("A,4,A,G2,p,,u\n"), std::string::npos) << rels;
+    EXPECT_EQ(rels.find("A,4,A,G1,p"), std::string::npos) << rels;
+}
+
+TEST_F(UnitCommands, RefusalsAndBadWords)
+{
+    struct Case {
+        const char* name;
+        QStringList args;
+        int code;
+        const char* err;
+    };
+    const Case cases[] = {
+        {"split into an existing name", {"unit", "split", "P", "3", "4"}, 1, "error: Unitname A: 4 already entered\n"},
+        {"merge of different classes", {"--yes", "unit", "merge", "P", "1", "G1"}, 1,
+         "error: merge can only be performed for units of the same unit class \n"
+         "  but units of class group and context were selected.\n"},
+        {"a member that is none", {"unit", "split", "P", "G1", "G2", "--move", "1"}, 1, "error: A:1 is not part of A:G1.\n"},
+        {"merge needs two units", {"unit", "merge", "P", "1"}, 2, nullptr},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        QStringList args = c.args;
+        args.replace(args.indexOf(QStringLiteral("P")), project());
+        const auto r = runCliCaptured(args);
+        EXPECT_EQ(r.code, c.code);
+        if (c.err) {
+            EXPECT_EQ(r.err.toStdString(), c.err);
+        }
+    }
+}
+
+} // namespace
