@@ -5,6 +5,7 @@
 #include "editing/RemoveRelationships.h"
 #include "editing/UnitOperations.h"
 #include "store/Relations.h"
+#include "store/UnitFields.h"
 
 namespace belvanto {
 
@@ -65,6 +66,18 @@ int unitSplit(CliContext& c, const QStringList& moved)
     return Ok;
 }
 
+int unitCombine(CliContext& c, const QString& into, const QString& containerClass)
+{
+    OpenedProject p(c, c.args[0]);
+    if (!p.ok) return Failed;
+    Session& s = p.session;
+    const auto container = ParseUnitWord(into, s.project().CurrentExcavation);
+    if (!container) return c.usage(QStringLiteral("cannot read the unit '%1'").arg(into));
+    std::vector<UnitKey> units;
+    if (const int code = existingUnits(c, s, c.args.mid(1), units); code != Ok) return code;
+    return CombineUnits(s, units, *container, containerClass) ? Ok : Failed;
+}
+
 } // namespace
 
 void RegisterUnitCommands(CLI::App& program, CliContext& c)
@@ -80,6 +93,19 @@ void RegisterUnitCommands(CLI::App& program, CliContext& c)
     AddWords(command, c, "P.bvp", kProjectFile);
     AddWords(command, c, "TARGET", "the unit that stays, as [EXC:]NAME");
     AddWords(command, c, "OTHER", "the units merged into it and deleted, as [EXC:]NAME", 1, -1);
+
+    struct CombineOptions {
+        std::optional<QString> into;
+        QString containerClass = kGroup;
+    };
+    auto combine = std::make_shared<CombineOptions>();
+    command = AddCommand(*unit, c, "combine", "make units part of a new group or work area",
+                         [&c, combine] { return unitCombine(c, *combine->into, combine->containerClass); });
+    AddWords(command, c, "P.bvp", kProjectFile);
+    AddWords(command, c, "UNIT", "the units to combine, as [EXC:]NAME", 1, -1);
+    AddText(command, "--into", "[EXC:]NAME", "the new container", combine->into)->required();
+    AddChoice(command, "--class", QStringLiteral("container class"), {kGroup, kWorkArea},
+              "the class of the new container (default: group)", combine->containerClass);
 
     auto moved = std::make_shared<QStringList>();
     command = AddCommand(*unit, c, "split", "a new unit with the values and relationships of another",

@@ -1,5 +1,5 @@
 #pragma once
-// belvanto-cli's unit operations: unit delete, unit merge and unit split,
+// belvanto-cli's unit operations: unit delete, merge, split and combine,
 // added to the "unit" commands that the editing commands start.
 namespace CLI {
 class App;

@@ -114,6 +114,39 @@ QString mergeContradiction(const Table& relTable, const std::vector<UnitKey>& se
     return QString();
 }
 
+// The selection test of Merge and Combine: two or more units of one class.
+// The word ("merge", "combine") names the operation in the messages. Gives
+// the class.
+std::optional<QString> commonClass(Session& session, const std::vector<UnitKey>& selection, const QString& word,
+                                   const HelpTopic& help)
+{
+    UserInterface& ui = session.ui();
+    if (selection.size() < 2) {
+        ui.information(QStringLiteral("Select two or more contexts (press <Ctrl>-key and click)\r\nwhich are to be %1d.")
+                           .arg(word),
+                       help);
+        return std::nullopt;
+    }
+    std::vector<QString> classes;
+    for (const UnitKey& key : selection) {
+        const auto cls = UnitClassOf(session.units(), key);
+        if (!cls) {
+            ui.error(UnitNotFoundMessage(key));
+            return std::nullopt;
+        }
+        classes.push_back(*cls);
+    }
+    for (std::size_t i = 1; i < classes.size(); ++i)
+        if (classes[i] != classes.front()) {
+            ui.error(QStringLiteral("%1 can only be performed for units of the same unit class \r\n"
+                                    "but units of class %2 and %3 were selected.")
+                         .arg(word, classes[i], classes.front()),
+                     help);
+            return std::nullopt;
+        }
+    return classes.front();
+}
+
 } // namespace
 
 void RemoveUnits(Table& unitTable, Table& relTable, const std::vector<UnitKey>& keys)
@@ -198,28 +231,7 @@ bool MergeUnits(Session& session, const std::vector<UnitKey>& selection)
     Table& units = session.units();
     Table& rels = session.relations();
     const HelpTopic help(kMergeHelpTopic);
-    if (selection.size() < 2) {
-        ui.information(QStringLiteral("Select two or more contexts (press <Ctrl>-key and click)\r\nwhich are to be merged."),
-                       help);
-        return false;
-    }
-    std::vector<QString> classes;
-    for (const UnitKey& key : selection) {
-        const auto cls = UnitClassOf(units, key);
-        if (!cls) {
-            ui.error(UnitNotFoundMessage(key));
-            return false;
-        }
-        classes.push_back(*cls);
-    }
-    for (std::size_t i = 1; i < classes.size(); ++i)
-        if (classes[i] != classes.front()) {
-            ui.error(QStringLiteral("merge can only be performed for units of the same unit class \r\n"
-                                    "but units of class %1 and %2 were selected.")
-                         .arg(classes[i], classes.front()),
-                     help);
-            return false;
-        }
+    if (!commonClass(session, selection, QStringLiteral("merge"), help)) return false;
     if (ui.confirm(QStringLiteral("Do you really want to merge the selected units?"), Buttons::YesNo, help) != Answer::Yes)
         return false;
     std::set<UnitKey> groups;
@@ -315,6 +327,75 @@ bool SplitUnit(Session& session, const UnitKey& unit, const UnitKey& newUnit)
     }
     // Joining the old unit's class brings the rows to every other member.
     for (QChar code : classCodes) AddRelationship(session, newUnit, unit, code, QString(), level::Errors);
+    LeaveSingleExcavationIfMixed(session);
+    return true;
+}
+
+} // namespace belvanto
+
+namespace belvanto {
+
+std::optional<QStringList> CombineClasses(Session& session, const std::vector<UnitKey>& selection)
+{
+    const HelpTopic help(kCombineHelpTopic);
+    const auto unitClass = commonClass(session, selection, QStringLiteral("combine"), help);
+    if (!unitClass) return std::nullopt;
+    if (*unitClass == kWorkArea) {
+        session.ui().error(QStringLiteral("Combine can only be performed for units of class\r\ncontext or group."), help);
+        return std::nullopt;
+    }
+    if (*unitClass == kGroup) return QStringList{kGroup};
+    return QStringList{kGroup, kWorkArea};
+}
+
+void CombineInto(Session& session, const std::vector<UnitKey>& selection, const UnitKey& container)
+{
+    Table& units = session.units();
+    Table& rels = session.relations();
+    const bool intoGroup = UnitClassOf(units, container) == kGroup;
+    QStringList skipped;
+    {
+        WholeTable wholeRelations(rels);
+        BulkScope bulk;
+        for (const UnitKey& unit : selection) {
+            bool inGroup = false;
+            for (const auto& row : RowsOfFirst(rels, unit))
+                inGroup = inGroup
+                    || (CategoryOf(row) == category::PartOf && UnitClassOf(units, SecondUnitOf(row)) == kGroup);
+            if (intoGroup && inGroup) {
+                skipped << UnitLabel(unit.excavation, unit.unitname, session.project().SingleExcavation);
+                continue;
+            }
+            if (!FindRelationRow(rels, unit, container))
+                InsertRelationRow(rels, unit, container, category::PartOf, QString(), status::Stored);
+        }
+    }
+    rels.refresh();
+    if (!skipped.isEmpty())
+        session.ui().warning(QStringLiteral("Units\r\n%1\r\nare already part of another group.\r\n"
+                                            "Relationships not superseded.")
+                                 .arg(skipped.join(QStringLiteral("\r\n"))),
+                             HelpTopic(kCombineHelpTopic));
+}
+
+bool CombineUnits(Session& session, const std::vector<UnitKey>& selection, const UnitKey& container,
+                  const QString& containerClass)
+{
+    UserInterface& ui = session.ui();
+    const auto allowed = CombineClasses(session, selection);
+    if (!allowed || !CheckExcavationName(ui, container.excavation)) return false;
+    QString problem = CheckUnitName(container.unitname);
+    if (problem.isEmpty() && !allowed->contains(containerClass))
+        problem = QStringLiteral("Result of combination process must not belong to class %1").arg(containerClass);
+    if (problem.isEmpty() && UnitExists(session.units(), container))
+        problem = QStringLiteral("Unitname %1: %2 already entered").arg(container.excavation, container.unitname);
+    if (!problem.isEmpty()) {
+        ui.error(problem, HelpTopic(kUnitSaveHelpTopic));
+        return false;
+    }
+    BulkScope bulk;
+    CreateUnit(session.units(), container, containerClass);
+    CombineInto(session, selection, container);
     LeaveSingleExcavationIfMixed(session);
     return true;
 }

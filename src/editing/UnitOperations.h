@@ -8,6 +8,8 @@
 // class is closed (every member has a row to every other member).
 #include "store/UnitKey.h"
 #include <QString>
+#include <QStringList>
+#include <optional>
 #include <vector>
 
 namespace belvanto {
@@ -18,6 +20,7 @@ class Table;
 inline constexpr int kMergeHelpTopic = 55;
 inline constexpr int kSplitHelpTopic = 74;
 inline constexpr int kDeleteUnitHelpTopic = 76;
+inline constexpr int kCombineHelpTopic = 77;
 
 // Deletes the units and every relationship row naming them, at either end,
 // in one transaction, without asking. Members of a deleted container lose
@@ -49,5 +52,20 @@ bool SplitAllowed(Session& session, const std::vector<UnitKey>& selection);
 // naming the old unit as a container are not copied: the caller lets the
 // user reassign members. True when the new unit is stored.
 bool SplitUnit(Session& session, const UnitKey& unit, const UnitKey& newUnit);
+
+// The refusals of the Combine command, before the edit form opens: on
+// success the classes the new container may have ("group" and "work area"
+// for contexts, "group" for groups).
+std::optional<QStringList> CombineClasses(Session& session, const std::vector<UnitKey>& selection);
+
+// After the container was stored: each selected unit becomes part of it,
+// except, for a group, a unit already part of a group, which is reported.
+void CombineInto(Session& session, const std::vector<UnitKey>& selection, const UnitKey& container);
+
+// The whole command without the form: the refusals, the container's key
+// and class checked as the form's save checks them, the container created
+// with only its key and class, then CombineInto. True when stored.
+bool CombineUnits(Session& session, const std::vector<UnitKey>& selection, const UnitKey& container,
+                  const QString& containerClass);
 
 } // namespace belvanto

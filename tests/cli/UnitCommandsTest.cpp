@@ -84,6 +84,21 @@ TEST_F(UnitCommands, SplitCopiesTheUnitAndMovesChosenMembers)
     EXPECT_EQ(rels.find("A,4,A,G1,p"), std::string::npos) << rels;
 }
 
+TEST_F(UnitCommands, CombineMakesANewContainer)
+{
+    auto r = runCliCaptured({"unit", "combine", project(), "--into", "G2", "3", "1"});
+    EXPECT_EQ(r.err.toStdString(), "warning: Units\n  A:3\n  are already part of another group.\n"
+                                   "  Relationships not superseded.\n");
+    EXPECT_EQ(r.code, 0);
+    r = runCliCaptured({"unit", "combine", project(), "--into", "W", "--class", "work area", "3", "1"});
+    EXPECT_EQ(r.err.toStdString(), "");
+    EXPECT_EQ(r.code, 0);
+    const std::string rels = dump("rels");
+    for (const char* row : {"A,1,A,G2,p,,u\n", "A,1,A,W,p,,u\n", "A,3,A,W,p,,u\n"})
+        EXPECT_NE(rels.find(row), std::string::npos) << row << rels;
+    EXPECT_EQ(rels.find("A,3,A,G2"), std::string::npos) << rels;
+}
+
 TEST_F(UnitCommands, RefusalsAndBadWords)
 {
     struct Case {
@@ -99,6 +114,8 @@ TEST_F(UnitCommands, RefusalsAndBadWords)
          "  but units of class group and context were selected.\n"},
         {"a member that is none", {"unit", "split", "P", "G1", "G2", "--move", "1"}, 1, "error: A:1 is not part of A:G1.\n"},
         {"merge needs two units", {"unit", "merge", "P", "1"}, 2, nullptr},
+        {"combine needs a container", {"unit", "combine", "P", "1", "2"}, 2, nullptr},
+        {"combine into a context", {"unit", "combine", "P", "1", "2", "--into", "N", "--class", "context"}, 2, nullptr},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

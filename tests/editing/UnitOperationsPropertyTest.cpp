@@ -1,4 +1,5 @@
-// Random sequences of unit operations, from fixed seeds: after every step
+// Random sequences of unit operations (adding relationships, deleting,
+// merging, splitting, combining), from fixed seeds: after every step
 // each earlier/later row has its opposite row, each equal and contemporary
 // class is closed, and no row names a missing unit or relates a unit to
 // itself.
@@ -96,7 +97,15 @@ TEST_P(UnitOperationSequences, InvariantsHoldAfterEveryOperation)
         }
         auto any = [&] { return all[draw(all.size())]; };
         QString operation;
-        switch (draw(10)) {
+        switch (draw(11)) {
+        case 9: {
+            const std::vector<UnitKey> selection{any(), any()};
+            const UnitKey container = newName();
+            const QString cls = draw(2) ? kGroup : kWorkArea;
+            operation = QStringLiteral("combine into %1 %2").arg(cls, container.text());
+            CombineUnits(session, selection, container, cls);
+            break;
+        }
         case 5:
             operation = QStringLiteral("delete");
             DeleteUnits(session, {any(), any()});

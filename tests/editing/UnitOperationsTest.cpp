@@ -294,4 +294,60 @@ TEST_F(UnitOperations, SplitJoinsTheClassAndCopiesTheOtherRows)
     EXPECT_EQ(units.str(uf::Unitclass), kContext);
 }
 
+// --- Combine --------------------------------------------------------------
+
+TEST_F(UnitOperations, CombineRefusalsAndTheClassesOffered)
+{
+    make({"C1", "C2"});
+    make({"G1", "G2"}, kGroup);
+    make({"W1", "W2"}, kWorkArea);
+    ui.expectInformation(QStringLiteral("Select two or more contexts (press <Ctrl>-key and click)\r\nwhich are to be combined."),
+                         kCombineHelpTopic);
+    EXPECT_FALSE(CombineClasses(session, keys({"C1"})));
+    ui.expectError(QStringLiteral("combine can only be performed for units of the same unit class \r\n"
+                                  "but units of class group and context were selected."),
+                   kCombineHelpTopic);
+    EXPECT_FALSE(CombineClasses(session, keys({"C1", "G1"})));
+    ui.expectError(QStringLiteral("Combine can only be performed for units of class\r\ncontext or group."),
+                   kCombineHelpTopic);
+    EXPECT_FALSE(CombineClasses(session, keys({"W1", "W2"})));
+    EXPECT_EQ(CombineClasses(session, keys({"C1", "C2"})), QStringList({kGroup, kWorkArea}));
+    EXPECT_EQ(CombineClasses(session, keys({"G1", "G2"})), QStringList({kGroup}));
+
+    ui.expectError(QStringLiteral("Result of combination process must not belong to class work area"), 129);
+    EXPECT_FALSE(CombineUnits(session, keys({"G1", "G2"}), u("W9"), kWorkArea));
+    ui.expectError(QStringLiteral("Unitname A: W1 already entered"), 129);
+    EXPECT_FALSE(CombineUnits(session, keys({"C1", "C2"}), u("W1"), kWorkArea));
+    EXPECT_TRUE(rows().isEmpty());
+    EXPECT_EQ(unitNames().size(), 6);
+}
+
+TEST_F(UnitOperations, CombineSkipsUnitsAlreadyInAGroupOnlyForANewGroup)
+{
+    struct Case {
+        QString containerClass;
+        bool warned;
+        QStringList rowsAfter;
+    };
+    const QList<Case> cases = {
+        {kGroup, true, {"A:C1 p A:G1 [] u", "A:C2 p A:N [] u"}},
+        {kWorkArea, false, {"A:C1 p A:G1 [] u", "A:C1 p A:N [] u", "A:C2 p A:N [] u"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.containerClass.toStdString());
+        startAfresh();
+        make({"C1", "C2"});
+        make({"G1"}, kGroup);
+        relate({"C1 p G1"});
+        if (c.warned)
+            ui.expectWarning(QStringLiteral("Units\r\nA:C1\r\nare already part of another group.\r\n"
+                                            "Relationships not superseded."),
+                             kCombineHelpTopic);
+        EXPECT_TRUE(CombineUnits(session, keys({"C1", "C2"}), u("N"), c.containerClass));
+        EXPECT_EQ(rows(), c.rowsAfter);
+        EXPECT_EQ(UnitClassOf(session.units(), u("N")), c.containerClass);
+        ui.verifyDone();
+    }
+}
+
 } // namespace
