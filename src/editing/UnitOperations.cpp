@@ -159,6 +159,9 @@ void RemoveUnits(Table& unitTable, Table& relTable, const std::vector<UnitKey>& 
         for (const auto& row : RowsOfSecond(relTable, key)) relRows.insert(row.rowid);
         if (const auto row = unitRow(unitTable, key)) unitRows.insert(row->rowid);
     }
+    // Each table file commits on its own, in the order first written: the
+    // relationships go first, so that a kill between the commits leaves
+    // units without relationships, never rows naming a missing unit.
     {
         TableWriter rels(relTable);
         for (qint64 id : relRows) rels.remove(id);
