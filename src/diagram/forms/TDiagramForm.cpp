@@ -50,8 +50,8 @@ QString sizeRefusal(qint64 width, qint64 height)
 // --- the canvas -----------------------------------------------------------------------
 
 TDiagramCanvas::TDiagramCanvas(const DiagramDrawing& drawing, const DiagramFont& font, const DiagramView& view,
-                               QWidget* parent)
-    : QWidget(parent), drawing_(drawing), font_(font), view_(view)
+                               const ColourDepth& colours, QWidget* parent)
+    : QWidget(parent), drawing_(drawing), font_(font), view_(view), colours_(colours)
 {
     setObjectName(QStringLiteral("DiagramImage"));
     setAttribute(Qt::WA_OpaquePaintEvent);
@@ -72,19 +72,37 @@ QSize TDiagramCanvas::sizeHint() const
 
 void TDiagramCanvas::paintEvent(QPaintEvent* event)
 {
-    QPainter painter(this);
-    painter.fillRect(event->rect(), Qt::white);
-    if (view_.imageWidth() <= 0 || view_.imageHeight() <= 0) return;
-    painter.setClipRect(event->rect());
-    // The image's pixels at the displayed scale; only what the exposed
-    // rectangle needs is drawn.
-    painter.scale(double(view_.displayedWidth()) / double(view_.imageWidth()),
-                  double(view_.displayedHeight()) / double(view_.imageHeight()));
     const QRect exposed = event->rect();
-    const QPointF from = view_.toImage(exposed.topLeft()), to = view_.toImage(exposed.bottomRight() + QPoint(1, 1));
-    const Rect visible{qint64(std::floor(from.x())) - 1, qint64(std::floor(from.y())) - 1, qint64(std::ceil(to.x())) + 1,
-                       qint64(std::ceil(to.y())) + 1};
-    PaintDiagram(painter, drawing_, font_, &visible);
+    // The exposed part is painted on an image of its own, so that its
+    // colours can be reduced to the window's depth before they are shown.
+    QImage part(exposed.size(), QImage::Format_RGB32);
+    part.fill(Qt::white);
+    if (view_.imageWidth() > 0 && view_.imageHeight() > 0) {
+        QPainter painter(&part);
+        painter.translate(-exposed.topLeft());
+        // The image's pixels at the displayed scale; only what the exposed
+        // rectangle needs is drawn.
+        painter.scale(double(view_.displayedWidth()) / double(view_.imageWidth()),
+                      double(view_.displayedHeight()) / double(view_.imageHeight()));
+        const QPointF from = view_.toImage(exposed.topLeft()), to = view_.toImage(exposed.bottomRight() + QPoint(1, 1));
+        const Rect visible{qint64(std::floor(from.x())) - 1, qint64(std::floor(from.y())) - 1,
+                           qint64(std::ceil(to.x())) + 1, qint64(std::ceil(to.y())) + 1};
+        PaintDiagram(painter, drawing_, font_, &visible);
+    }
+    if (colours_ != ColourDepth::Colours16M) {
+        if (reducedFor_ != colours_) reduced_.clear();
+        reducedFor_ = colours_;
+        for (int y = 0; y < part.height(); ++y) {
+            auto* line = reinterpret_cast<QRgb*>(part.scanLine(y));
+            for (int x = 0; x < part.width(); ++x) {
+                auto found = reduced_.constFind(line[x]);
+                if (found == reduced_.cend())
+                    found = reduced_.insert(line[x], 0xFF000000 | ReducedColour(colours_, line[x] & 0xFFFFFF));
+                line[x] = *found;
+            }
+        }
+    }
+    QPainter(this).drawImage(exposed.topLeft(), part);
 }
 
 // --- the window -----------------------------------------------------------------------
@@ -119,7 +137,7 @@ TDiagramForm::TDiagramForm(Session& session, LayoutSnapshot layout, const Diagra
     column->addWidget(StatusBar);
 
     redraw();
-    DiagramImage = new TDiagramCanvas(drawing_, state_.font, view_, DiagramScroll);
+    DiagramImage = new TDiagramCanvas(drawing_, state_.font, view_, colours_, DiagramScroll);
     DiagramScroll->setWidget(DiagramImage);
     buildMenus();
     auto* f1 = new QShortcut(QKeySequence(Qt::Key_F1), this);

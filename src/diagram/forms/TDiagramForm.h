@@ -7,6 +7,8 @@
 #include "diagram/export/RasterImage.h"
 #include "layout/RunOptions.h"
 #include <QDialog>
+#include <QHash>
+#include <QImage>
 #include <QStringList>
 #include <QWidget>
 #include <functional>
@@ -32,8 +34,9 @@ inline const QString kNoProtocolLine = QStringLiteral("Protocol available only a
 // no scaled copy of the image is ever made.
 class TDiagramCanvas : public QWidget {
 public:
+    // The colours are shown reduced to `colours`, as the files are written.
     TDiagramCanvas(const DiagramDrawing& drawing, const DiagramFont& font, const DiagramView& view,
-                   QWidget* parent = nullptr);
+                   const ColourDepth& colours, QWidget* parent = nullptr);
     // After a redraw or a zoom: the displayed size.
     void updateSize();
     QSize sizeHint() const override;
@@ -45,6 +48,9 @@ private:
     const DiagramDrawing& drawing_;
     const DiagramFont& font_;
     const DiagramView& view_;
+    const ColourDepth& colours_;
+    QHash<QRgb, QRgb> reduced_;   // per depth: few distinct colours
+    ColourDepth reducedFor_ = ColourDepth::Colours16M;
 };
 
 // What the window is opened with.
