@@ -89,19 +89,8 @@ void TDiagramCanvas::paintEvent(QPaintEvent* event)
                            qint64(std::ceil(to.x())) + 1, qint64(std::ceil(to.y())) + 1};
         PaintDiagram(painter, drawing_, font_, &visible);
     }
-    if (colours_ != ColourDepth::Colours16M) {
-        if (reducedFor_ != colours_) reduced_.clear();
-        reducedFor_ = colours_;
-        for (int y = 0; y < part.height(); ++y) {
-            auto* line = reinterpret_cast<QRgb*>(part.scanLine(y));
-            for (int x = 0; x < part.width(); ++x) {
-                auto found = reduced_.constFind(line[x]);
-                if (found == reduced_.cend())
-                    found = reduced_.insert(line[x], 0xFF000000 | ReducedColour(colours_, line[x] & 0xFFFFFF));
-                line[x] = *found;
-            }
-        }
-    }
+    ColourReducer reducer(colours_);
+    ReduceColours(part, reducer);
     QPainter(this).drawImage(exposed.topLeft(), part);
 }
 
@@ -405,8 +394,10 @@ void TDiagramForm::ExportJpeg()
         if (!text) return;
         quality = CheckJpegQuality(ui_, *text);
     }
+    // The JPEG holds the image as the window shows it, in 24 bits.
     writeRaster([&](RasterRows& image) {
-        return WriteJpegFile(*path, image, *quality, colours_ == ColourDepth::BlackWhite);
+        ReducedRows shown(image, colours_);
+        return WriteJpegFile(*path, shown, *quality, colours_ == ColourDepth::BlackWhite);
     });
 }
 
@@ -467,7 +458,8 @@ void TDiagramForm::Print()
         ui_.error(QStringLiteral("The printer cannot print now."));
         return;
     }
-    const bool printed = PrintPages(painter, printer, drawing_, plan, state_.font, scale, session_.project().ProjectName);
+    const bool printed = PrintPages(painter, printer, drawing_, plan, state_.font, colours_, scale,
+                                    session_.project().ProjectName);
     if (!printed) printer.abort();
     painter.end();
     if (!printed) ui_.error(sizeRefusal(drawing_.geometry.width(), drawing_.geometry.height()));

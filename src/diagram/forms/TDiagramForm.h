@@ -7,8 +7,6 @@
 #include "diagram/export/RasterImage.h"
 #include "layout/RunOptions.h"
 #include <QDialog>
-#include <QHash>
-#include <QImage>
 #include <QStringList>
 #include <QWidget>
 #include <functional>
@@ -49,8 +47,6 @@ private:
     const DiagramFont& font_;
     const DiagramView& view_;
     const ColourDepth& colours_;
-    QHash<QRgb, QRgb> reduced_;   // per depth: few distinct colours
-    ColourDepth reducedFor_ = ColourDepth::Colours16M;
 };
 
 // What the window is opened with.
