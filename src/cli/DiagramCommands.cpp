@@ -218,7 +218,7 @@ std::optional<QString> printPdf(const QString& path, const DiagramDrawing& drawi
     printer.setOutputFileName(part.fileName());
     QPainter painter;
     if (!painter.begin(&printer)) return QStringLiteral("Cannot write %1").arg(QDir::toNativeSeparators(path));
-    if (!PrintPages(painter, printer, drawing, plan, diagramFont, scale, project)) {
+    if (!PrintPages(painter, printer, drawing, plan, diagramFont, ColourDepth::Colours16M, scale, project)) {
         printer.abort();
         painter.end();
         return kTooLargeForMemory;

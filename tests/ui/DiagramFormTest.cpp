@@ -2,6 +2,8 @@
 // the information and report commands, and the display command.
 #include "diagram/PrintPlan.h"
 #include "diagram/StoredLayout.h"
+#include "diagram/export/RasterImage.h"
+#include "diagram/qt/DiagramPainter.h"
 #include "diagram/forms/TDiagramForm.h"
 #include "layout/LayoutCheckRun.h"
 #include "store/ProjectFixture.h"
@@ -104,6 +106,34 @@ TEST_F(DiagramFormTest, PreferencesRedrawAndAFontChangeKeepsTheZoomedSize)
     EXPECT_TRUE(form->drawState().blackWhite);
     form->SetBoxContents(BoxContents::ExcavationName);
     EXPECT_EQ(form->drawing().units.front().label.text.left(2), QStringLiteral("A:"));
+}
+
+// The window shows the image as the files hold it: at zoom 1 in full
+// colour the pixels of the image the exports paint, at fewer colours only
+// the colours of the depth's palette.
+TEST_F(DiagramFormTest, TheCanvasShowsTheColoursOfTheChosenDepth)
+{
+    auto form = open();
+    form->SetColours(ColourDepth::Colours16M);
+    DiagramFont font;
+    font.colour = 0x123456;   // labels in a colour no palette has
+    form->SetDiagramFont(font);
+    const auto shown = [&] { return form->DiagramImage->grab().toImage().convertToFormat(QImage::Format_RGB32); };
+    const QImage full = shown();
+    EXPECT_EQ(full, RenderDiagram(form->drawing(), font));
+    const auto inPalette = [](const QImage& image, ColourDepth depth) {
+        const std::vector<quint32>& palette = RasterPalette(depth);
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                if (std::find(palette.begin(), palette.end(), image.pixel(x, y) & 0xFFFFFF) == palette.end())
+                    return false;
+        return true;
+    };
+    EXPECT_FALSE(inPalette(full, ColourDepth::Colours16));
+    for (const ColourDepth depth : {ColourDepth::Colours16, ColourDepth::Colours256}) {
+        form->SetColours(depth);
+        EXPECT_TRUE(inPalette(shown(), depth)) << int(depth);
+    }
 }
 
 TEST_F(DiagramFormTest, TheReportShowsTheRunsProtocol)

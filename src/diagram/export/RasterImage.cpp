@@ -124,14 +124,21 @@ quint32 ReducedColour(ColourDepth depth, quint32 rgb)
     }
 }
 
+void ColourReducer::reduce(quint32* pixels, std::size_t count)
+{
+    if (depth_ == ColourDepth::Colours16M) return;
+    for (std::size_t i = 0; i < count; ++i) {
+        auto found = known_.constFind(pixels[i]);
+        if (found == known_.cend())
+            found = known_.insert(pixels[i], (pixels[i] & 0xFF000000) | ReducedColour(depth_, pixels[i]));
+        pixels[i] = *found;
+    }
+}
+
 RasterImage ReduceImage(const RasterImage& image, ColourDepth depth)
 {
     RasterImage out = image;
-    QHash<quint32, quint32> known;
-    for (quint32& p : out.rgb) {
-        auto found = known.constFind(p);
-        p = found != known.cend() ? *found : *known.insert(p, ReducedColour(depth, p));
-    }
+    ColourReducer(depth).reduce(out.rgb.data(), out.rgb.size());
     return out;
 }
 

@@ -5,6 +5,7 @@
 // copied into a RasterImage by the caller.
 #include "layout/RunOptions.h"
 #include <QByteArray>
+#include <QHash>
 #include <QString>
 #include <algorithm>
 #include <functional>
@@ -76,7 +77,40 @@ int PaletteIndex(ColourDepth depth, quint32 rgb);
 // The colour a pixel shows once reduced to the depth: the palette entry, the
 // 5-5-5 value widened back to 8 bits a channel, or the pixel itself.
 quint32 ReducedColour(ColourDepth depth, quint32 rgb);
+
+// ReducedColour for many pixels: a diagram has few distinct colours, each
+// is reduced once. The high byte of a pixel is kept.
+class ColourReducer {
+public:
+    explicit ColourReducer(ColourDepth depth) : depth_(depth) {}
+    ColourDepth depth() const { return depth_; }
+    void reduce(quint32* pixels, std::size_t count);
+
+private:
+    ColourDepth depth_;
+    QHash<quint32, quint32> known_;
+};
+
 RasterImage ReduceImage(const RasterImage& image, ColourDepth depth);
+
+// The rows of another image, reduced to a depth: what the diagram window
+// shows, prints and writes as JPEG at that depth.
+class ReducedRows : public RasterRows {
+public:
+    ReducedRows(RasterRows& source, ColourDepth depth) : source_(source), reducer_(depth) {}
+    int width() const override { return source_.width(); }
+    int height() const override { return source_.height(); }
+    int stripRows() const override { return source_.stripRows(); }
+    void rows(int top, int count, RasterImage& strip) override
+    {
+        source_.rows(top, count, strip);
+        reducer_.reduce(strip.rgb.data(), strip.rgb.size());
+    }
+
+private:
+    RasterRows& source_;
+    ColourReducer reducer_;
+};
 
 // "1 bit per pixel", "24 bits per pixel".
 QString PixelFormatText(ColourDepth depth);

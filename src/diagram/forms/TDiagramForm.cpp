@@ -50,8 +50,8 @@ QString sizeRefusal(qint64 width, qint64 height)
 // --- the canvas -----------------------------------------------------------------------
 
 TDiagramCanvas::TDiagramCanvas(const DiagramDrawing& drawing, const DiagramFont& font, const DiagramView& view,
-                               QWidget* parent)
-    : QWidget(parent), drawing_(drawing), font_(font), view_(view)
+                               const ColourDepth& colours, QWidget* parent)
+    : QWidget(parent), drawing_(drawing), font_(font), view_(view), colours_(colours)
 {
     setObjectName(QStringLiteral("DiagramImage"));
     setAttribute(Qt::WA_OpaquePaintEvent);
@@ -72,19 +72,26 @@ QSize TDiagramCanvas::sizeHint() const
 
 void TDiagramCanvas::paintEvent(QPaintEvent* event)
 {
-    QPainter painter(this);
-    painter.fillRect(event->rect(), Qt::white);
-    if (view_.imageWidth() <= 0 || view_.imageHeight() <= 0) return;
-    painter.setClipRect(event->rect());
-    // The image's pixels at the displayed scale; only what the exposed
-    // rectangle needs is drawn.
-    painter.scale(double(view_.displayedWidth()) / double(view_.imageWidth()),
-                  double(view_.displayedHeight()) / double(view_.imageHeight()));
     const QRect exposed = event->rect();
-    const QPointF from = view_.toImage(exposed.topLeft()), to = view_.toImage(exposed.bottomRight() + QPoint(1, 1));
-    const Rect visible{qint64(std::floor(from.x())) - 1, qint64(std::floor(from.y())) - 1, qint64(std::ceil(to.x())) + 1,
-                       qint64(std::ceil(to.y())) + 1};
-    PaintDiagram(painter, drawing_, font_, &visible);
+    // The exposed part is painted on an image of its own, so that its
+    // colours can be reduced to the window's depth before they are shown.
+    QImage part(exposed.size(), QImage::Format_RGB32);
+    part.fill(Qt::white);
+    if (view_.imageWidth() > 0 && view_.imageHeight() > 0) {
+        QPainter painter(&part);
+        painter.translate(-exposed.topLeft());
+        // The image's pixels at the displayed scale; only what the exposed
+        // rectangle needs is drawn.
+        painter.scale(double(view_.displayedWidth()) / double(view_.imageWidth()),
+                      double(view_.displayedHeight()) / double(view_.imageHeight()));
+        const QPointF from = view_.toImage(exposed.topLeft()), to = view_.toImage(exposed.bottomRight() + QPoint(1, 1));
+        const Rect visible{qint64(std::floor(from.x())) - 1, qint64(std::floor(from.y())) - 1,
+                           qint64(std::ceil(to.x())) + 1, qint64(std::ceil(to.y())) + 1};
+        PaintDiagram(painter, drawing_, font_, &visible);
+    }
+    ColourReducer reducer(colours_);
+    ReduceColours(part, reducer);
+    QPainter(this).drawImage(exposed.topLeft(), part);
 }
 
 // --- the window -----------------------------------------------------------------------
@@ -119,7 +126,7 @@ TDiagramForm::TDiagramForm(Session& session, LayoutSnapshot layout, const Diagra
     column->addWidget(StatusBar);
 
     redraw();
-    DiagramImage = new TDiagramCanvas(drawing_, state_.font, view_, DiagramScroll);
+    DiagramImage = new TDiagramCanvas(drawing_, state_.font, view_, colours_, DiagramScroll);
     DiagramScroll->setWidget(DiagramImage);
     buildMenus();
     auto* f1 = new QShortcut(QKeySequence(Qt::Key_F1), this);
@@ -387,8 +394,10 @@ void TDiagramForm::ExportJpeg()
         if (!text) return;
         quality = CheckJpegQuality(ui_, *text);
     }
+    // The JPEG holds the image as the window shows it, in 24 bits.
     writeRaster([&](RasterRows& image) {
-        return WriteJpegFile(*path, image, *quality, colours_ == ColourDepth::BlackWhite);
+        ReducedRows shown(image, colours_);
+        return WriteJpegFile(*path, shown, *quality, colours_ == ColourDepth::BlackWhite);
     });
 }
 
@@ -449,7 +458,8 @@ void TDiagramForm::Print()
         ui_.error(QStringLiteral("The printer cannot print now."));
         return;
     }
-    const bool printed = PrintPages(painter, printer, drawing_, plan, state_.font, scale, session_.project().ProjectName);
+    const bool printed = PrintPages(painter, printer, drawing_, plan, state_.font, colours_, scale,
+                                    session_.project().ProjectName);
     if (!printed) printer.abort();
     painter.end();
     if (!printed) ui_.error(sizeRefusal(drawing_.geometry.width(), drawing_.geometry.height()));

@@ -32,8 +32,9 @@ inline const QString kNoProtocolLine = QStringLiteral("Protocol available only a
 // no scaled copy of the image is ever made.
 class TDiagramCanvas : public QWidget {
 public:
+    // The colours are shown reduced to `colours`, as the files are written.
     TDiagramCanvas(const DiagramDrawing& drawing, const DiagramFont& font, const DiagramView& view,
-                   QWidget* parent = nullptr);
+                   const ColourDepth& colours, QWidget* parent = nullptr);
     // After a redraw or a zoom: the displayed size.
     void updateSize();
     QSize sizeHint() const override;
@@ -45,6 +46,7 @@ private:
     const DiagramDrawing& drawing_;
     const DiagramFont& font_;
     const DiagramView& view_;
+    const ColourDepth& colours_;
 };
 
 // What the window is opened with.

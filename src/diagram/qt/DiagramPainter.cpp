@@ -343,16 +343,25 @@ void PaintedRows::rows(int top, int count, RasterImage& strip)
     }
 }
 
-bool PrintPages(QPainter& painter, QPagedPaintDevice& device, const DiagramDrawing& drawing, const PrintPlan& plan,
-                const DiagramFont& font, int scale, const QString& projectName)
+void ReduceColours(QImage& image, ColourReducer& reducer)
 {
+    if (reducer.depth() == ColourDepth::Colours16M) return;
+    for (int y = 0; y < image.height(); ++y)
+        reducer.reduce(reinterpret_cast<quint32*>(image.scanLine(y)), std::size_t(image.width()));
+}
+
+bool PrintPages(QPainter& painter, QPagedPaintDevice& device, const DiagramDrawing& drawing, const PrintPlan& plan,
+                const DiagramFont& font, ColourDepth colours, int scale, const QString& projectName)
+{
+    ColourReducer reducer(colours);
     QFont headerFont = MakeDiagramQFont(font);
     if (scale > 2) headerFont.setPointSize(headerFont.pointSize() * scale / 3);
     painter.setFont(headerFont);
     for (int page = 1; page <= plan.sheets(); ++page) {
         const PrintTile& tile = plan.tiles[std::size_t(page - 1)];
-        const QImage image = RenderDiagramPart(drawing, font, tile.source);
+        QImage image = RenderDiagramPart(drawing, font, tile.source);
         if (image.isNull()) return false;
+        ReduceColours(image, reducer);
         if (page > 1) device.newPage();
         if (!plan.oneSheet)
             painter.drawText(QRect(0, 0, device.width(), plan.headerHeight), Qt::AlignLeft | Qt::AlignTop,

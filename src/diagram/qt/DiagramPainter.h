@@ -61,9 +61,12 @@ private:
 // is in the diagram font, larger by scale / 3 above scale 2, as it is read
 // on paper at the printer's resolution.
 // Each tile is painted on its own when its page comes, so that no more than
-// a page of the image is ever in memory. False when a tile's image cannot
-// be had.
+// a page of the image is ever in memory, and reduced to the colour depth.
+// False when a tile's image cannot be had.
 bool PrintPages(QPainter& painter, QPagedPaintDevice& device, const DiagramDrawing& drawing, const PrintPlan& plan,
-                const DiagramFont& font, int scale, const QString& projectName);
+                const DiagramFont& font, ColourDepth colours, int scale, const QString& projectName);
+
+// An RGB32 image's pixels reduced to a colour depth in place.
+void ReduceColours(QImage& image, ColourReducer& reducer);
 
 } // namespace belvanto
