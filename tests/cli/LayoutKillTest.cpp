@@ -2,20 +2,19 @@
 // moment leaves the old files or the new ones, whole, and nothing of its own
 // behind once the project is opened again.
 #include "CliRunner.h"
+#include "KillRunner.h"
 #include "store/LayoutFileNames.h"
 #include "store/Table.h"
 #include <QFileInfo>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QThread>
 #include <gtest/gtest.h>
-#include <csignal>
-#include <sys/wait.h>
-#include <unistd.h>
 
 using namespace belvanto;
+using belvanto::testing::copyFiles;
 using belvanto::testing::runCliCaptured;
+using belvanto::testing::runKilledAfter;
 
 namespace {
 
@@ -26,29 +25,6 @@ protected:
     // Opening the project for writing (here, to pack it) finishes or
     // clears what a killed run left; reading leaves that to the lock's holder.
     void reopen() { ASSERT_EQ(runCliCaptured({"pack", project()}).code, 0); }
-    void copyFiles(const QString& from, const QString& to)
-    {
-        for (const QString& name : QDir(to).entryList(QDir::Files)) QFile::remove(QDir(to).filePath(name));
-        for (const QString& name : QDir(from).entryList(QDir::Files))
-            ASSERT_TRUE(QFile::copy(QDir(from).filePath(name), QDir(to).filePath(name)));
-    }
-    // Runs the command in a child process, killed after the delay; a
-    // negative delay lets it finish.
-    void runKilledAfter(const QStringList& args, qint64 microseconds)
-    {
-        const pid_t pid = fork();
-        ASSERT_GE(pid, 0);
-        if (pid == 0) {
-            FILE* null = fopen("/dev/null", "w");
-            _exit(runCli(args, null, null));
-        }
-        if (microseconds >= 0) {
-            QThread::usleep(quint64(microseconds));
-            ::kill(pid, SIGKILL);
-        }
-        int status = 0;
-        waitpid(pid, &status, 0);
-    }
     void expectNothingLeft(const QString& when)
     {
         for (const QString& name : QDir(dir.path()).entryList(QDir::Files))
