@@ -23,7 +23,7 @@ inline constexpr int kDeleteUnitHelpTopic = 76;
 inline constexpr int kCombineHelpTopic = 77;
 
 // Deletes the units and every relationship row naming them, at either end,
-// in one transaction, without asking. Members of a deleted container lose
+// without asking: one transaction per table, the relationships' first. Members of a deleted container lose
 // their part-of row and stay. Keys that name no unit are passed over.
 void RemoveUnits(Table& unitTable, Table& relTable, const std::vector<UnitKey>& keys);
 
