@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QDialog>
 #include <QLineEdit>
+#include <QMenu>
 #include <QTest>
 #include <gtest/gtest.h>
 #include <QStringList>
@@ -30,6 +31,16 @@ inline void onNextModal(std::function<void(QWidget*)> act, int attempts = 200)
     QTimer::singleShot(10, [act = std::move(act), attempts]() mutable {
         if (QWidget* modal = QApplication::activeModalWidget()) act(modal);
         else if (attempts > 0) onNextModal(std::move(act), attempts - 1);
+    });
+}
+
+// Runs `act` on the next popup menu as soon as one is up (context menus
+// block in their own event loop).
+inline void onNextPopup(std::function<void(QMenu*)> act, int attempts = 200)
+{
+    QTimer::singleShot(10, [act = std::move(act), attempts]() mutable {
+        if (auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())) act(menu);
+        else if (attempts > 0) onNextPopup(std::move(act), attempts - 1);
     });
 }
 

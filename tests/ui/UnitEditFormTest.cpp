@@ -1,0 +1,417 @@
+#include "editing/forms/EditUnit.h"
+#include "editing/forms/TUnitEditForm.h"
+#include "store/ProjectFixture.h"
+#include "store/Terms.h"
+#include "ui/UiSupport.h"
+#include <QAction>
+#include <QClipboard>
+#include <QColorDialog>
+#include <QComboBox>
+#include <QContextMenuEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QToolButton>
+#include <QTreeWidget>
+#include <QtTest/QTest>
+
+using namespace belvanto;
+using belvanto::testing::onNextModal;
+using belvanto::testing::onNextPopup;
+
+namespace {
+
+const QString kUndefinedTerm = QStringLiteral("Term xyz not defined in Term table,\r\nbut terms only was selected.");
+
+class UnitEditFormTest : public belvanto::testing::ProjectFixture {
+protected:
+    void SetUp() override
+    {
+        createProject();
+        for (const char* name : {"1", "2", "3"}) addUnit(QStringLiteral("A"), QString::fromLatin1(name));
+    }
+    void TearDown() override
+    {
+        form.reset();
+        editor.reset();
+        CloseProject(session, true);
+        ui.verifyDone();
+    }
+
+    TUnitEditForm& open(EditMode mode, const QString& name = QString(), const QStringList& classes = {})
+    {
+        form.reset();
+        editor = std::make_unique<UnitEditor>(session);
+        EXPECT_TRUE(editor->open(QStringLiteral("A"), name, classes, mode));
+        form = std::make_unique<TUnitEditForm>(session, *editor);
+        return *form;
+    }
+    // Shown and active, so that the focus moves as on a screen.
+    TUnitEditForm& openShown(EditMode mode, const QString& name = QString())
+    {
+        TUnitEditForm& f = open(mode, name);
+        f.show();
+        f.activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(&f));
+        return f;
+    }
+    QLineEdit* edit(int field) const { return qobject_cast<QLineEdit*>(form->fieldControl(field)); }
+    int focusedField() const
+    {
+        for (int f = 0; f < kUnitFieldCount; ++f)
+            if (form->fieldControl(f) && form->fieldControl(f)->hasFocus()) return f;
+        return kNoField;
+    }
+    // A term file whose only Location term is "Trench", with Location
+    // limited to terms.
+    void linkTermsOnlyLocation()
+    {
+        const QString terms = path(QStringLiteral("T.db"));
+        CreateTermTableFile(terms);
+        {
+            Table t;
+            t.openFile(terms);
+            t.insert();
+            t.set(tf::TermField, QStringLiteral("Location"));
+            t.set(tf::Term, QStringLiteral("Trench"));
+            t.post();
+        }
+        session.project().TermFilePath = terms;
+        ASSERT_TRUE(OpenTermTable(session));
+        session.catalogue()[uf::Location].ClosedTerms = true;
+    }
+    QStringList listRows(RelationList list) const
+    {
+        QStringList rows;
+        QTreeWidget* tree = form->relationList(list);
+        for (int i = 0; i < tree->topLevelItemCount(); ++i)
+            rows << tree->topLevelItem(i)->text(0) + tree->topLevelItem(i)->text(1) + tree->topLevelItem(i)->text(2);
+        return rows;
+    }
+
+    std::unique_ptr<UnitEditor> editor;
+    std::unique_ptr<TUnitEditForm> form;
+    belvanto::testing::RecordingHelp help;
+};
+
+TEST_F(UnitEditFormTest, ButtonsFollowTheOpeningMode)
+{
+    struct Case {
+        EditMode mode;
+        bool next, move;
+        const char* help;
+    };
+    const Case cases[] = {{EditMode::New, true, false, "Enter_new_unit"},
+                          {EditMode::Edit, false, true, "Unit_edit"},
+                          {EditMode::Combine, false, false, "Combining_units"},
+                          {EditMode::Copy, false, false, "Unit_copy"},
+                          {EditMode::Split, false, false, "Unit_split"}};
+    for (const Case& c : cases) {
+        const bool existing = c.mode != EditMode::New && c.mode != EditMode::Combine;
+        TUnitEditForm& f = openShown(c.mode, existing ? QStringLiteral("2") : QString());
+        SCOPED_TRACE(c.help);
+        EXPECT_EQ(f.windowTitle(), QStringLiteral("Edit unit data"));
+        EXPECT_EQ(f.NextButton->isVisible(), c.next);
+        EXPECT_EQ(f.NextOlderButton->isVisible(), c.next);
+        for (QToolButton* b : {f.FirstButton, f.PriorButton, f.NextUnitButton, f.LastButton})
+            EXPECT_EQ(b->isVisible(), c.move);
+        EXPECT_FALSE(f.TermListButton->isEnabled());   // no term file
+        help.topics.clear();
+        QTest::keyClick(f.NameEdit, Qt::Key_F1);
+        EXPECT_EQ(help.topics, QStringList{QString::fromLatin1(c.help)});
+        EXPECT_TRUE(f.NameEdit->hasFocus());
+    }
+    form.reset();
+    TUnitEditForm& f = open(EditMode::New);
+    EXPECT_EQ(f.NextButton->toolTip(), QStringLiteral("Create another unit"));
+    EXPECT_EQ(f.NextOlderButton->toolTip(), QStringLiteral("Create next unit which is older than current unit"));
+    EXPECT_EQ(f.ColourButton->toolTip(), QStringLiteral("Select unit colour"));
+    EXPECT_EQ(f.FirstButton->toolTip(), QStringLiteral("First unit"));
+    EXPECT_EQ(f.LastButton->toolTip(), QStringLiteral("Last unit"));
+}
+
+TEST_F(UnitEditFormTest, FieldsShowByTheirFormViewWithTheirCaptions)
+{
+    session.catalogue()[uf::Description].EditView = false;
+    session.catalogue()[uf::Drawings].EditView = false;
+    session.catalogue()[uf::XMinCoord].EditView = false;
+    session.catalogue()[uf::YMinCoord].EditView = false;
+    session.catalogue()[uf::ZMinCoord].EditView = false;
+    session.project().SingleExcavation = true;
+    TUnitEditForm& f = openShown(EditMode::New);
+    EXPECT_FALSE(f.fieldControl(uf::Description)->isVisible());
+    EXPECT_FALSE(f.fieldCaption(uf::Description)->isVisible());
+    EXPECT_FALSE(f.DrawingsButton->isVisible());
+    EXPECT_TRUE(f.PhotosButton->isVisible());
+    EXPECT_FALSE(f.fieldControl(uf::XMinCoord)->isVisible());
+    EXPECT_TRUE(f.fieldControl(uf::XMaxCoord)->isVisible());
+    EXPECT_TRUE(f.fieldCaption(uf::XMaxCoord)->isVisible());   // the row caption stays
+    EXPECT_EQ(qobject_cast<QLabel*>(f.fieldCaption(uf::Inclusions))->text(), QStringLiteral("Inclusions:"));
+    // Lengths from the catalogue; the excavation is no Tab stop here.
+    EXPECT_EQ(f.NameEdit->maxLength(), 8);
+    EXPECT_EQ(edit(uf::Location)->maxLength(), 20);
+    EXPECT_TRUE(f.ExcavationEdit->isReadOnly());
+    EXPECT_EQ(f.ExcavationEdit->focusPolicy(), Qt::ClickFocus);
+    EXPECT_EQ(f.Pages->tabText(0), QStringLiteral("&Unit Data"));
+    EXPECT_EQ(f.Pages->tabText(1), QStringLiteral("&Relations"));
+    EXPECT_EQ(f.Pages->tabText(2), QStringLiteral("&Finds"));
+    EXPECT_EQ(qobject_cast<QLabel*>(f.fieldCaption(uf::FindCat))->text(), QStringLiteral("Find category:"));
+    // A memo holds no more than its field's size.
+    auto* memo = qobject_cast<QPlainTextEdit*>(f.fieldControl(uf::Inclusions));
+    memo->setPlainText(QString(120, QLatin1Char('a')));
+    EXPECT_EQ(memo->toPlainText().size(), 100);
+    EXPECT_EQ(editor->text(uf::Inclusions).size(), 100);
+}
+
+TEST_F(UnitEditFormTest, NameEditDropsRefusedCharactersWithABeep)
+{
+    TUnitEditForm& f = openShown(EditMode::New);
+    QTest::keyClicks(f.NameEdit, QStringLiteral("F :1=,2"));
+    EXPECT_EQ(f.NameEdit->text(), QStringLiteral("F12"));
+    EXPECT_EQ(editor->text(uf::Unitname), QStringLiteral("F12"));
+    EXPECT_EQ(ui.beeps(), 4);
+    QTest::keyClicks(f.NameEdit, QStringLiteral("3456789"));
+    EXPECT_EQ(f.NameEdit->text(), QStringLiteral("F1234567"));
+    // Numbers take only what a number can hold.
+    QTest::keyClicks(edit(uf::XMinCoord), QStringLiteral("1x2.5"));
+    EXPECT_EQ(edit(uf::XMinCoord)->text(), QStringLiteral("12.5"));
+    QTest::keyClicks(edit(uf::MinYear), QStringLiteral("-1.2"));
+    EXPECT_EQ(edit(uf::MinYear)->text(), QStringLiteral("-12"));
+}
+
+TEST_F(UnitEditFormTest, TabWalksEveryVisibleFieldInReadingOrder)
+{
+    session.catalogue()[uf::Conditions].EditView = false;
+    session.catalogue()[uf::YAvgCoord].EditView = false;
+    TUnitEditForm& f = openShown(EditMode::New);
+    f.NameEdit->setFocus();
+    QList<int> walked{uf::Unitname};
+    for (int i = 0; i < 60 && !f.OKButton->hasFocus(); ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        if (const int field = focusedField(); field != kNoField) walked << field;
+    }
+    const QList<int> expected{uf::Unitname,  uf::Excavation, uf::Unitclass, uf::XMinCoord, uf::XAvgCoord,
+                              uf::XMaxCoord, uf::YMinCoord,  uf::YMaxCoord, uf::ZMinCoord, uf::ZAvgCoord,
+                              uf::ZMaxCoord, uf::Location,   uf::Unittype,  uf::Colour,    uf::Visibility,
+                              uf::ExcavationMethod,          uf::Formation, uf::Drawings,  uf::Photos,
+                              uf::Samples,   uf::ExcavationDate,             uf::Excavator, uf::Description,
+                              uf::Inclusions, uf::Interpretation,            uf::MinYear,   uf::MaxYear,
+                              uf::AvgYear,   uf::Period,     uf::Phase,     uf::DateSource};
+    EXPECT_EQ(walked, expected);
+    EXPECT_TRUE(f.OKButton->hasFocus());
+    // The finds page's field follows its tab.
+    f.Pages->setCurrentIndex(2);
+    f.Pages->tabBar()->setFocus();
+    QTest::keyClick(f.Pages->tabBar(), Qt::Key_Tab, Qt::ShiftModifier);
+    EXPECT_EQ(focusedField(), uf::FindCat);
+}
+
+TEST_F(UnitEditFormTest, LeavingRulesRunOnlyWhenTheFocusMovesWithinTheForm)
+{
+    linkTermsOnlyLocation();
+    TUnitEditForm& f = openShown(EditMode::New);
+    QLineEdit* location = edit(uf::Location);
+    location->setFocus();
+    QTest::keyClicks(location, QStringLiteral("xyz"));
+
+    // A popup is no move.
+    onNextPopup([](QMenu* menu) { menu->close(); });
+    QContextMenuEvent menuEvent(QContextMenuEvent::Mouse, QPoint(4, 4), location->mapToGlobal(QPoint(4, 4)));
+    QApplication::sendEvent(location, &menuEvent);
+    EXPECT_TRUE(location->hasFocus());
+    EXPECT_TRUE(ui.messages().empty());
+
+    // Nor is Cancel, which only asks about relationships.
+    belvanto::testing::ExpectCancelSkipsTheCheck(f, location, QStringLiteral("xyz"), f.CancelButton, ui);
+
+    // A real move: refused, and the focus comes back.
+    TUnitEditForm& g = openShown(EditMode::New);
+    QLineEdit* again = edit(uf::Location);
+    again->setFocus();
+    QTest::keyClicks(again, QStringLiteral("xyz"));
+    ui.expectWarning(kUndefinedTerm);
+    edit(uf::Unittype)->setFocus();
+    EXPECT_TRUE(again->hasFocus());
+    EXPECT_GE(ui.beeps(), 1);
+    // A click on OK is refused once, without a second message.
+    ui.expectWarning(kUndefinedTerm);
+    QTest::mouseClick(g.OKButton, Qt::LeftButton);
+    EXPECT_TRUE(again->hasFocus());
+    EXPECT_TRUE(g.isVisible());
+    ui.verifyDone();
+    again->setText(QStringLiteral("Trench"));
+    edit(uf::Unittype)->setFocus();
+    EXPECT_TRUE(edit(uf::Unittype)->hasFocus());
+}
+
+TEST_F(UnitEditFormTest, RefusedSaveFocusesTheOffendingControl)
+{
+    struct Case {
+        const char* name;
+        int field;
+        const char* value;
+        const char* message;
+        int focus;
+    };
+    const Case cases[] = {
+        {"1", uf::Location, "", "Unitname A: 1 already entered", uf::Unitname},
+        {"", uf::Location, "", "The unit name must not be blank", uf::Unitname},
+        {"N", uf::YMaxCoord, "1", "Min. of Y-Coordinate is greater than Max.", uf::YMinCoord},
+        {"N", uf::MaxYear, "1", "Min. of Year is greater than Max.", uf::MinYear},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.message);
+        TUnitEditForm& f = openShown(EditMode::New);
+        edit(uf::YMinCoord)->setText(QStringLiteral("5"));
+        edit(uf::MinYear)->setText(QStringLiteral("5"));
+        f.NameEdit->setText(QString::fromLatin1(c.name));
+        edit(c.field)->setText(QString::fromLatin1(c.value));
+        edit(uf::Excavator)->setFocus();
+        ui.expectError(QString::fromLatin1(c.message), kUnitSaveHelpTopic);
+        QTest::mouseClick(f.OKButton, Qt::LeftButton);
+        EXPECT_TRUE(f.isVisible());
+        EXPECT_EQ(focusedField(), c.focus);
+        ui.verifyDone();
+    }
+    EXPECT_EQ(unitRows(session.units(), uf::Unitclass).size(), 3);
+}
+
+TEST_F(UnitEditFormTest, NextOlderStartsAnEarlierUnit)
+{
+    TUnitEditForm& f = openShown(EditMode::New);
+    QTest::keyClicks(f.NameEdit, QStringLiteral("N1"));
+    edit(uf::Location)->setText(QStringLiteral("north"));
+    QTest::mouseClick(f.NextOlderButton, Qt::LeftButton);
+    EXPECT_EQ(f.NameEdit->text(), QString());
+    EXPECT_EQ(edit(uf::Location)->text(), QString());
+    EXPECT_TRUE(f.NameEdit->hasFocus());
+    EXPECT_EQ(listRows(RelationList::EarlierThan), QStringList{QStringLiteral("A:N1<")});
+    EXPECT_TRUE(listRows(RelationList::LaterThan).isEmpty());
+    QTest::keyClicks(f.NameEdit, QStringLiteral("N2"));
+    QTest::mouseClick(f.OKButton, Qt::LeftButton);
+    EXPECT_FALSE(f.isVisible());
+    EXPECT_EQ(relationRows(session.relations()),
+              QStringList({QStringLiteral("A:N1>A:N2  U"), QStringLiteral("A:N2<A:N1  U")}));
+}
+
+TEST_F(UnitEditFormTest, CancelAsksOnlyForANewUnitWithRelationships)
+{
+    TUnitEditForm& f = openShown(EditMode::New);
+    QTest::keyClicks(f.NameEdit, QStringLiteral("N1"));
+    QTest::mouseClick(f.CancelButton, Qt::LeftButton);
+    EXPECT_FALSE(f.isVisible());
+    EXPECT_TRUE(ui.messages().empty());
+
+    TUnitEditForm& g = openShown(EditMode::New);
+    QTest::keyClicks(g.NameEdit, QStringLiteral("N1"));
+    ASSERT_TRUE(editor->storeRelation({QStringLiteral("A"), QStringLiteral("1")}, QLatin1Char('<'), QString()));
+    const QString question = QStringLiteral("Do you really want to discard the current unit and all its relations?");
+    ui.expectConfirmation(question, Buttons::YesNo, kDiscardUnitHelpTopic).answer(Answer::No);
+    QTest::mouseClick(g.CancelButton, Qt::LeftButton);
+    EXPECT_TRUE(g.isVisible());
+    // Closing the window is Cancel too.
+    ui.expectConfirmation(question, Buttons::YesNo, kDiscardUnitHelpTopic).answer(Answer::Yes);
+    g.close();
+    EXPECT_FALSE(g.isVisible());
+    EXPECT_EQ(g.result(), QDialog::Rejected);
+    EXPECT_TRUE(relationRows(session.relations()).isEmpty());
+
+    addRelation({QStringLiteral("A"), QStringLiteral("1")}, {QStringLiteral("A"), QStringLiteral("2")}, QLatin1Char('<'));
+    TUnitEditForm& h = openShown(EditMode::Edit, QStringLiteral("1"));
+    EXPECT_EQ(listRows(RelationList::EarlierThan), QStringList{QStringLiteral("A:2<")});
+    QTest::mouseClick(h.CancelButton, Qt::LeftButton);
+    EXPECT_FALSE(h.isVisible());
+}
+
+TEST_F(UnitEditFormTest, PageKeysMoveOnlyInEditMode)
+{
+    TUnitEditForm& f = openShown(EditMode::Edit, QStringLiteral("2"));
+    QTest::keyClick(f.NameEdit, Qt::Key_PageDown);
+    EXPECT_EQ(f.NameEdit->text(), QStringLiteral("3"));
+    QTest::keyClick(edit(uf::Location), Qt::Key_PageUp);
+    EXPECT_EQ(f.NameEdit->text(), QStringLiteral("2"));
+    QTest::keyClick(f.NameEdit, Qt::Key_Home, Qt::ControlModifier);
+    EXPECT_EQ(f.NameEdit->text(), QStringLiteral("1"));
+    QTest::keyClick(f.NameEdit, Qt::Key_Home, Qt::ControlModifier);   // already there
+    EXPECT_EQ(ui.beeps(), 1);
+    QTest::keyClick(f.NameEdit, Qt::Key_End, Qt::ControlModifier);
+    EXPECT_EQ(f.NameEdit->text(), QStringLiteral("3"));
+
+    TUnitEditForm& g = openShown(EditMode::New);
+    QTest::keyClicks(g.NameEdit, QStringLiteral("N1"));
+    QTest::keyClick(g.NameEdit, Qt::Key_PageDown);
+    QTest::keyClick(g.NameEdit, Qt::Key_PageUp);
+    EXPECT_EQ(g.NameEdit->text(), QStringLiteral("N1"));
+    EXPECT_TRUE(g.isVisible());
+    EXPECT_EQ(unitRows(session.units(), uf::Unitclass).size(), 3);
+}
+
+TEST_F(UnitEditFormTest, ColourIsStoredWithRedInTheLowestByte)
+{
+    EXPECT_EQ(StoredFromColour(QColor(0x10, 0x20, 0x30)), 0x302010);
+    EXPECT_EQ(ColourFromStored(0x302010), QColor(0x10, 0x20, 0x30));
+    EXPECT_EQ(ColourFromStored(255), QColor(Qt::red));
+
+    TUnitEditForm& f = openShown(EditMode::New);
+    EXPECT_EQ(f.NameEdit->palette().color(QPalette::Base), QColor(Qt::white));
+    QColor offered;
+    onNextModal([&offered](QWidget* modal) {
+        auto* dialog = qobject_cast<QColorDialog*>(modal);
+        if (!dialog) {
+            modal->close();
+            return;
+        }
+        offered = dialog->currentColor();
+        dialog->setCurrentColor(QColor(0x10, 0x20, 0x30));
+        dialog->accept();
+    });
+    QTest::mouseClick(f.ColourButton, Qt::LeftButton);
+    EXPECT_EQ(offered, QColor(Qt::white));
+    EXPECT_EQ(editor->text(uf::DisplayColour), QString::number(0x302010));
+    EXPECT_EQ(f.NameEdit->palette().color(QPalette::Base), QColor(0x10, 0x20, 0x30));
+    f.StyleCombo->setCurrentIndex(8);
+    EXPECT_EQ(f.StyleCombo->currentText(), QStringLiteral("hexagon"));
+    EXPECT_EQ(editor->text(uf::DispStyle), QStringLiteral("8"));
+}
+
+TEST_F(UnitEditFormTest, FieldMenuOffersWhatTheFieldCanDo)
+{
+    TUnitEditForm& f = openShown(EditMode::New);
+    auto enabledItems = [&](int field) {
+        QMenu menu;
+        f.fillFieldMenu(menu, field);
+        QStringList items;
+        for (const QAction* a : menu.actions())
+            if (!a->isSeparator()) items << (a->isEnabled() ? QString() : QStringLiteral("-")) + a->text();
+        return items;
+    };
+    QApplication::clipboard()->setText(QStringLiteral("clip"));
+    edit(uf::Location)->setText(QStringLiteral("north"));
+    EXPECT_EQ(enabledItems(uf::Location), QStringList({"-Cut", "-Copy", "Paste", "Delete", "-Undo", "Select All",
+                                                       "-Term lookup", "-Copy Previous"}));
+    QApplication::clipboard()->clear();
+    EXPECT_EQ(enabledItems(uf::ExcavationDate), QStringList({"-Cut", "-Copy", "-Paste", "-Delete", "-Undo",
+                                                             "-Select All", "-Term lookup", "-Copy Previous", "Today"}));
+    edit(uf::ExcavationDate)->setFocus();
+    QTest::keyClick(edit(uf::ExcavationDate), Qt::Key_F6);
+    EXPECT_EQ(edit(uf::ExcavationDate)->text(), editor->todayText());
+    EXPECT_FALSE(editor->text(uf::ExcavationDate).isEmpty());
+    // F5 without a unit saved before only beeps.
+    const int beeps = ui.beeps();
+    QTest::keyClick(edit(uf::Location), Qt::Key_F5);
+    EXPECT_EQ(ui.beeps(), beeps + 1);
+}
+
+TEST_F(UnitEditFormTest, EditUnitShowsNoFormForAMissingUnit)
+{
+    ui.expectError(QStringLiteral("Unitname 9 not found. Data base corrupt?"));
+    const UnitEditResult result = EditUnit(session, nullptr, QStringLiteral("A"), QStringLiteral("9"), {}, EditMode::Edit);
+    EXPECT_FALSE(result.accepted);
+    EXPECT_FALSE(result.unitsChanged);
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+}
+
+} // namespace
