@@ -63,6 +63,13 @@ std::optional<Value> ConvertFieldText(const UnitFieldSpec& field, const QString&
     return convertText(field, text, &regional, message);
 }
 
+std::optional<UnitFieldText> ParseFieldAssignment(const QString& word)
+{
+    const qsizetype eq = word.indexOf(QLatin1Char('='));
+    if (eq < 0) return std::nullopt;
+    return UnitFieldText{word.left(eq), word.mid(eq + 1)};
+}
+
 std::optional<RangeProblem> FirstRangeProblem(const std::function<std::optional<double>(int field)>& number)
 {
     struct Triple {

@@ -18,6 +18,10 @@ struct UnitFieldText {
     QString text;    // as typed; empty leaves the field empty
 };
 
+// "FIELD=VALUE", split at the first equal sign; none without one. The
+// value may be empty.
+std::optional<UnitFieldText> ParseFieldAssignment(const QString& word);
+
 struct UnitEntryRequest {
     std::vector<UnitKey> keys;
     QString unitClass = kContext;   // one of UnitClassList()
