@@ -189,9 +189,9 @@ void RegisterEditingCommands(CLI::App& program, CliContext& c)
     AddValueOption(
         command, "--set", "FIELD=VALUE", "a field value of every unit, such as Period=Roman or AvgYear=-120",
         [unitOptions](const QString& text) {
-            const qsizetype eq = text.indexOf(QLatin1Char('='));
-            if (eq < 0) RefuseValue(QStringLiteral("--set takes FIELD=VALUE, such as Period=Roman"));
-            unitOptions->fields.push_back({text.left(eq), text.mid(eq + 1)});
+            const auto assignment = ParseFieldAssignment(text);
+            if (!assignment) RefuseValue(QStringLiteral("--set takes FIELD=VALUE, such as Period=Roman"));
+            unitOptions->fields.push_back(*assignment);
         },
         true);
 

@@ -3,6 +3,8 @@
 #include "core/UserInterface.h"
 #include "editing/AddRelationship.h"
 #include "editing/RemoveRelationships.h"
+#include "editing/UnitEditor.h"
+#include "editing/UnitEntry.h"
 #include "editing/UnitOperations.h"
 #include "store/Relations.h"
 #include "store/UnitFields.h"
@@ -78,6 +80,55 @@ int unitCombine(CliContext& c, const QString& into, const QString& containerClas
     return CombineUnits(s, units, *container, containerClass) ? Ok : Failed;
 }
 
+// unit set and unit rename: the edit form in edit mode, each text typed into
+// its field and the field left, then OK.
+int editUnit(CliContext& c, const std::function<int(Session&, UnitEditor&, const UnitKey&)>& type)
+{
+    OpenedProject p(c, c.args[0]);
+    if (!p.ok) return Failed;
+    Session& s = p.session;
+    std::vector<UnitKey> units;
+    if (const int code = existingUnits(c, s, {c.args[1]}, units); code != Ok) return code;
+    UnitEditor editor(s);
+    if (!editor.open(units.front().excavation, units.front().unitname, {}, EditMode::Edit)) return Failed;
+    if (const int code = type(s, editor, units.front()); code != Ok) return code;
+    return editor.save() ? Ok : Failed;
+}
+
+int unitSet(CliContext& c)
+{
+    return editUnit(c, [&c](Session& s, UnitEditor& editor, const UnitKey&) {
+        for (const QString& word : c.args.mid(2)) {
+            const auto assignment = ParseFieldAssignment(word);
+            if (!assignment) return c.usage(QStringLiteral("'%1' is no FIELD=VALUE, such as Period=Roman").arg(word));
+            const QString& value = assignment->text;
+            QString message;
+            const auto field = SettableUnitField(s.catalogue(), assignment->field, true, message);
+            if (!field) {
+                s.ui().error(message);
+                return int(Failed);
+            }
+            if (*field == uf::Unitclass && !UnitClassList().contains(value))
+                return c.usage(QStringLiteral("the unit class must be one of: %1").arg(UnitClassList().join(QStringLiteral(", "))));
+            editor.setText(*field, value);
+            if (!editor.leaveField(*field)) return int(Failed);
+        }
+        return int(Ok);
+    });
+}
+
+int unitRename(CliContext& c)
+{
+    return editUnit(c, [&c](Session&, UnitEditor& editor, const UnitKey& unit) {
+        // The new name stays in the unit's excavation unless the word names one.
+        const auto renamed = ParseUnitWord(c.args[2], unit.excavation);
+        if (!renamed) return c.usage(QStringLiteral("cannot read the unit '%1'").arg(c.args[2]));
+        editor.setText(uf::Excavation, renamed->excavation);
+        editor.setText(uf::Unitname, renamed->unitname);
+        return int(Ok);
+    });
+}
+
 } // namespace
 
 void RegisterUnitCommands(CLI::App& program, CliContext& c)
@@ -116,6 +167,21 @@ void RegisterUnitCommands(CLI::App& program, CliContext& c)
     AddValueOption(
         command, "--move", "[EXC:]NAME", "a member of the split container that becomes part of the new unit",
         [moved](const QString& unit) { *moved << unit; }, true);
+
+    command = AddCommand(*unit, c, "set", "change field values of a unit as the unit edit form does",
+                         [&c] { return unitSet(c); });
+    AddWords(command, c, "P.bvp", kProjectFile);
+    AddWords(command, c, "UNIT", "the unit to change, as [EXC:]NAME");
+    AddWords(command, c, "FIELD=VALUE",
+             "a field and its new value as typed into the form, such as Period=Roman, MinYear=-120 or "
+             "ExcavationDate=3.4.2026; an empty VALUE empties the field",
+             1, -1);
+
+    command = AddCommand(*unit, c, "rename", "give a unit a new name; its relationships follow it",
+                         [&c] { return unitRename(c); });
+    AddWords(command, c, "P.bvp", kProjectFile);
+    AddWords(command, c, "UNIT", "the unit to rename, as [EXC:]NAME");
+    AddWords(command, c, "NEWNAME", "the new key, as [EXC:]NAME; without EXC: in the unit's excavation");
 }
 
 } // namespace belvanto

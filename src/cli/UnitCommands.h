@@ -1,5 +1,6 @@
 #pragma once
-// belvanto-cli's unit operations: unit delete, merge, split and combine,
+// belvanto-cli's unit operations: unit delete, merge, split, combine, set
+// and rename,
 // added to the "unit" commands that the editing commands start.
 namespace CLI {
 class App;

@@ -40,6 +40,67 @@ std::optional<QDate> Regional::parseDate(QStringView text) const
     return date;
 }
 
+std::optional<QDate> Regional::readDate(QStringView text, int referenceYear) const
+{
+    const QString trimmed = text.trimmed().toString();
+    const QDate iso = QDate::fromString(trimmed, Qt::ISODate);
+    if (iso.isValid() && trimmed.size() == 10) return iso;
+
+    // The order of day, month and year in the format, quoted text aside.
+    QString order;
+    const QString format = shortDateFormat();
+    for (qsizetype i = 0; i < format.size(); ++i) {
+        const QChar c = format.at(i);
+        if (c == QLatin1Char('\'')) {
+            const qsizetype close = format.indexOf(QLatin1Char('\''), i + 1);
+            i = close < 0 ? format.size() : close;
+        } else if ((c == QLatin1Char('d') || c == QLatin1Char('M') || c == QLatin1Char('y')) && !order.contains(c)) {
+            order += c;
+        }
+    }
+    if (order.size() != 3) order = QStringLiteral("dMy");
+
+    // Three runs of digits between separators that are no letters.
+    QStringList parts;
+    QString run;
+    for (const QChar c : trimmed) {
+        if (c.isDigit() && c.unicode() < 128) {
+            run += c;
+            continue;
+        }
+        if (c.isLetterOrNumber()) return std::nullopt;
+        if (run.isEmpty()) return std::nullopt;
+        parts << run;
+        run.clear();
+    }
+    if (!run.isEmpty()) parts << run;
+    if (parts.size() != 3) return std::nullopt;
+
+    int day = 0, month = 0, year = 0;
+    for (int i = 0; i < 3; ++i) {
+        const QString& part = parts[i];
+        const int value = part.toInt();
+        if (order[i] == QLatin1Char('y')) {
+            if (part.size() == 4) {
+                year = value;
+            } else if (part.size() == 2) {
+                const int reference = referenceYear != 0 ? referenceYear : QDate::currentDate().year();
+                year = reference / 100 * 100 + value;
+                if (year > reference + 19) year -= 100;
+                else if (year < reference - 80) year += 100;
+            } else {
+                return std::nullopt;
+            }
+        } else {
+            if (part.size() > 2) return std::nullopt;
+            (order[i] == QLatin1Char('d') ? day : month) = value;
+        }
+    }
+    const QDate date(year, month, day);
+    if (!date.isValid()) return std::nullopt;
+    return date;
+}
+
 QString Regional::widenYear(const QString& format)
 {
     QString result;

@@ -30,6 +30,11 @@ public:
     virtual QString formatDate(QDate date) const;
     // Blanks around the date are tolerated; the year must be written in full.
     virtual std::optional<QDate> parseDate(QStringView text) const;
+    // A date as people type it: day, month and year in the order of the
+    // short date format, separated by any non-digits, the year with two or
+    // four digits; ISO "yyyy-MM-dd" too. A two-digit year is put into the
+    // hundred years from 80 before to 19 after referenceYear (0: this year).
+    std::optional<QDate> readDate(QStringView text, int referenceYear = 0) const;
 
     // Widens every year field of a Qt date format to four digits ("dd.MM.yy" ->
     // "dd.MM.yyyy"); quoted literal text is left alone. Qt reads a two-digit

@@ -27,6 +27,7 @@ inline constexpr int kUnitSaveHelpTopic = 129;        // validation errors of a 
 inline constexpr int kUnitRelationsHelpTopic = 130;   // relations before the unit name
 inline constexpr int kMoveButtonsHelpTopic = 49;
 inline constexpr int kDiscardUnitHelpTopic = 63;
+inline constexpr int kUnitTermLookupHelpTopic = 65;   // term lookup on a field of the form
 
 // The caller's mode; the numbers are those the help and the callers use.
 enum class EditMode { New = 0, Edit = 1, Combine = 2, Copy = 3, Split = 4 };
@@ -162,6 +163,27 @@ private:
     bool relFilterWasOn_ = false;
     QString relFilterText_;
     std::array<QString, 43> texts_;
+    // What the class box offers: the allowed classes at opening, the moved-to
+    // unit's class after a move.
+    QStringList classBox_;
+    // The values as loaded and their texts: a field whose text is unchanged
+    // keeps its stored value exactly, whatever it reads as.
+    std::vector<Value> loadedValues_;
+    std::array<QString, 43> loadedTexts_;
+
+    UnitKey editedKey() const;
+    QString valueText(int field, const Value& value) const;
+    void setValues(const std::vector<Value>& values);
+    void changed(int field);
+    bool loadUnit(const UnitKey& key, bool withRelations);
+    void beginEmptyUnit(const QString& unitClass);
+    void fillYears(const TermRecord& term);
+    std::optional<std::vector<Value>> convertedValues();
+    bool refuse(const QString& message, int field);
+    bool writeUnit(const std::vector<Value>& values, const UnitKey& key);
+    void renameInRelations(const UnitKey& from, const UnitKey& to);
+    void commitRelations(const UnitKey& unit);
+    void restoreTables();
 };
 
 } // namespace belvanto

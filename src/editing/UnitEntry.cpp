@@ -1,5 +1,6 @@
 #include "editing/UnitEntry.h"
 #include "core/Format.h"
+#include "core/Regional.h"
 #include "core/TextCodec.h"
 #include "core/UserInterface.h"
 #include "editing/AddRelationship.h"
@@ -8,7 +9,11 @@
 
 namespace belvanto {
 
-std::optional<Value> ConvertFieldText(const UnitFieldSpec& field, const QString& text, QString& message)
+namespace {
+
+// regional: none for the locale-free forms.
+std::optional<Value> convertText(const UnitFieldSpec& field, const QString& text, const Regional* regional,
+                                 QString& message)
 {
     if (text.isEmpty()) return Value();
     switch (field.Type) {
@@ -27,10 +32,15 @@ std::optional<Value> ConvertFieldText(const UnitFieldSpec& field, const QString&
         message = field.Label + QStringLiteral(" cannot be converted to an integer number.");
         return std::nullopt;
     case FieldType::Float:
-        if (auto v = parseDouble(text)) return Value(*v);
+        if (auto v = regional ? regional->parseFloat(text) : parseDouble(text)) return Value(*v);
         message = field.Label + QStringLiteral(" cannot be converted to a floating point number.");
         return std::nullopt;
     case FieldType::Date: {
+        if (regional) {
+            if (const auto d = regional->readDate(text)) return Value(*d);
+            message = field.Label + QStringLiteral(" is no date (write %1)").arg(regional->shortDateFormat().toLower());
+            return std::nullopt;
+        }
         const QDate d = QDate::fromString(text, Qt::ISODate);
         if (d.isValid()) return Value(d);
         message = field.Label + QStringLiteral(" is no date (write yyyy-mm-dd)");
@@ -40,11 +50,27 @@ std::optional<Value> ConvertFieldText(const UnitFieldSpec& field, const QString&
     return std::nullopt;
 }
 
-namespace {
+} // namespace
 
-// The first min/max/center test that the coordinates and years among the
-// values fail, with the unit form's message.
-std::optional<QString> rangeProblem(const std::vector<std::pair<int, Value>>& values)
+std::optional<Value> ConvertFieldText(const UnitFieldSpec& field, const QString& text, QString& message)
+{
+    return convertText(field, text, nullptr, message);
+}
+
+std::optional<Value> ConvertFieldText(const UnitFieldSpec& field, const QString& text, const Regional& regional,
+                                      QString& message)
+{
+    return convertText(field, text, &regional, message);
+}
+
+std::optional<UnitFieldText> ParseFieldAssignment(const QString& word)
+{
+    const qsizetype eq = word.indexOf(QLatin1Char('='));
+    if (eq < 0) return std::nullopt;
+    return UnitFieldText{word.left(eq), word.mid(eq + 1)};
+}
+
+std::optional<RangeProblem> FirstRangeProblem(const std::function<std::optional<double>(int field)>& number)
 {
     struct Triple {
         int min, max, center;
@@ -54,18 +80,41 @@ std::optional<QString> rangeProblem(const std::vector<std::pair<int, Value>>& va
                                       {uf::YMinCoord, uf::YMaxCoord, uf::YAvgCoord, "Y-Coordinate"},
                                       {uf::ZMinCoord, uf::ZMaxCoord, uf::ZAvgCoord, "Z-Coordinate"},
                                       {uf::MinYear, uf::MaxYear, uf::AvgYear, "Year"}};
+    for (const Triple& t : kTriples)
+        if (auto problem = CheckMinMaxCenter(number(t.min), number(t.max), number(t.center),
+                                             QString::fromLatin1(t.subject)))
+            return RangeProblem{*problem, t.min};
+    return std::nullopt;
+}
+
+std::optional<int> SettableUnitField(const UnitFieldCatalogue& catalogue, const QString& name, bool classToo,
+                                     QString& message)
+{
+    // The key comes from the command's units; work fields are no user data.
+    const auto number = catalogue.FindField(name);
+    const int lowest = classToo ? uf::Unitclass : uf::Unitclass + 1;
+    if (!number || *number - 1 < lowest || catalogue[*number - 1].Internal) {
+        message = QStringLiteral("Field %1 cannot be set here").arg(name);
+        return std::nullopt;
+    }
+    return *number - 1;
+}
+
+namespace {
+
+// The first min/max/center test that the coordinates and years among the
+// values fail, with the unit form's message.
+std::optional<QString> rangeProblem(const std::vector<std::pair<int, Value>>& values)
+{
     // The last value given for a field counts, as it is the one stored.
-    auto number = [&](int pos) -> std::optional<double> {
+    const auto problem = FirstRangeProblem([&](int pos) {
         std::optional<double> found;
         for (const auto& [p, v] : values)
             if (p == pos) found = doubleOf(v);
         return found;
-    };
-    for (const Triple& t : kTriples)
-        if (auto problem = CheckMinMaxCenter(number(t.min), number(t.max), number(t.center),
-                                             QString::fromLatin1(t.subject)))
-            return problem;
-    return std::nullopt;
+    });
+    if (!problem) return std::nullopt;
+    return problem->message;
 }
 
 // The field values by position, or none after the first refusal was shown.
@@ -73,19 +122,15 @@ std::optional<std::vector<std::pair<int, Value>>> convertFields(Session& s, cons
 {
     std::vector<std::pair<int, Value>> values;
     for (const UnitFieldText& f : fields) {
-        // The key and the class come from the request; work fields are no user data.
-        const auto number = s.catalogue().FindField(f.field);
-        if (!number || *number <= 3 || s.catalogue()[*number - 1].Internal) {
-            s.ui().error(QStringLiteral("Field %1 cannot be set here").arg(f.field));
-            return std::nullopt;
-        }
+        // The class comes from the request.
         QString message;
-        const auto value = ConvertFieldText(s.catalogue()[*number - 1], f.text, message);
+        const auto pos = SettableUnitField(s.catalogue(), f.field, false, message);
+        const auto value = pos ? ConvertFieldText(s.catalogue()[*pos], f.text, message) : std::nullopt;
         if (!value) {
             s.ui().error(message);
             return std::nullopt;
         }
-        values.emplace_back(*number - 1, *value);
+        values.emplace_back(*pos, *value);
     }
     if (const auto problem = rangeProblem(values)) {
         s.ui().error(*problem);

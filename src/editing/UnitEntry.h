@@ -4,17 +4,23 @@
 #include "store/UnitFields.h"
 #include "store/UnitKey.h"
 #include <QString>
+#include <functional>
 #include <optional>
 #include <vector>
 
 namespace belvanto {
 
+class Regional;
 class Session;
 
 struct UnitFieldText {
     QString field;   // the field's name, such as "Period"
     QString text;    // as typed; empty leaves the field empty
 };
+
+// "FIELD=VALUE", split at the first equal sign; none without one. The
+// value may be empty.
+std::optional<UnitFieldText> ParseFieldAssignment(const QString& word);
 
 struct UnitEntryRequest {
     std::vector<UnitKey> keys;
@@ -23,7 +29,26 @@ struct UnitEntryRequest {
 };
 
 // A typed text as a value of the field; the message explains a refusal.
+// Locale-free: "." for decimals, dates as yyyy-mm-dd.
 std::optional<Value> ConvertFieldText(const UnitFieldSpec& field, const QString& text, QString& message);
+// As the user types it: the regional decimal separator (or "."), dates in
+// the regional order with two- or four-digit years, or ISO.
+std::optional<Value> ConvertFieldText(const UnitFieldSpec& field, const QString& text, const Regional& regional,
+                                      QString& message);
+
+// The first coordinate or year triple whose minimum, maximum and center
+// disagree: the unit form's message and the triple's "Min." field.
+struct RangeProblem {
+    QString message;
+    int minField;
+};
+std::optional<RangeProblem> FirstRangeProblem(const std::function<std::optional<double>(int field)>& number);
+
+// The 0-based position of a field that a command may set by name: none
+// for the key, the work fields and, unless classToo, the class; the
+// message then says why.
+std::optional<int> SettableUnitField(const UnitFieldCatalogue& catalogue, const QString& name, bool classToo,
+                                     QString& message);
 
 // Stores one unit per key, each with the class and the field values. The
 // first refused name or value is shown as an error and nothing is stored. A

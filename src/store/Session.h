@@ -84,6 +84,9 @@ public:
     // asks for them only while the state is 0; a check run sets them.
     int hierarchyState = 0;
     int hierarchyChronology = 0;
+    // The field values of the unit the edit form saved last, for "Copy
+    // Previous"; empty until a unit is saved. Outlives projects.
+    std::vector<Value> previousUnitValues;
 
     // Told when a project opens or closes, the term link or the
     // single-excavation flag changes; the desktop program re-evaluates its

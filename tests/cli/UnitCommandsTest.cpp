@@ -99,6 +99,41 @@ TEST_F(UnitCommands, CombineMakesANewContainer)
     EXPECT_EQ(rels.find("A,3,A,G2"), std::string::npos) << rels;
 }
 
+TEST_F(UnitCommands, SetChangesFieldsAndLeavesTheRelationshipsAlone)
+{
+    const std::string rels = dump("rels");
+    const auto r = runCliCaptured({"unit", "set", project(), "A:1", "Location=north", "ExcavationDate=3.4.2026",
+                                   "XMinCoord=1.5", "Period="});
+    EXPECT_EQ(r.err.toStdString(), "");
+    EXPECT_EQ(r.code, 0);
+    EXPECT_EQ(dump("rels"), rels);
+    const std::string units = dump("units");
+    EXPECT_EQ(units.substr(0, units.find('\n')), "A,1,context,1.5,,,,,,,,,north,,,,,,,,,,,,,,,,,,,2026-04-03,,,,,,,,,,,");
+}
+
+TEST_F(UnitCommands, RenameTakesTheRelationshipsAlong)
+{
+    const auto r = runCliCaptured({"unit", "rename", project(), "2", "7"});
+    EXPECT_EQ(r.err.toStdString(), "");
+    EXPECT_EQ(r.code, 0);
+    EXPECT_EQ(dump("rels"), "A,1,A,7,<,,u\n"
+                            "A,3,A,7,=,,u\n"
+                            "A,3,A,G1,p,,u\n"
+                            "A,4,A,G1,p,,u\n"
+                            "A,7,A,1,>,,u\n"
+                            "A,7,A,3,=,,u\n");
+}
+
+TEST_F(UnitCommands, ClassChangeOfAnEqualUnitIsRevertedByTheSet)
+{
+    const std::string rels = dump("rels");
+    const auto r = runCliCaptured({"unit", "set", project(), "2", "Unitclass=group"});
+    EXPECT_EQ(r.err.toStdString(), "error: Class change of units with equal or contemporary relations not allowed.\n"
+                                   "  Initial class context restored.\n");
+    EXPECT_EQ(r.code, 0);
+    EXPECT_EQ(dump("rels"), rels);
+}
+
 TEST_F(UnitCommands, RefusalsAndBadWords)
 {
     struct Case {
@@ -116,6 +151,15 @@ TEST_F(UnitCommands, RefusalsAndBadWords)
         {"merge needs two units", {"unit", "merge", "P", "1"}, 2, nullptr},
         {"combine needs a container", {"unit", "combine", "P", "1", "2"}, 2, nullptr},
         {"combine into a context", {"unit", "combine", "P", "1", "2", "--into", "N", "--class", "context"}, 2, nullptr},
+        {"rename onto an existing unit", {"unit", "rename", "P", "1", "4"}, 1, "error: Unitname A: 4 already entered\n"},
+        {"rename of a missing unit", {"unit", "rename", "P", "8", "9"}, 1, "error: Unit A:8 does not exist.\n"},
+        {"a value the field cannot hold", {"unit", "set", "P", "1", "MinYear=early"}, 1,
+         "error: First year cannot be converted to an integer number.\n"},
+        {"years out of order", {"unit", "set", "P", "1", "MinYear=10", "MaxYear=5"}, 1,
+         "error: Min. of Year is greater than Max.\n"},
+        {"a work field", {"unit", "set", "P", "1", "Selected=X"}, 1, "error: Field Selected cannot be set here\n"},
+        {"no FIELD=VALUE", {"unit", "set", "P", "1", "Roman"}, 2, nullptr},
+        {"no such class", {"unit", "set", "P", "1", "Unitclass=pit"}, 2, nullptr},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

@@ -41,6 +41,36 @@ TEST(Regional, ParseDate)
     EXPECT_EQ(regional.parseDate(u""), std::nullopt);
 }
 
+TEST(Regional, ReadDateTakesTheFormatsOrderAndShortYears)
+{
+    struct Case {
+        const char* format;
+        const char16_t* text;
+        std::optional<QDate> date;
+    };
+    const Case cases[] = {
+        {"dd.MM.yyyy", u"3.4.26", QDate(2026, 4, 3)},
+        {"dd.MM.yyyy", u" 03.04.2026 ", QDate(2026, 4, 3)},
+        {"dd.MM.yyyy", u"3/4/1999", QDate(1999, 4, 3)},
+        {"dd.MM.yyyy", u"1.1.46", QDate(2046, 1, 1)},      // 19 years ahead at most
+        {"dd.MM.yyyy", u"1.1.47", QDate(1947, 1, 1)},
+        {"dd.MM.yyyy", u"2026-04-03", QDate(2026, 4, 3)},  // ISO whatever the format
+        {"M/d/yy", u"4/3/26", QDate(2026, 4, 3)},
+        {"yyyy-MM-dd", u"26-4-3", QDate(2026, 4, 3)},
+        {"dd 'de' MM yyyy", u"3 4 2026", QDate(2026, 4, 3)},
+        {"dd.MM.yyyy", u"31.2.2026", std::nullopt},
+        {"dd.MM.yyyy", u"3.4.202", std::nullopt},
+        {"dd.MM.yyyy", u"3.4", std::nullopt},
+        {"dd.MM.yyyy", u"3.Apr.2026", std::nullopt},
+        {"dd.MM.yyyy", u"3..4.2026", std::nullopt},
+        {"dd.MM.yyyy", u"", std::nullopt},
+    };
+    for (const Case& c : cases) {
+        const FixedRegional regional(QLatin1Char('.'), QString::fromUtf8(c.format));
+        EXPECT_EQ(regional.readDate(QStringView(c.text), 2027), c.date) << c.format << " " << QString::fromUtf16(c.text).toStdString();
+    }
+}
+
 TEST(Regional, FloatsWithADecimalComma)
 {
     const FixedRegional regional(QLatin1Char(','));

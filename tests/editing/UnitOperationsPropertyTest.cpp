@@ -1,5 +1,6 @@
 // Random sequences of unit operations (adding relationships, deleting,
-// merging, splitting, combining), from fixed seeds: after every step
+// merging, splitting, combining, editing and renaming in the edit form),
+// from fixed seeds: after every step
 // each earlier/later row has its opposite row, each equal and contemporary
 // class is closed, and no row names a missing unit or relates a unit to
 // itself.
@@ -7,6 +8,7 @@
 #include "core/Regional.h"
 #include "core/StreamUi.h"
 #include "editing/AddRelationship.h"
+#include "editing/UnitEditor.h"
 #include "store/Project.h"
 #include "store/Relations.h"
 #include "store/Session.h"
@@ -97,7 +99,45 @@ TEST_P(UnitOperationSequences, InvariantsHoldAfterEveryOperation)
         }
         auto any = [&] { return all[draw(all.size())]; };
         QString operation;
-        switch (draw(11)) {
+        switch (draw(13)) {
+        case 10: {
+            // The edit form: a few entries removed and added, now and then a
+            // class change, then saved.
+            const UnitKey unit = any();
+            operation = QStringLiteral("edit %1:").arg(unit.text());
+            UnitEditor editor(session);
+            if (!editor.open(unit.excavation, unit.unitname, {}, EditMode::Edit)) break;
+            for (RelationList list : {RelationList::LaterThan, RelationList::EarlierThan, RelationList::Other})
+                for (const EditorRelation& r : editor.relations(list))
+                    if (draw(3) == 0) {
+                        operation += QStringLiteral(" remove %1").arg(r.second.text());
+                        editor.removeRelation(r.second);
+                    }
+            for (std::size_t n = draw(4); n > 0; --n) {
+                const UnitKey other = any();
+                const QChar code = codes[qsizetype(draw(std::size_t(codes.size())))];
+                operation += QStringLiteral(" %1 %2").arg(QString(code), other.text());
+                editor.storeRelation(other, code, QString());
+            }
+            if (draw(6) == 0) {
+                editor.setText(uf::Unitclass, draw(2) ? kGroup : kContext);
+                operation += QStringLiteral(" class ") + editor.text(uf::Unitclass);
+            }
+            editor.save();
+            editor.close();
+            break;
+        }
+        case 11: {
+            const UnitKey unit = any();
+            const UnitKey renamed = newName();
+            operation = QStringLiteral("rename %1 to %2").arg(unit.text(), renamed.text());
+            UnitEditor editor(session);
+            if (!editor.open(unit.excavation, unit.unitname, {}, EditMode::Edit)) break;
+            editor.setText(uf::Unitname, renamed.unitname);
+            editor.save();
+            editor.close();
+            break;
+        }
         case 9: {
             const std::vector<UnitKey> selection{any(), any()};
             const UnitKey container = newName();
