@@ -1,4 +1,5 @@
 #include "editing/forms/EditUnit.h"
+#include "editing/forms/TRelationshipForm.h"
 #include "editing/forms/TUnitEditForm.h"
 #include "store/ProjectFixture.h"
 #include "store/Terms.h"
@@ -65,9 +66,8 @@ protected:
             if (form->fieldControl(f) && form->fieldControl(f)->hasFocus()) return f;
         return kNoField;
     }
-    // A term file whose only Location term is "Trench", with Location
-    // limited to terms.
-    void linkTermsOnlyLocation()
+    // A term file with one term, linked to the project.
+    void linkTermFile(const TermRecord& term)
     {
         const QString terms = path(QStringLiteral("T.db"));
         CreateTermTableFile(terms);
@@ -75,12 +75,19 @@ protected:
             Table t;
             t.openFile(terms);
             t.insert();
-            t.set(tf::TermField, QStringLiteral("Location"));
-            t.set(tf::Term, QStringLiteral("Trench"));
+            WriteTermRecord(t, term);
             t.post();
         }
         session.project().TermFilePath = terms;
         ASSERT_TRUE(OpenTermTable(session));
+    }
+    // Location limited to terms, of which "Trench" is the only one.
+    void linkTermsOnlyLocation()
+    {
+        TermRecord trench;
+        trench.TermField = QStringLiteral("Location");
+        trench.Term = QStringLiteral("Trench");
+        linkTermFile(trench);
         session.catalogue()[uf::Location].ClosedTerms = true;
     }
     QStringList listRows(RelationList list) const
@@ -294,7 +301,7 @@ TEST_F(UnitEditFormTest, NextOlderStartsAnEarlierUnit)
     QTest::mouseClick(f.OKButton, Qt::LeftButton);
     EXPECT_FALSE(f.isVisible());
     EXPECT_EQ(relationRows(session.relations()),
-              QStringList({QStringLiteral("A:N1>A:N2  U"), QStringLiteral("A:N2<A:N1  U")}));
+              QStringList({QStringLiteral("A:N1>A:N2  u"), QStringLiteral("A:N2<A:N1  u")}));
 }
 
 TEST_F(UnitEditFormTest, CancelAsksOnlyForANewUnitWithRelationships)
@@ -412,6 +419,105 @@ TEST_F(UnitEditFormTest, EditUnitShowsNoFormForAMissingUnit)
     EXPECT_FALSE(result.accepted);
     EXPECT_FALSE(result.unitsChanged);
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+}
+
+} // namespace
+
+namespace {
+
+// Fills the relationship dialog when it comes up and presses OK.
+void enterRelationWhenAsked(const QString& second, const QString& comment, QString* category = nullptr)
+{
+    onNextModal([=](QWidget* modal) {
+        auto* dialog = qobject_cast<TRelationshipForm*>(modal);
+        if (!dialog) {
+            modal->close();
+            return;
+        }
+        if (category) *category = dialog->categoryEdit()->text() + (dialog->categoryEdit()->isReadOnly() ? "!" : "");
+        if (!dialog->secondUnitEdit()->isReadOnly()) dialog->secondUnitEdit()->setText(second);
+        dialog->commentEdit()->setText(comment);
+        QTest::mouseClick(dialog->okButton(), Qt::LeftButton);
+    });
+}
+
+TEST_F(UnitEditFormTest, RelationshipListsAddChangeAndRemoveThroughTheEditor)
+{
+    TUnitEditForm& f = openShown(EditMode::New);
+    f.Pages->setCurrentIndex(1);
+    ui.expectError(QStringLiteral("Unit name must be entered before relations are entered!"), kUnitRelationsHelpTopic);
+    QTest::mouseClick(f.addButton(RelationList::LaterThan), Qt::LeftButton);
+    EXPECT_TRUE(f.NameEdit->hasFocus());
+
+    f.NameEdit->setText(QStringLiteral("N1"));
+    f.Pages->setCurrentIndex(1);
+    QString category;
+    enterRelationWhenAsked(QStringLiteral("1"), QString(), &category);
+    QTest::mouseClick(f.addButton(RelationList::LaterThan), Qt::LeftButton);
+    EXPECT_EQ(category, QStringLiteral(">!"));
+    EXPECT_EQ(listRows(RelationList::LaterThan), QStringList{QStringLiteral("A:1>")});
+
+    // One second unit once, in whichever list.
+    ui.expectWarning(QStringLiteral("Relation to A:1 has already been defined.\r\nNew relationship is not stored."), 133);
+    enterRelationWhenAsked(QStringLiteral("1"), QString(), &category);
+    QTest::mouseClick(f.addButton(RelationList::EarlierThan), Qt::LeftButton);
+    EXPECT_EQ(category, QStringLiteral("<!"));
+    EXPECT_TRUE(listRows(RelationList::EarlierThan).isEmpty());
+
+    ui.expectWarning(QStringLiteral("Add relationships with Add button"), kUnitRelationsHelpTopic);
+    QTest::mouseDClick(f.relationList(RelationList::Other)->viewport(), Qt::LeftButton);
+
+    // Enter on a row changes its comment, shown with the form's unit first.
+    QTreeWidget* later = f.relationList(RelationList::LaterThan);
+    later->setFocus();
+    QString first;
+    onNextModal([&first](QWidget* modal) {
+        auto* dialog = qobject_cast<TRelationshipForm*>(modal);
+        if (!dialog) {
+            modal->close();
+            return;
+        }
+        first = dialog->firstExcavationEdit()->text() + QLatin1Char(':') + dialog->firstUnitEdit()->text()
+                + (dialog->nextButton()->isVisible() ? " next" : "");
+        dialog->commentEdit()->setText(QStringLiteral("cuts"));
+        QTest::mouseClick(dialog->okButton(), Qt::LeftButton);
+    });
+    QTest::keyClick(later, Qt::Key_Return);
+    EXPECT_EQ(first, QStringLiteral("A:N1"));
+    EXPECT_EQ(listRows(RelationList::LaterThan), QStringList{QStringLiteral("A:1>cuts")});
+    EXPECT_TRUE(editor->relationsChanged());
+
+    // The editor asks about the row of its temporary table.
+    ui.expectConfirmation(QStringLiteral("Do you really want to delete the relationship\r\nbetween x:x and A:1?"),
+                          Buttons::YesNo, 54)
+        .answer(Answer::Yes);
+    QTest::mouseClick(f.removeButton(RelationList::LaterThan), Qt::LeftButton);
+    EXPECT_TRUE(listRows(RelationList::LaterThan).isEmpty());
+}
+
+TEST_F(UnitEditFormTest, TermLookupReplacesTheTextAndFillsEmptyYears)
+{
+    TermRecord roman;
+    roman.TermField = QStringLiteral("Period");
+    roman.Term = QStringLiteral("Roman");
+    roman.MinYear = -50;
+    roman.MaxYear = 400;
+    linkTermFile(roman);
+    TUnitEditForm& f = openShown(EditMode::New);
+    EXPECT_TRUE(f.TermListButton->isEnabled());
+    edit(uf::MaxYear)->setText(QStringLiteral("300"));
+    edit(uf::Period)->setFocus();
+    ui.expectSelect().withCaption(QStringLiteral("Terms for: Period")).answer(0);
+    QTest::keyClick(edit(uf::Period), Qt::Key_F4);
+    EXPECT_EQ(edit(uf::Period)->text(), QStringLiteral("Roman"));
+    EXPECT_EQ(edit(uf::MinYear)->text(), QStringLiteral("-50"));
+    EXPECT_EQ(edit(uf::MaxYear)->text(), QStringLiteral("300"));
+
+    // The button looks up the last field, which keeps the focus.
+    ui.expectInformation(QStringLiteral("Term lookup not supported for current field."), kUnitTermLookupHelpTopic);
+    f.NameEdit->setFocus();
+    QTest::mouseClick(f.TermListButton, Qt::LeftButton);
+    EXPECT_TRUE(f.NameEdit->hasFocus());
 }
 
 } // namespace

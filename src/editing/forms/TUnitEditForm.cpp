@@ -756,7 +756,7 @@ void TUnitEditForm::MoveButtonClick(MoveDirection direction)
     if (!focusNameEdit()) return;
     switch (editor_.move(direction)) {
     case MoveResult::Failed: focusField(editor_.focusField()); break;
-    case MoveResult::Same: session_.ui().beep(); break;
+    case MoveResult::Same: break;   // the editor has beeped
     case MoveResult::Moved:
         showAll();
         focusField(uf::Unitname);
