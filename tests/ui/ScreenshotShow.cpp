@@ -13,6 +13,7 @@
 #include "editing/forms/TConsecutiveForm.h"
 #include "editing/forms/TReassignForm.h"
 #include "editing/forms/TSelectRelationForm.h"
+#include "editing/forms/TUnitEditForm.h"
 #include "diagram/StoredLayout.h"
 #include "diagram/forms/TDiagramForm.h"
 #include "layout/LayoutCheckRun.h"
@@ -409,4 +410,61 @@ TEST(ScreenshotShow, Diagram)
         });
     QTimer::singleShot(6000, &form, &QDialog::accept);
     form.exec();
+}
+
+// The unit edit form: a new unit; a described unit in Greek and Cyrillic
+// with its coordinates, dating and colour; the relationships of a unit
+// being split.
+TEST(ScreenshotShow, UnitEdit)
+{
+    const QString shot = qEnvironmentVariable("BELVANTO_SHOT");
+    if (shot != QLatin1String("unitedit-new") && shot != QLatin1String("unitedit-edit")
+        && shot != QLatin1String("unitedit-split"))
+        GTEST_SKIP() << "for tools/screenshot.sh";
+    ShotProject p;
+    const UnitKey f001{QStringLiteral("Trench1"), QStringLiteral("F001")};
+    Table& units = p.session.units();
+    ASSERT_TRUE(units.locate(QStringLiteral("Excavation;Unitname"), {f001.excavation, f001.unitname}));
+    units.edit();
+    const std::pair<int, Value> values[] = {
+        {uf::XMinCoord, 1203.25}, {uf::XAvgCoord, 1204.5}, {uf::XMaxCoord, 1206.0},
+        {uf::YMinCoord, 3401.1},  {uf::YAvgCoord, 3402.0}, {uf::YMaxCoord, 3403.75},
+        {uf::ZMinCoord, 112.42},  {uf::ZMaxCoord, 112.9},
+        {uf::Location, QStringLiteral("\u0393\u03bf\u03cd\u03c1\u03bd\u03b1 \u0392 / \u042f\u043c\u0430 3")},
+        {uf::Unittype, QStringLiteral("pit fill")},
+        {uf::Colour, QStringLiteral("dark greyish brown")},
+        {uf::Description,
+         QStringLiteral("Dark greyish brown silty clay with charcoal flecks and sherds of coarse ware; "
+                        "\u03ba\u03b5\u03c1\u03b1\u03bc\u03b9\u03ba\u03ae \u03bc\u03b5 \u03ba\u03ac\u03c1\u03b2\u03bf\u03c5\u03bd\u03bf, "
+                        "\u0441\u043b\u043e\u0439 \u0441 \u0443\u0433\u043b\u0451\u043c \u0438 \u043a\u0435\u0440\u0430\u043c\u0438\u043a\u043e\u0439. "
+                        "Sharp lower boundary, cut into the natural gravel on the south side.")},
+        {uf::Inclusions, QStringLiteral("charcoal, burnt daub, animal bone")},
+        {uf::Visibility, QStringLiteral("clear")},
+        {uf::ExcavationMethod, QStringLiteral("trowel")},
+        {uf::Drawings, QStringLiteral("12; 13;14")},
+        {uf::Interpretation, QStringLiteral("Backfill of a storage pit, dumped in one event.")},
+        {uf::MinYear, qint32(-50)}, {uf::MaxYear, qint32(120)}, {uf::AvgYear, qint32(40)},
+        {uf::Period, QStringLiteral("R\u00f6misch")}, {uf::Phase, QStringLiteral("II b")},
+        {uf::ExcavationDate, QDate(2024, 7, 18)}, {uf::Excavator, QStringLiteral("\u0160. Nov\u00e1kov\u00e1")},
+        {uf::DisplayColour, qint32(0x80D0F0)}, {uf::DispStyle, qint32(6)}};
+    for (const auto& [field, value] : values) units.set(field, value);
+    units.post();
+    auto relate = [&](const QString& second, QChar code, const QString& comment) {
+        const UnitKey other{QStringLiteral("Trench1"), second};
+        InsertRelationRow(p.session.relations(), f001, other, code, comment, status::Stored);
+        if (code != category::PartOf)
+            InsertRelationRow(p.session.relations(), other, f001, OppositeCategory(code), QString(), status::Stored);
+    };
+    relate(QStringLiteral("F002"), category::Later, QStringLiteral("cuts"));
+    relate(QStringLiteral("\u0160\u00E1ra\u00DF4"), category::Earlier, QStringLiteral("\u0441\u0435\u0440\u0435\u0437\u0430\u0435\u0442\u0441\u044f"));
+    relate(QStringLiteral("\u00C6r\u00F85"), category::Equal, QString());
+
+    const EditMode mode = shot == QLatin1String("unitedit-new")    ? EditMode::New
+                          : shot == QLatin1String("unitedit-edit") ? EditMode::Edit
+                                                                   : EditMode::Split;
+    UnitEditor editor(p.session);
+    ASSERT_TRUE(editor.open(f001.excavation, mode == EditMode::New ? QString() : f001.unitname, {}, mode));
+    TUnitEditForm form(p.session, editor);
+    if (mode == EditMode::Split) form.Pages->setCurrentIndex(1);
+    showFor(form, shot.toLatin1().constData());
 }

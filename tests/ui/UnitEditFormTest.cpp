@@ -9,6 +9,7 @@
 #include <QColorDialog>
 #include <QComboBox>
 #include <QContextMenuEvent>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -116,6 +117,11 @@ TEST_F(UnitEditFormTest, ButtonsFollowTheOpeningMode)
                           {EditMode::Combine, false, false, "Combining_units"},
                           {EditMode::Copy, false, false, "Unit_copy"},
                           {EditMode::Split, false, false, "Unit_split"}};
+    const BrowserHelp pages{QStringLiteral(BELVANTO_HELP_DIR)};
+    // The messages' numbered topics have pages of their own too.
+    for (const int topic : {kUnitSaveHelpTopic, kUnitRelationsHelpTopic, kMoveButtonsHelpTopic, kDiscardUnitHelpTopic,
+                            kUnitTermLookupHelpTopic})
+        EXPECT_NE(QFileInfo(pages.pagePath(HelpTopic(topic))).fileName(), QStringLiteral("Contents.html")) << topic;
     for (const Case& c : cases) {
         const bool existing = c.mode != EditMode::New && c.mode != EditMode::Combine;
         TUnitEditForm& f = openShown(c.mode, existing ? QStringLiteral("2") : QString());
@@ -129,6 +135,7 @@ TEST_F(UnitEditFormTest, ButtonsFollowTheOpeningMode)
         help.topics.clear();
         QTest::keyClick(f.NameEdit, Qt::Key_F1);
         EXPECT_EQ(help.topics, QStringList{QString::fromLatin1(c.help)});
+        EXPECT_EQ(QFileInfo(pages.pagePath(HelpTopic(c.help))).fileName(), QString::fromLatin1(c.help) + ".html");
         EXPECT_TRUE(f.NameEdit->hasFocus());
     }
     form.reset();
