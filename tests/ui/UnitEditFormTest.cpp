@@ -248,13 +248,22 @@ TEST_F(UnitEditFormTest, LeavingRulesRunOnlyWhenTheFocusMovesWithinTheForm)
     QTest::keyClicks(again, QStringLiteral("xyz"));
     ui.expectWarning(kUndefinedTerm);
     edit(uf::Unittype)->setFocus();
+    QTest::qWait(10);
     EXPECT_TRUE(again->hasFocus());
     EXPECT_GE(ui.beeps(), 1);
     // A click on OK is refused once, without a second message.
     ui.expectWarning(kUndefinedTerm);
     QTest::mouseClick(g.OKButton, Qt::LeftButton);
+    QTest::qWait(10);
     EXPECT_TRUE(again->hasFocus());
     EXPECT_TRUE(g.isVisible());
+    ui.verifyDone();
+    // Another page is a move too; the field's page comes back with it.
+    ui.expectWarning(kUndefinedTerm);
+    QTest::keyClick(again, Qt::Key_R, Qt::AltModifier);
+    QTest::qWait(10);
+    EXPECT_EQ(g.Pages->currentIndex(), 0);
+    EXPECT_TRUE(again->hasFocus());
     ui.verifyDone();
     again->setText(QStringLiteral("Trench"));
     edit(uf::Unittype)->setFocus();
@@ -305,8 +314,15 @@ TEST_F(UnitEditFormTest, NextOlderStartsAnEarlierUnit)
     EXPECT_EQ(listRows(RelationList::EarlierThan), QStringList{QStringLiteral("A:N1<")});
     EXPECT_TRUE(listRows(RelationList::LaterThan).isEmpty());
     QTest::keyClicks(f.NameEdit, QStringLiteral("N2"));
-    QTest::mouseClick(f.OKButton, Qt::LeftButton);
+    // Neither Enter nor Escape in a field ends the form; Enter on a button
+    // presses it.
+    QTest::keyClick(f.NameEdit, Qt::Key_Return);
+    QTest::keyClick(f.NameEdit, Qt::Key_Escape);
+    EXPECT_TRUE(f.isVisible());
+    f.OKButton->setFocus();
+    QTest::keyClick(f.OKButton, Qt::Key_Return);
     EXPECT_FALSE(f.isVisible());
+    EXPECT_EQ(f.result(), QDialog::Accepted);
     EXPECT_EQ(relationRows(session.relations()),
               QStringList({QStringLiteral("A:N1>A:N2  u"), QStringLiteral("A:N2<A:N1  u")}));
 }

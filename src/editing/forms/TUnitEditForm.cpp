@@ -30,6 +30,7 @@
 #include <QStyle>
 #include <QTabWidget>
 #include <QTextBlock>
+#include <QTimer>
 #include <QToolButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -658,7 +659,7 @@ bool TUnitEditForm::runLeaveRules(int field)
 
 void TUnitEditForm::focusChanged(QWidget* old, QWidget* now)
 {
-    if (restoring_ || !isVisible()) return;
+    if (restoring_ || settling_ || !isVisible()) return;
     const int oldField = fieldOf(old);
     const int nowField = fieldOf(now);
     if (oldField != kNoField && old && isAncestorOf(old) && oldField != nowField) pendingLeave_ = oldField;
@@ -672,15 +673,21 @@ void TUnitEditForm::focusChanged(QWidget* old, QWidget* now)
     const int field = std::exchange(pendingLeave_, kNoField);
     if (field == nowField) return;
     if (runLeaveRules(field)) return;
-    restoring_ = true;
-    controls_[std::size_t(field)]->setFocus(Qt::OtherFocusReason);
-    restoring_ = false;
-    lastField_ = field;
+    focusField(field);
     refusedButton_ = qobject_cast<QAbstractButton*>(now);
+    // A page switch moves the focus once more after this; the field takes
+    // it back once everything has settled, without asking again.
+    settling_ = true;
+    QTimer::singleShot(0, this, [this, field] {
+        settling_ = false;
+        if (!controls_[std::size_t(field)]->hasFocus()) focusField(field);
+    });
 }
 
 bool TUnitEditForm::focusNameEdit()
 {
+    // A refused move is still settling: the field keeps the focus.
+    if (settling_) return false;
     if (isActiveWindow()) {
         NameEdit->setFocus(Qt::OtherFocusReason);
         return NameEdit->hasFocus();
@@ -700,10 +707,10 @@ void TUnitEditForm::focusField(int field)
     if (field < 0 || field >= kUnitFieldCount) return;
     QWidget* control = controls_[std::size_t(field)];
     if (!control) return;
+    const bool was = std::exchange(restoring_, true);
     // A control on another page brings its page up.
     for (int i = 0; i < Pages->count(); ++i)
         if (Pages->widget(i)->isAncestorOf(control)) Pages->setCurrentIndex(i);
-    const bool was = std::exchange(restoring_, true);
     control->setFocus(Qt::OtherFocusReason);
     restoring_ = was;
     lastField_ = field;
@@ -1017,6 +1024,14 @@ void TUnitEditForm::keyPressEvent(QKeyEvent* event)
     if (event->key() == Qt::Key_Escape) {
         event->accept();
         return;
+    }
+    // No button is the default, so that Enter in a field saves nothing; on
+    // a button it presses that button.
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        if (auto* button = qobject_cast<QPushButton*>(focusWidget()); button && isAncestorOf(button)) {
+            button->click();
+            return;
+        }
     }
     QDialog::keyPressEvent(event);
 }

@@ -153,6 +153,7 @@ private:
     int pendingLeave_ = kNoField;
     bool showing_ = false;     // the editor's values go into the controls
     bool restoring_ = false;   // the focus goes back after a refusal
+    bool settling_ = false;    // until the events of a refused move are through
     QPointer<QAbstractButton> refusedButton_, swallowClick_;
     QMetaObject::Connection focusConnection_;
 };
