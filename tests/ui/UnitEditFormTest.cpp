@@ -189,6 +189,9 @@ TEST_F(UnitEditFormTest, NameEditDropsRefusedCharactersWithABeep)
     EXPECT_EQ(ui.beeps(), 4);
     QTest::keyClicks(f.NameEdit, QStringLiteral("3456789"));
     EXPECT_EQ(f.NameEdit->text(), QStringLiteral("F1234567"));
+    f.NameEdit->clear();
+    f.NameEdit->insert(QStringLiteral("a b"));   // pasted
+    EXPECT_EQ(f.NameEdit->text(), QString());
     // Numbers take only what a number can hold.
     QTest::keyClicks(edit(uf::XMinCoord), QStringLiteral("1x2.5"));
     EXPECT_EQ(edit(uf::XMinCoord)->text(), QStringLiteral("12.5"));
@@ -216,11 +219,22 @@ TEST_F(UnitEditFormTest, TabWalksEveryVisibleFieldInReadingOrder)
                               uf::AvgYear,   uf::Period,     uf::Phase,     uf::DateSource};
     EXPECT_EQ(walked, expected);
     EXPECT_TRUE(f.OKButton->hasFocus());
-    // The finds page's field follows its tab.
+    // The other pages' controls follow their tab.
+    f.Pages->setCurrentIndex(1);
+    f.Pages->tabBar()->setFocus();
+    QStringList relations;
+    for (int i = 0; i < 6; ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        relations << QApplication::focusWidget()->objectName();
+    }
+    EXPECT_EQ(relations, QStringList({"LaterList", "LaterAddButton", "LaterRemoveButton", "EarlierList",
+                                      "EarlierAddButton", "EarlierRemoveButton"}));
     f.Pages->setCurrentIndex(2);
     f.Pages->tabBar()->setFocus();
-    QTest::keyClick(f.Pages->tabBar(), Qt::Key_Tab, Qt::ShiftModifier);
+    QTest::keyClick(f.Pages->tabBar(), Qt::Key_Tab);
     EXPECT_EQ(focusedField(), uf::FindCat);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    EXPECT_TRUE(f.OKButton->hasFocus());
 }
 
 TEST_F(UnitEditFormTest, LeavingRulesRunOnlyWhenTheFocusMovesWithinTheForm)
@@ -379,6 +393,37 @@ TEST_F(UnitEditFormTest, PageKeysMoveOnlyInEditMode)
     EXPECT_EQ(unitRows(session.units(), uf::Unitclass).size(), 3);
 }
 
+TEST_F(UnitEditFormTest, RenamingDisablesTheMoveButtonsAndClosesWithOK)
+{
+    addRelation({QStringLiteral("A"), QStringLiteral("1")}, {QStringLiteral("A"), QStringLiteral("2")}, QLatin1Char('<'));
+    TUnitEditForm& f = openShown(EditMode::Edit, QStringLiteral("2"));
+    f.NameEdit->setText(QStringLiteral("2b"));
+    ui.expectError(QStringLiteral("Excavation or unit name change disables all Move-buttons"), kMoveButtonsHelpTopic);
+    QTest::mouseClick(f.NextUnitButton, Qt::LeftButton);
+    EXPECT_FALSE(f.isVisible());
+    EXPECT_EQ(f.result(), QDialog::Accepted);
+    EXPECT_EQ(relationRows(session.relations()),
+              QStringList({QStringLiteral("A:1<A:2b  u"), QStringLiteral("A:2b>A:1  u")}));
+}
+
+TEST_F(UnitEditFormTest, EditUnitTellsWhatWasSaved)
+{
+    onNextModal([](QWidget* modal) {
+        auto* form = qobject_cast<TUnitEditForm*>(modal);
+        if (!form) {
+            modal->close();
+            return;
+        }
+        QTest::keyClicks(form->NameEdit, QStringLiteral("N7"));
+        QTest::mouseClick(form->OKButton, Qt::LeftButton);
+    });
+    const UnitEditResult result = EditUnit(session, nullptr, QStringLiteral("A"), QString(), {}, EditMode::New);
+    EXPECT_TRUE(result.accepted);
+    EXPECT_TRUE(result.unitsChanged);
+    EXPECT_EQ(result.savedKey, (UnitKey{QStringLiteral("A"), QStringLiteral("N7")}));
+    EXPECT_EQ(unitRows(session.units(), uf::Unitclass).size(), 4);
+}
+
 TEST_F(UnitEditFormTest, ColourIsStoredWithRedInTheLowestByte)
 {
     EXPECT_EQ(StoredFromColour(QColor(0x10, 0x20, 0x30)), 0x302010);
@@ -535,6 +580,12 @@ TEST_F(UnitEditFormTest, TermLookupReplacesTheTextAndFillsEmptyYears)
     EXPECT_EQ(edit(uf::Period)->text(), QStringLiteral("Roman"));
     EXPECT_EQ(edit(uf::MinYear)->text(), QStringLiteral("-50"));
     EXPECT_EQ(edit(uf::MaxYear)->text(), QStringLiteral("300"));
+    // Typed terms are looked up when the field is left.
+    edit(uf::Period)->clear();
+    edit(uf::MinYear)->clear();
+    QTest::keyClicks(edit(uf::Period), QStringLiteral("Roman"));
+    edit(uf::Phase)->setFocus();
+    EXPECT_EQ(edit(uf::MinYear)->text(), QStringLiteral("-50"));
 
     // The button looks up the last field, which keeps the focus.
     ui.expectInformation(QStringLiteral("Term lookup not supported for current field."), kUnitTermLookupHelpTopic);

@@ -33,6 +33,7 @@
 #include <QTimer>
 #include <QToolButton>
 #include <QTreeWidget>
+#include <QValidator>
 #include <QVBoxLayout>
 
 namespace belvanto {
@@ -55,6 +56,17 @@ constexpr int kCoordinates[3][3] = {{uf::XMinCoord, uf::XAvgCoord, uf::XMaxCoord
                                     {uf::YMinCoord, uf::YAvgCoord, uf::YMaxCoord},
                                     {uf::ZMinCoord, uf::ZAvgCoord, uf::ZMaxCoord}};
 constexpr int kYears[3] = {uf::MinYear, uf::MaxYear, uf::AvgYear};
+
+// Pasted or dropped text passes no key filter: a name with a refused
+// character is refused whole.
+class NameValidator : public QValidator {
+public:
+    using QValidator::QValidator;
+    State validate(QString& input, int&) const override
+    {
+        return std::all_of(input.begin(), input.end(), UnitEditor::acceptsNameCharacter) ? Acceptable : Invalid;
+    }
+};
 
 bool isNumberKey(QChar c, FieldType type, QChar decimalSeparator)
 {
@@ -186,6 +198,7 @@ void TUnitEditForm::build()
     NameEdit = new QLineEdit(this);
     bindLine(uf::Unitname, NameEdit);
     NameEdit->setObjectName(QStringLiteral("NameEdit"));
+    NameEdit->setValidator(new NameValidator(NameEdit));
     NameEdit->setAutoFillBackground(true);
     NameEdit->setMaximumWidth(NameEdit->fontMetrics().horizontalAdvance(QLatin1Char('W')) * 10);
     ExcavationEdit = new QLineEdit(this);
@@ -505,15 +518,15 @@ void TUnitEditForm::onClick(QAbstractButton* button, std::function<void()> act)
 void TUnitEditForm::setTabChain()
 {
     // The build order is the reading order: name, excavation, class, colour,
-    // style, the coordinates row by row, the left column, the texts and the
-    // dating, the finds, the buttons; the page tabs come after the fields.
-    auto it = std::find(tabChain_.begin(), tabChain_.end(), static_cast<QWidget*>(OKButton));
-    tabChain_.insert(it, Pages->tabBar());
+    // style, the page tabs, the coordinates row by row, the left column, the
+    // texts and the dating, the relationship lists, the finds, the buttons.
+    // Tab skips what is on the pages not shown.
+    auto at = [this](QWidget* w) { return std::find(tabChain_.begin(), tabChain_.end(), w); };
+    tabChain_.insert(at(StyleCombo) + 1, Pages->tabBar());
+    std::vector<QWidget*> relations;
+    for (const ListControls& c : lists_) relations.insert(relations.end(), {c.list, c.add, c.remove});
+    tabChain_.insert(at(controls_[uf::FindCat]), relations.begin(), relations.end());
     for (std::size_t i = 1; i < tabChain_.size(); ++i) setTabOrder(tabChain_[i - 1], tabChain_[i]);
-    for (const ListControls& c : lists_) {
-        setTabOrder(c.list, c.add);
-        setTabOrder(c.add, c.remove);
-    }
 }
 
 void TUnitEditForm::applyVisibility()
