@@ -34,6 +34,17 @@ inline void onNextModal(std::function<void(QWidget*)> act, int attempts = 200)
     });
 }
 
+// Runs `act` on the next modal dialog when it is a Dialog; anything else
+// that comes up is closed.
+template <typename Dialog>
+void onNextDialog(std::function<void(Dialog*)> act)
+{
+    onNextModal([act = std::move(act)](QWidget* modal) {
+        if (auto* dialog = qobject_cast<Dialog*>(modal)) act(dialog);
+        else modal->close();
+    });
+}
+
 // Runs `act` on the next popup menu as soon as one is up (context menus
 // block in their own event loop).
 inline void onNextPopup(std::function<void(QMenu*)> act, int attempts = 200)

@@ -21,7 +21,7 @@
 #include <QtTest/QTest>
 
 using namespace belvanto;
-using belvanto::testing::onNextModal;
+using belvanto::testing::onNextDialog;
 using belvanto::testing::onNextPopup;
 
 namespace {
@@ -408,12 +408,7 @@ TEST_F(UnitEditFormTest, RenamingDisablesTheMoveButtonsAndClosesWithOK)
 
 TEST_F(UnitEditFormTest, EditUnitTellsWhatWasSaved)
 {
-    onNextModal([](QWidget* modal) {
-        auto* form = qobject_cast<TUnitEditForm*>(modal);
-        if (!form) {
-            modal->close();
-            return;
-        }
+    onNextDialog<TUnitEditForm>([](TUnitEditForm* form) {
         QTest::keyClicks(form->NameEdit, QStringLiteral("N7"));
         QTest::mouseClick(form->OKButton, Qt::LeftButton);
     });
@@ -433,12 +428,7 @@ TEST_F(UnitEditFormTest, ColourIsStoredWithRedInTheLowestByte)
     TUnitEditForm& f = openShown(EditMode::New);
     EXPECT_EQ(f.NameEdit->palette().color(QPalette::Base), QColor(Qt::white));
     QColor offered;
-    onNextModal([&offered](QWidget* modal) {
-        auto* dialog = qobject_cast<QColorDialog*>(modal);
-        if (!dialog) {
-            modal->close();
-            return;
-        }
+    onNextDialog<QColorDialog>([&offered](QColorDialog* dialog) {
         offered = dialog->currentColor();
         dialog->setCurrentColor(QColor(0x10, 0x20, 0x30));
         dialog->accept();
@@ -496,12 +486,7 @@ namespace {
 // Fills the relationship dialog when it comes up and presses OK.
 void enterRelationWhenAsked(const QString& second, const QString& comment, QString* category = nullptr)
 {
-    onNextModal([=](QWidget* modal) {
-        auto* dialog = qobject_cast<TRelationshipForm*>(modal);
-        if (!dialog) {
-            modal->close();
-            return;
-        }
+    onNextDialog<TRelationshipForm>([=](TRelationshipForm* dialog) {
         if (category) *category = dialog->categoryEdit()->text() + (dialog->categoryEdit()->isReadOnly() ? "!" : "");
         if (!dialog->secondUnitEdit()->isReadOnly()) dialog->secondUnitEdit()->setText(second);
         dialog->commentEdit()->setText(comment);
@@ -539,12 +524,7 @@ TEST_F(UnitEditFormTest, RelationshipListsAddChangeAndRemoveThroughTheEditor)
     QTreeWidget* later = f.relationList(RelationList::LaterThan);
     later->setFocus();
     QString first;
-    onNextModal([&first](QWidget* modal) {
-        auto* dialog = qobject_cast<TRelationshipForm*>(modal);
-        if (!dialog) {
-            modal->close();
-            return;
-        }
+    onNextDialog<TRelationshipForm>([&first](TRelationshipForm* dialog) {
         first = dialog->firstExcavationEdit()->text() + QLatin1Char(':') + dialog->firstUnitEdit()->text()
                 + (dialog->nextButton()->isVisible() ? " next" : "");
         dialog->commentEdit()->setText(QStringLiteral("cuts"));
