@@ -3,6 +3,7 @@
 #include "editing/forms/TUnitEditForm.h"
 #include "store/ProjectFixture.h"
 #include "store/Terms.h"
+#include "ui/QtUserInterface.h"
 #include "ui/UiSupport.h"
 #include <QAction>
 #include <QClipboard>
@@ -13,6 +14,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTabWidget>
@@ -572,6 +574,58 @@ TEST_F(UnitEditFormTest, TermLookupReplacesTheTextAndFillsEmptyYears)
     f.NameEdit->setFocus();
     QTest::mouseClick(f.TermListButton, Qt::LeftButton);
     EXPECT_TRUE(f.NameEdit->hasFocus());
+}
+
+} // namespace
+
+namespace {
+
+// With real message boxes the refusal's box comes up while the mouse button
+// is down on OK: still one box, and the press does not save afterwards.
+TEST(UnitEditFormBoxes, RefusedClickShowsOneBox)
+{
+    QTemporaryDir dir;
+    QtUserInterface ui;
+    FixedRegional regional;
+    Session session(ui, regional);
+    ASSERT_TRUE(CreateProjectFiles(session, dir.filePath(QStringLiteral("P.bvp")), QStringLiteral("A"), QString(), false));
+    const QString terms = dir.filePath(QStringLiteral("T.db"));
+    CreateTermTableFile(terms);
+    session.project().TermFilePath = terms;
+    ASSERT_TRUE(OpenTermTable(session));
+    session.catalogue()[uf::Location].ClosedTerms = true;
+    {
+        UnitEditor editor(session);
+        ASSERT_TRUE(editor.open(QStringLiteral("A"), QString(), {}, EditMode::New));
+        TUnitEditForm form(session, editor);
+        form.show();
+        form.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+        form.NameEdit->setText(QStringLiteral("N1"));
+        auto* location = qobject_cast<QLineEdit*>(form.fieldControl(uf::Location));
+        location->setFocus();
+        QTest::keyClicks(location, QStringLiteral("xyz"));
+        QStringList boxes;
+        std::function<void()> answer = [&] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                boxes << box->text();
+                box->accept();
+            }
+            if (boxes.size() < 3) QTimer::singleShot(20, answer);
+        };
+        answer();
+        QTest::mouseClick(form.OKButton, Qt::LeftButton);
+        QTest::qWait(300);
+        boxes << QStringLiteral("end");   // stops the answering
+        QTest::qWait(50);
+        EXPECT_EQ(boxes.size(), 2) << boxes.join(QLatin1Char('|')).toStdString();
+        EXPECT_TRUE(form.isVisible());
+        // The offscreen platform gives the form no activation back; the
+        // field is its focus widget.
+        EXPECT_EQ(form.focusWidget(), location);
+        EXPECT_EQ(session.units().count(), 0);
+    }
+    CloseProject(session, true);
 }
 
 } // namespace

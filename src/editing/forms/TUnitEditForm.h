@@ -4,6 +4,7 @@
 // what the editor holds. Every decision (leaving rules, saving, the
 // relationship rules, moving) is the editor's.
 #include "editing/UnitEditor.h"
+#include "store/UnitFields.h"
 #include <QColor>
 #include <QDialog>
 #include <QPointer>
@@ -139,8 +140,8 @@ private:
 
     Session& session_;
     UnitEditor& editor_;
-    std::array<QWidget*, 43> controls_{};
-    std::array<QWidget*, 43> captions_{};
+    std::array<QWidget*, kUnitFieldCount> controls_{};
+    std::array<QWidget*, kUnitFieldCount> captions_{};
     std::array<ListControls, 3> lists_{};
     std::vector<QWidget*> tabChain_;
     QList<QLabel*> coordinateHeads_, yearHeads_;
