@@ -69,6 +69,9 @@ TImageListForm::TImageListForm(UserInterface& ui, ImageKind kind, const QString&
     ShowButton->setObjectName(QStringLiteral("ShowButton"));
     CloseButton = buttons->addButton(QDialogButtonBox::Close);
     CloseButton->setObjectName(QStringLiteral("CloseButton"));
+    // Enter closes the window; starting another program takes a click.
+    ShowButton->setAutoDefault(false);
+    CloseButton->setDefault(true);
     HelpButton = buttons->addButton(QStringLiteral("&Help"), QDialogButtonBox::HelpRole);
     HelpButton->setObjectName(QStringLiteral("HelpButton"));
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
