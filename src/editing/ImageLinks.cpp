@@ -1,4 +1,5 @@
 #include "editing/ImageLinks.h"
+#include "core/JpegErrors.h"
 #include "core/Rounding.h"
 #include "core/UserInterface.h"
 #include "store/Project.h"
@@ -7,9 +8,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <algorithm>
-#include <csetjmp>
-#include <cstdio>
-#include <jpeglib.h>
 
 namespace belvanto {
 
@@ -114,29 +112,13 @@ bool IsPictureFile(const QString& path)
 
 namespace {
 
-// libjpeg's default error handler ends the process; ours jumps back to the
-// decoder.
-struct JpegErrors {
-    jpeg_error_mgr base;
-    std::jmp_buf resume;
-};
-
-extern "C" void jpegFailed(j_common_ptr info)
-{
-    std::longjmp(reinterpret_cast<JpegErrors*>(info->err)->resume, 1);
-}
-
-extern "C" void jpegQuiet(j_common_ptr, int) {}
-
 // Nothing with a destructor may live between setjmp and longjmp here: the
 // picture belongs to the caller.
 bool decompress(const QByteArray& data, RgbPicture& picture)
 {
     jpeg_decompress_struct info;
-    JpegErrors errors;
-    info.err = jpeg_std_error(&errors.base);
-    errors.base.error_exit = jpegFailed;
-    errors.base.emit_message = jpegQuiet;
+    JpegErrorManager errors;
+    info.err = InstallJpegErrors(errors);
     if (setjmp(errors.resume)) {
         jpeg_destroy_decompress(&info);
         return false;

@@ -72,7 +72,8 @@ TImageListForm::TImageListForm(UserInterface& ui, ImageKind kind, const QString&
     // Enter closes the window; starting another program takes a click.
     ShowButton->setAutoDefault(false);
     CloseButton->setDefault(true);
-    HelpButton = buttons->addButton(QStringLiteral("&Help"), QDialogButtonBox::HelpRole);
+    HelpButton = buttons->addButton(QDialogButtonBox::Help);
+    HelpButton->setText(QStringLiteral("&Help"));
     HelpButton->setObjectName(QStringLiteral("HelpButton"));
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     connect(buttons, &QDialogButtonBox::helpRequested, this, [] { showHelp(HelpTopic(kImageListHelpName)); });
