@@ -7,6 +7,7 @@
 #include "diagram/StoredLayout.h"
 #include "diagram/forms/TDiagramForm.h"
 #include "editing/forms/EditingCommands.h"
+#include "editing/forms/ImageLinkCommands.h"
 #include "layout/forms/LayoutCommands.h"
 #include "simulation/forms/SimulationCommands.h"
 #include "store/Session.h"
@@ -45,6 +46,7 @@ int main(int argc, char* argv[])
     // menu items and tool buttons work.
     RegisterStoreCommands(window.commands());
     RegisterEditingCommands(window.commands());
+    RegisterImageLinkCommands(window.commands());
     RegisterSimulationCommands(window.commands());
     RegisterCheckCommands(window.commands());
     RegisterDiagramCommands(window.commands());

@@ -5,14 +5,13 @@
 #include "store/Relations.h"
 #include "store/Session.h"
 #include "store/UnitFields.h"
+#include <algorithm>
 #include <map>
 #include <set>
 
 namespace belvanto {
 
 namespace {
-
-inline constexpr int kUnitSaveHelpTopic = 129;
 
 UnitKey firstUnitOf(const Table::Row& row)
 {
@@ -401,6 +400,74 @@ bool CombineUnits(Session& session, const std::vector<UnitKey>& selection, const
     CombineInto(session, selection, container);
     LeaveSingleExcavationIfMixed(session);
     return true;
+}
+
+UnitEditStart NewUnitStart(Session& session)
+{
+    return {session.project().CurrentExcavation, QString(), {}, EditMode::New};
+}
+
+namespace {
+
+// The unit as the form's edit and split modes open it: with only its class,
+// so that the class box offers no change the save would refuse.
+std::optional<UnitEditStart> existingUnitStart(Session& session, const UnitKey& unit, EditMode mode)
+{
+    const auto unitClass = UnitClassOf(session.units(), unit);
+    QStringList classes;
+    if (unitClass) classes << *unitClass;
+    return UnitEditStart{unit.excavation, unit.unitname, classes, mode};
+}
+
+} // namespace
+
+std::optional<UnitEditStart> EditUnitStart(Session& session, const std::vector<UnitKey>& selection)
+{
+    if (selection.size() > 1) {
+        session.ui().warning(QStringLiteral("Change multiple units by editing the first unit and \r\n"
+                                            "using Arrow-buttons in the unit edit form afterwards."),
+                             HelpTopic(kMoveButtonsHelpTopic));
+        return std::nullopt;
+    }
+    const std::vector<UnitKey> keys = selectedOrCurrent(session.units(), selection);
+    if (session.units().count() == 0 || keys.empty()) return NewUnitStart(session);
+    return existingUnitStart(session, keys.front(), EditMode::Edit);
+}
+
+std::optional<UnitEditStart> CopyUnitStart(Session& session, const std::vector<UnitKey>& selection)
+{
+    if (session.units().count() == 0) {
+        session.ui().warning(QStringLiteral("Copying a unit when unit list is empty does not make any sense"));
+        return std::nullopt;
+    }
+    const std::vector<UnitKey> keys = selectedOrCurrent(session.units(), selection);
+    if (keys.size() != 1) {
+        session.ui().warning(QStringLiteral("You can copy only one unit at a time."), HelpTopic(kCopyUnitHelpTopic));
+        return std::nullopt;
+    }
+    return UnitEditStart{keys.front().excavation, keys.front().unitname, {}, EditMode::Copy};
+}
+
+std::optional<UnitEditStart> SplitUnitStart(Session& session, const std::vector<UnitKey>& selection)
+{
+    if (!SplitAllowed(session, selection)) return std::nullopt;
+    return existingUnitStart(session, selectedOrCurrent(session.units(), selection).front(), EditMode::Split);
+}
+
+std::optional<UnitEditStart> CombineUnitStart(Session& session, const std::vector<UnitKey>& selection)
+{
+    const auto classes = CombineClasses(session, selection);
+    if (!classes) return std::nullopt;
+    return UnitEditStart{session.project().CurrentExcavation, QString(), *classes, EditMode::Combine};
+}
+
+std::vector<UnitKey> ContainerMembers(const Table& relTable, const UnitKey& container)
+{
+    std::vector<UnitKey> members;
+    for (const auto& row : RowsOfSecond(relTable, container))
+        if (CategoryOf(row) == category::PartOf) members.push_back(firstUnitOf(row));
+    std::sort(members.begin(), members.end());
+    return members;
 }
 
 } // namespace belvanto

@@ -6,6 +6,7 @@
 // Every command keeps the relationship table's two invariants: each
 // earlier/later row has its opposite row, and each equal and contemporary
 // class is closed (every member has a row to every other member).
+#include "editing/UnitEditor.h"
 #include "store/UnitKey.h"
 #include <QString>
 #include <QStringList>
@@ -21,6 +22,7 @@ inline constexpr int kMergeHelpTopic = 55;
 inline constexpr int kSplitHelpTopic = 74;
 inline constexpr int kDeleteUnitHelpTopic = 76;
 inline constexpr int kCombineHelpTopic = 77;
+inline constexpr int kCopyUnitHelpTopic = 73;
 
 // Deletes the units and every relationship row naming them, at either end,
 // without asking: one transaction per table, the relationships' first. Members of a deleted container lose
@@ -67,5 +69,30 @@ void CombineInto(Session& session, const std::vector<UnitKey>& selection, const 
 // with only its key and class, then CombineInto. True when stored.
 bool CombineUnits(Session& session, const std::vector<UnitKey>& selection, const UnitKey& container,
                   const QString& containerClass);
+
+// What a Units-menu command hands to the edit form: the preset key, the
+// classes the form may offer (empty: all three) and the mode.
+struct UnitEditStart {
+    QString excavation, unitName;
+    QStringList classes;
+    EditMode mode = EditMode::New;
+};
+
+// New: the current excavation and an empty name.
+UnitEditStart NewUnitStart(Session& session);
+// Edit: the current (or only selected) unit with only its own class; with
+// an empty unit table a new unit. None after the warning for a selection of
+// several units.
+std::optional<UnitEditStart> EditUnitStart(Session& session, const std::vector<UnitKey>& selection);
+// Copy: the current unit as a new one of any class, after the refusals.
+std::optional<UnitEditStart> CopyUnitStart(Session& session, const std::vector<UnitKey>& selection);
+// Split: SplitAllowed, then the unit with only its class.
+std::optional<UnitEditStart> SplitUnitStart(Session& session, const std::vector<UnitKey>& selection);
+// Combine: CombineClasses, then a new container in the current excavation.
+std::optional<UnitEditStart> CombineUnitStart(Session& session, const std::vector<UnitKey>& selection);
+
+// The units that are part of the container (rows (X, container, "p")), in
+// key order: after a split the user may move them to the new container.
+std::vector<UnitKey> ContainerMembers(const Table& relTable, const UnitKey& container);
 
 } // namespace belvanto

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <map>
 #include <set>
+#include <unordered_map>
 
 namespace belvanto {
 
@@ -324,6 +325,23 @@ std::optional<ValueRange> FieldValueRange(UserInterface& ui, const UnitFieldCata
     }
     range->hasEmpty = hasEmpty;
     return range;
+}
+
+std::vector<UnitKey> UnitKeysOfRows(const Table& unitTable, const std::vector<qint64>& rowids)
+{
+    if (rowids.empty()) return {};
+    QStringList ids;
+    ids.reserve(qsizetype(rowids.size()));
+    for (qint64 id : rowids) ids << QString::number(id);
+    std::unordered_map<qint64, UnitKey> keyOfRow;
+    for (const auto& row : unitTable.query(QStringLiteral("rowid IN (%1)").arg(ids.join(QLatin1Char(','))), {}))
+        keyOfRow.emplace(row.rowid, UnitKey{valueToString(row.values[uf::Excavation]),
+                                            valueToString(row.values[uf::Unitname])});
+    std::vector<UnitKey> keys;
+    keys.reserve(rowids.size());
+    for (qint64 id : rowids)
+        if (const auto it = keyOfRow.find(id); it != keyOfRow.end()) keys.push_back(it->second);
+    return keys;
 }
 
 } // namespace belvanto

@@ -3,6 +3,7 @@
 // order that code addressing fields by position relies on, with each
 // project's display options.
 #include "store/Table.h"
+#include "store/UnitKey.h"
 #include <QString>
 #include <QStringList>
 #include <array>
@@ -90,6 +91,11 @@ QString UnitLabel(const Table& table, bool singleExcavation);
 QString UnitLabel(const QString& excavation, const QString& unitname, bool singleExcavation);
 
 QStringList ExcavationList(Table& unitTable);
+
+// The keys of the unit table's records with these row ids, in their order;
+// a row id that names no record is left out. The lists' selections are taken
+// as such a snapshot, so that a command deleting units cannot shift them.
+std::vector<UnitKey> UnitKeysOfRows(const Table& unitTable, const std::vector<qint64>& rowids);
 
 struct DistinctValues {
     QStringList values;      // sorted by the field's type

@@ -11,6 +11,9 @@
 #include "core/Regional.h"
 #include "editing/forms/TChainForm.h"
 #include "editing/forms/TConsecutiveForm.h"
+#include "diagram/export/JpegWriter.h"
+#include "editing/forms/TImageLinkForm.h"
+#include "editing/forms/TImageListForm.h"
 #include "editing/forms/TReassignForm.h"
 #include "editing/forms/TSelectRelationForm.h"
 #include "editing/forms/TUnitEditForm.h"
@@ -35,7 +38,10 @@
 #include "views/forms/TMainForm.h"
 #include <QAction>
 #include <QApplication>
+#include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
+#include <QPainter>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
@@ -467,4 +473,43 @@ TEST(ScreenshotShow, UnitEdit)
     TUnitEditForm form(p.session, editor);
     if (mode == EditMode::Split) form.Pages->setCurrentIndex(1);
     showFor(form, shot.toLatin1().constData());
+}
+
+// Photos and drawings of a unit: a real picture in the list window, and the
+// settings dialog of the links.
+TEST(ScreenshotShow, ImageList)
+{
+    ShotProject p(false);
+    const QString folder = p.dir.filePath(QStringLiteral("photos"));
+    ASSERT_TRUE(QDir().mkpath(folder));
+    // A section drawing of sorts: layers, a pit and a scale bar.
+    QImage picture(900, 600, QImage::Format_RGB32);
+    picture.fill(QColor(196, 170, 128));
+    QPainter painter(&picture);
+    const QColor layers[] = {QColor(120, 90, 60), QColor(160, 130, 90), QColor(90, 70, 50), QColor(180, 160, 120)};
+    for (int i = 0; i < 4; ++i) painter.fillRect(0, 120 + i * 110, 900, 110, layers[i]);
+    painter.setBrush(QColor(60, 45, 30));
+    painter.drawEllipse(QPoint(450, 300), 160, 90);
+    painter.fillRect(40, 540, 200, 20, Qt::white);
+    painter.fillRect(40, 540, 100, 20, Qt::black);
+    painter.end();
+    // Through the program's own JPEG path, as photos come from cameras.
+    RasterImage jpeg(picture.width(), picture.height());
+    for (int y = 0; y < picture.height(); ++y)
+        for (int x = 0; x < picture.width(); ++x) jpeg.pixel(x, y) = picture.pixel(x, y) & 0xFFFFFF;
+    ASSERT_FALSE(WriteJpegFile(folder + QStringLiteral("/P12.JPG"), jpeg, 85, false));
+    QFile tif(folder + QStringLiteral("/P13.tif"));
+    ASSERT_TRUE(tif.open(QIODevice::WriteOnly));
+    TImageListForm form(p.ui, ImageKind::Photo, QStringLiteral("\u03A3\u03BA\u03AC\u03BC\u03BC\u03B13"), folder,
+                        {QStringLiteral("P12"), QStringLiteral("P13"), QStringLiteral("P14")});
+    showFor(form, "imagelist");
+}
+
+TEST(ScreenshotShow, ImageLinks)
+{
+    ShotProject p(false);
+    p.session.project().PhotoPath = QStringLiteral("/data/Trench1/photos");
+    p.session.project().PhotoPrefix = QStringLiteral("P");
+    TImageLinkForm form(p.session);
+    showFor(form, "imagelinks");
 }

@@ -1,35 +1,16 @@
 #include "diagram/export/JpegWriter.h"
 #include "core/Format.h"
+#include "core/JpegErrors.h"
 #include "core/UserInterface.h"
 #include <QDir>
 #include <QIODevice>
-#include <csetjmp>
-#include <cstdio>
 #include <cstdlib>
-#include <jpeglib.h>
 
 namespace belvanto {
 
 namespace {
 
 const int kHelp = 146;
-
-// libjpeg's default error handler ends the process; ours jumps back to the
-// writer with the library's text.
-struct ErrorManager {
-    jpeg_error_mgr base;
-    std::jmp_buf resume;
-    char text[JMSG_LENGTH_MAX];
-};
-
-extern "C" void jumpBack(j_common_ptr info)
-{
-    auto* errors = reinterpret_cast<ErrorManager*>(info->err);
-    (*info->err->format_message)(info, errors->text);
-    std::longjmp(errors->resume, 1);
-}
-
-extern "C" void noWarnings(j_common_ptr, int) {}
 
 // The compressed bytes in a malloc'ed buffer, or the library's complaint.
 // Nothing with a destructor may live between setjmp and longjmp here: the
@@ -38,10 +19,8 @@ bool compress(RasterRows& image, int quality, bool grayscale, RasterImage& strip
               unsigned char** bytes, unsigned long* size, QString& problem)
 {
     jpeg_compress_struct info;
-    ErrorManager errors;
-    info.err = jpeg_std_error(&errors.base);
-    errors.base.error_exit = jumpBack;
-    errors.base.emit_message = noWarnings;
+    JpegErrorManager errors;
+    info.err = InstallJpegErrors(errors);
     if (setjmp(errors.resume)) {
         jpeg_destroy_compress(&info);
         problem = QString::fromLocal8Bit(errors.text);

@@ -1,9 +1,12 @@
 #include "editing/forms/EditingCommands.h"
 #include "core/UserInterface.h"
+#include "editing/UnitOperations.h"
 #include "editing/forms/RelationCommands.h"
 #include "editing/forms/TConsecutiveForm.h"
+#include "editing/forms/UnitCommands.h"
 #include "store/Session.h"
 #include "store/Table.h"
+#include "store/UnitFields.h"
 #include "ui/CommandRegistry.h"
 
 namespace belvanto {
@@ -48,6 +51,21 @@ void RegisterEditingCommands(CommandRegistry& commands, std::function<RelationLi
                      // not shift what the user selected.
                      RemoveRelationshipsCommand(session, parent, RelationRowKeys(session.relations(), rowids), hooks());
                  });
+    // The unit commands take the list's selection as keys before anything
+    // changes, so that deleting or creating units cannot shift it.
+    auto onUnits = [&commands](const char* name, auto command) {
+        commands.add(QString::fromLatin1(name), ListSelection::Units,
+                     [command](Session& session, QWidget* parent, const std::vector<qint64>& rowids) {
+                         command(session, parent, UnitKeysOfRows(session.units(), rowids));
+                     });
+    };
+    commands.add(QStringLiteral("UnitsNew"), NewUnitCommand);
+    onUnits("UnitsEdit", EditUnitCommand);
+    onUnits("UnitsCopy", CopyUnitCommand);
+    onUnits("UnitsDelete", [](Session& session, QWidget*, const std::vector<UnitKey>& keys) { DeleteUnits(session, keys); });
+    onUnits("UnitsSplit", SplitUnitCommand);
+    onUnits("UnitsMerge", [](Session& session, QWidget*, const std::vector<UnitKey>& keys) { MergeUnits(session, keys); });
+    onUnits("UnitsCombine", CombineUnitsCommand);
     commands.add(QStringLiteral("UnitsConsecutive"), [](Session& session, QWidget* parent) {
         const int units = allRows(session.units());
         const int rows = allRows(session.relations());

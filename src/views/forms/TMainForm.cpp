@@ -14,6 +14,7 @@
 #include "ui/TableListModel.h"
 #include "views/MainCommands.h"
 #include "views/forms/TAboutForm.h"
+#include <QItemSelection>
 #include <QAction>
 #include <QActionGroup>
 #include <QApplication>
@@ -145,6 +146,7 @@ void TMainForm::runCommand(const std::function<void()>& work)
     // A command that leaves another unit current (a unit it created) moves
     // the relationship list along with it.
     const qint64 unitBefore = session_.units().isOpen() && session_.units().hasRecord() ? session_.units().rowid() : 0;
+    const std::vector<qint64> selectedBefore = hierarchy_ ? std::vector<qint64>() : selectedRows(ListSelection::Units);
     try {
         work();
     } catch (const EngineError& e) {
@@ -157,6 +159,22 @@ void TMainForm::runCommand(const std::function<void()>& work)
     refreshLists();
     if (session_.units().isOpen() && session_.units().hasRecord() && session_.units().rowid() != unitBefore)
         positionRelations();
+    else if (selectedBefore.size() > 1)
+        reselectUnits(selectedBefore);
+}
+
+// A command answered No or refused keeps the rows the user picked with Ctrl,
+// so that it can be run again at once; rows it deleted are left out.
+void TMainForm::reselectUnits(const std::vector<qint64>& rowids)
+{
+    if (!unitModel_->attached() || hierarchy_) return;
+    QItemSelection rows;
+    for (qint64 id : rowids)
+        if (const int row = unitModel_->rowOf(id); row >= 0)
+            rows.select(unitModel_->index(row, 0), unitModel_->index(row, unitModel_->columnCount() - 1));
+    syncing_ = true;
+    UnitTable->selectionModel()->select(rows, QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    syncing_ = false;
 }
 
 void TMainForm::updateCommands()

@@ -112,6 +112,7 @@ private:
     void showHint(const QString& hint);
     void projectStateChanged();
     std::vector<qint64> selectedRows(ListSelection list) const;
+    void reselectUnits(const std::vector<qint64>& rowids);
 
     void FileRecentClick(const QString& path);
     void FileCloseClick();
