@@ -421,6 +421,17 @@ TEST_F(UnitEditFormTest, EditUnitTellsWhatWasSaved)
     EXPECT_EQ(unitRows(session.units(), uf::Unitclass).size(), 4);
 }
 
+TEST_F(UnitEditFormTest, ImageButtonsShowTheNumbersOfTheirField)
+{
+    TUnitEditForm& f = openShown(EditMode::New);
+    ui.expectWarning(QStringLiteral("Please enter drawing numbers first."));
+    QTest::mouseClick(f.DrawingsButton, Qt::LeftButton);
+    edit(uf::Photos)->setText(QStringLiteral("12;13"));
+    ui.expectWarning(QStringLiteral("Please enter photo path first."));
+    QTest::keyClick(edit(uf::Location), Qt::Key_P, Qt::AltModifier);
+    QTest::qWait(200);   // a mnemonic presses the button animated
+}
+
 TEST_F(UnitEditFormTest, ColourIsStoredWithRedInTheLowestByte)
 {
     EXPECT_EQ(StoredFromColour(QColor(0x10, 0x20, 0x30)), 0x302010);
