@@ -547,9 +547,10 @@ void UnitEditor::commitRelations(const UnitKey& unit)
     Table& rels = session_.relations();
     Table& units = session_.units();
     {
+        const auto ownRows = RowsOfFirst(rels, unit);
         TableWriter writer(rels);
         bool classKept = false;
-        for (const auto& row : RowsOfFirst(rels, unit)) {
+        for (const auto& row : ownRows) {
             if (!IsClassCategory(CategoryOf(row))) {
                 writer.remove(row.rowid);
                 continue;
@@ -566,9 +567,14 @@ void UnitEditor::commitRelations(const UnitKey& unit)
             changed(uf::Unitclass);
             classKept = true;
         }
-        for (const auto& row : RowsOfSecond(rels, unit)) {
-            const QChar code = CategoryOf(row);
-            if (!IsClassCategory(code) && code != category::PartOf) writer.remove(row.rowid);
+        // The rows naming the unit as second unit that go are the opposites
+        // of its earlier/later rows, as every such row has its opposite:
+        // found by key, since the table has no index on the second unit.
+        for (const auto& row : ownRows) {
+            const auto opposite = FindRelationRow(rels, SecondUnitOf(row), unit);
+            if (!opposite) continue;
+            const QChar code = CategoryOf(*opposite);
+            if (!IsClassCategory(code) && code != category::PartOf) writer.remove(opposite->rowid);
         }
     }
     for (const auto& row : entryRows(session_.relEntry())) {

@@ -132,9 +132,11 @@ public:
     bool relationsChanged() const { return relationsChanged_; }
 
     // ---- Saving -----------------------------------------------------------
-    // Validates, writes the unit, renames it in the relationship table when
-    // its key changed and commits its relationships. On failure nothing is
-    // written and focusField() tells where the focus goes.
+    // Validates, writes the unit (in edit mode one update of the stored
+    // record, key included), renames it in the relationship table when its
+    // key changed and, only when relationsChanged(), commits its
+    // relationships; otherwise no relationship row is touched. On failure
+    // nothing is written and focusField() tells where the focus goes.
     bool save();
     int focusField() const { return focusField_; }
     // Next and Next older: save, then begin a new unit (older: earlier than

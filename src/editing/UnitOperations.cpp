@@ -1,6 +1,7 @@
 #include "editing/UnitOperations.h"
 #include "core/UserInterface.h"
 #include "editing/AddRelationship.h"
+#include "editing/RelationRows.h"
 #include "editing/UnitEntry.h"
 #include "store/Relations.h"
 #include "store/Session.h"
@@ -155,9 +156,9 @@ void RemoveUnits(Table& unitTable, Table& relTable, const std::vector<UnitKey>& 
     std::set<qint64> relRows, unitRows;
     for (const UnitKey& key : keys) {
         for (const auto& row : RowsOfFirst(relTable, key)) relRows.insert(row.rowid);
-        for (const auto& row : RowsOfSecond(relTable, key)) relRows.insert(row.rowid);
         if (const auto row = unitRow(unitTable, key)) unitRows.insert(row->rowid);
     }
+    for (const auto& row : RowsOfSecondUnits(relTable, keys)) relRows.insert(row.rowid);
     // Each table file commits on its own, in the order first written: the
     // relationships go first, so that a kill between the commits leaves
     // units without relationships, never rows naming a missing unit.

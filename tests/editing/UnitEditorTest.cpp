@@ -313,6 +313,17 @@ TEST_F(UnitEditorTest, RenamingRenamesEveryRowAtBothEnds)
     }
 }
 
+TEST_F(UnitEditorTest, ARelationshipEnteredWithARenameIsStoredUnderTheNewKey)
+{
+    make({"C1", "C2", "C3"});
+    relate({"C1 < C2"});
+    ASSERT_TRUE(openEdit(QStringLiteral("C1")));
+    editor.setText(uf::Unitname, QStringLiteral("C9"));
+    ASSERT_TRUE(editor.storeRelation(u(QStringLiteral("C3")), category::Equal, QString()));
+    ASSERT_TRUE(editor.save());
+    EXPECT_EQ(rows(), (QStringList{"A:C2 > A:C9 [] u", "A:C3 = A:C9 [] u", "A:C9 < A:C2 [] u", "A:C9 = A:C3 [] u"}));
+}
+
 TEST_F(UnitEditorTest, EditedRelationshipsAreRewrittenThroughTheRules)
 {
     make({"C1", "C2", "C3", "C4"});
