@@ -1,8 +1,7 @@
 #pragma once
-// Rows of the relationship table found by their second unit. The table is
-// indexed by its first unit only, so every look-up by the second unit reads
-// the whole table: commands that need the rows of many units find them all
-// in one pass.
+// Rows of the relationship table found by their second unit, for commands
+// that need the rows of many units: one statement per few thousand units
+// instead of one per unit.
 #include "store/Table.h"
 #include "store/UnitKey.h"
 #include <vector>

@@ -567,14 +567,9 @@ void UnitEditor::commitRelations(const UnitKey& unit)
             changed(uf::Unitclass);
             classKept = true;
         }
-        // The rows naming the unit as second unit that go are the opposites
-        // of its earlier/later rows, as every such row has its opposite:
-        // found by key, since the table has no index on the second unit.
-        for (const auto& row : ownRows) {
-            const auto opposite = FindRelationRow(rels, SecondUnitOf(row), unit);
-            if (!opposite) continue;
-            const QChar code = CategoryOf(*opposite);
-            if (!IsClassCategory(code) && code != category::PartOf) writer.remove(opposite->rowid);
+        for (const auto& row : RowsOfSecond(rels, unit)) {
+            const QChar code = CategoryOf(row);
+            if (!IsClassCategory(code) && code != category::PartOf) writer.remove(row.rowid);
         }
     }
     for (const auto& row : entryRows(session_.relEntry())) {

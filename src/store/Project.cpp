@@ -434,6 +434,7 @@ bool OpenProjectTables(Session& session)
             }
         }
         if (!p.ReadOnly) {
+            EnsureSecondUnitIndex(session.relations());
             auto folder = std::make_unique<QTemporaryDir>(QDir::temp().filePath(QStringLiteral("belvanto-XXXXXX")));
             if (!folder->isValid())
                 throw EngineError(QStringLiteral("Cannot make a folder for temporary tables in %1")

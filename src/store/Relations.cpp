@@ -42,11 +42,22 @@ std::vector<FieldDef> RelationTableFields()
             {QStringLiteral("RelationStatus"), FieldType::String, 1, false}};
 }
 
+IndexDef SecondUnitIndex()
+{
+    return {QStringLiteral("SecondUnit"), {QStringLiteral("Excavation2"), QStringLiteral("Unitname2")}};
+}
+
 void CreateRelationTable(const QString& directory, const QString& tableName)
 {
     Table::create(directory, tableName, RelationTableFields(),
                   IndexDef{QString(), {QStringLiteral("Excavation1"), QStringLiteral("Unitname1"),
-                                       QStringLiteral("Excavation2"), QStringLiteral("Unitname2")}});
+                                       QStringLiteral("Excavation2"), QStringLiteral("Unitname2")}},
+                  {SecondUnitIndex()});
+}
+
+void EnsureSecondUnitIndex(Table& relTable)
+{
+    if (!relTable.hasIndex(SecondUnitIndex().name)) relTable.addIndex(SecondUnitIndex());
 }
 
 namespace {

@@ -49,6 +49,11 @@ inline const UnitKey kPlaceholderUnit{QStringLiteral("x"), QStringLiteral("x")};
 
 std::vector<FieldDef> RelationTableFields();
 void CreateRelationTable(const QString& directory, const QString& tableName);
+// The rows naming a unit as second unit (its opposites, a container's
+// members) are found through this index rather than by reading every row.
+IndexDef SecondUnitIndex();
+// Tables made before the index existed get it when a project opens.
+void EnsureSecondUnitIndex(Table& relTable);
 
 void InsertRelationRow(Table& table, const UnitKey& first, const UnitKey& second, QChar code,
                        const QString& comment, const QString& status);

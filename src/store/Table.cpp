@@ -284,6 +284,14 @@ IndexDef Table::primaryIndex() const
     return idx;
 }
 
+bool Table::hasIndex(const QString& name) const
+{
+    d->requireOpen();
+    const auto& sec = d->conn->schema.secondary;
+    return std::any_of(sec.begin(), sec.end(),
+                       [&](const IndexDef& i) { return i.name.compare(name, Qt::CaseInsensitive) == 0; });
+}
+
 void Table::addIndex(const IndexDef& index)
 {
     d->requireOpen();

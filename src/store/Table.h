@@ -145,6 +145,7 @@ public:
     int fieldIndex(QStringView name) const;       // any letter case; -1 if none
     int fieldIndexOrThrow(QStringView name) const;
     IndexDef primaryIndex() const;
+    bool hasIndex(const QString& name) const;     // a secondary index, any letter case
     void addIndex(const IndexDef& index);
     void dropIndex(const QString& name);          // no error when absent
     void setActiveIndex(const QString& name);     // "" = primary
