@@ -407,7 +407,8 @@ bool UnitEditor::removeRelation(const UnitKey& second)
     if (!relEntry.locate(kRelationRowFields,
                          {kPlaceholderUnit.excavation, kPlaceholderUnit.unitname, second.excavation, second.unitname}))
         return false;
-    if (!DeleteRelationship(session_.ui(), relEntry, 10, true)) return false;
+    // The question names the unit under edit, not the rows' placeholder.
+    if (!DeleteRelationship(session_.ui(), relEntry, 10, true, editedKey())) return false;
     relationsChanged_ = true;
     return true;
 }

@@ -167,7 +167,8 @@ bool DeleteRelationPair(UserInterface& ui, Table& table, const UnitKey& first, c
     return true;
 }
 
-bool DeleteRelationship(UserInterface& ui, Table& table, int level, bool singleRow)
+bool DeleteRelationship(UserInterface& ui, Table& table, int level, bool singleRow,
+                        const std::optional<UnitKey>& shownFirst)
 {
     if (table.count() == 0 || !table.hasRecord()) {
         ui.message(MessageKind::Warning, QStringLiteral("Sorry, deleting nothing does not make any sense."),
@@ -188,7 +189,7 @@ bool DeleteRelationship(UserInterface& ui, Table& table, int level, bool singleR
     if (level == 10) {
         const Answer a = ui.confirmDestructive(
             QStringLiteral("Do you really want to delete the relationship\r\nbetween %1 and %2?")
-                .arg(first.text(), second.text()),
+                .arg(shownFirst.value_or(first).text(), second.text()),
             HelpTopic(54));
         if (a != Answer::Yes) return false;
     }

@@ -5,6 +5,7 @@
 #include "store/Table.h"
 #include "store/UnitKey.h"
 #include <QString>
+#include <optional>
 #include <vector>
 
 namespace belvanto {
@@ -67,7 +68,10 @@ QString OppositeComment(Session& session, QChar code, const QString& comment);
 // True when the first row existed.
 bool DeleteRelationPair(UserInterface& ui, Table& table, const UnitKey& first, const UnitKey& second);
 // Deletes the relationship of the current row; true only when rows were deleted.
-bool DeleteRelationship(UserInterface& ui, Table& table, int level, bool singleRow);
+// shownFirst: the unit the question names as first unit where the row holds
+// the edit form's placeholder.
+bool DeleteRelationship(UserInterface& ui, Table& table, int level, bool singleRow,
+                        const std::optional<UnitKey>& shownFirst = std::nullopt);
 // Moves the unit table to the unit named at one end of the current row.
 bool FindRelationshipUnit(UserInterface& ui, Table& unitTable, const Table& relTable, bool firstEnd);
 

@@ -245,7 +245,7 @@ TEST_F(UnitEditorTest, AnEqualEntryRemovedBeforeSavingLeavesNoTraceAStoredOneSta
     relate({"C1 = C3"});
     ASSERT_TRUE(openEdit(QStringLiteral("C1")));
     ASSERT_TRUE(editor.storeRelation(u(QStringLiteral("C2")), category::Equal, QString()));
-    ui.expectConfirmation(QStringLiteral("Do you really want to delete the relationship\r\nbetween x:x and A:C2?"),
+    ui.expectConfirmation(QStringLiteral("Do you really want to delete the relationship\r\nbetween A:C1 and A:C2?"),
                           Buttons::YesNo, 54)
         .answer(Answer::Yes);
     EXPECT_TRUE(editor.removeRelation(u(QStringLiteral("C2"))));
@@ -330,7 +330,7 @@ TEST_F(UnitEditorTest, EditedRelationshipsAreRewrittenThroughTheRules)
     make({"G1"}, kGroup);
     relate({"C1 < C2", "C1 p G1", "C3 = C4"});
     ASSERT_TRUE(openEdit(QStringLiteral("C1")));
-    ui.expectConfirmation(QStringLiteral("Do you really want to delete the relationship\r\nbetween x:x and A:C2?"),
+    ui.expectConfirmation(QStringLiteral("Do you really want to delete the relationship\r\nbetween A:C1 and A:C2?"),
                           Buttons::YesNo, 54)
         .answer(Answer::Yes);
     ASSERT_TRUE(editor.removeRelation(u(QStringLiteral("C2"))));

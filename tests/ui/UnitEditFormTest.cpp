@@ -548,8 +548,7 @@ TEST_F(UnitEditFormTest, RelationshipListsAddChangeAndRemoveThroughTheEditor)
     EXPECT_EQ(listRows(RelationList::LaterThan), QStringList{QStringLiteral("A:1>cuts")});
     EXPECT_TRUE(editor->relationsChanged());
 
-    // The editor asks about the row of its temporary table.
-    ui.expectConfirmation(QStringLiteral("Do you really want to delete the relationship\r\nbetween x:x and A:1?"),
+    ui.expectConfirmation(QStringLiteral("Do you really want to delete the relationship\r\nbetween A:N1 and A:1?"),
                           Buttons::YesNo, 54)
         .answer(Answer::Yes);
     QTest::mouseClick(f.removeButton(RelationList::LaterThan), Qt::LeftButton);
