@@ -1,16 +1,25 @@
 // The Units menu in the main window: the commands run on what the unit list
 // shows selected, in selection order, and the lists follow the tables.
+#include "editing/AddRelationship.h"
 #include "editing/UnitOperations.h"
 #include "editing/forms/EditingCommands.h"
+#include "editing/forms/TReassignForm.h"
+#include "editing/forms/TUnitEditForm.h"
 #include "store/ProjectFixture.h"
 #include "store/Relations.h"
 #include "ui/TableListModel.h"
+#include "ui/UiSupport.h"
 #include "views/forms/TMainForm.h"
 #include <QAction>
 #include <QItemSelectionModel>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QTableView>
+#include <QTreeWidget>
+#include <QtTest/QTest>
 
 using namespace belvanto;
+using belvanto::testing::onNextDialog;
 
 namespace {
 
@@ -123,6 +132,66 @@ TEST_F(UnitMenu, TheFormCommandsRefuseBeforeAnyFormOpens)
                                         "which are to be combined."),
                          kCombineHelpTopic);
     trigger("UnitsCombine");
+}
+
+// The form's OK leaves the unit list on the unit saved, with the
+// relationship list on its relationships.
+TEST_F(UnitMenu, NewAndEditEndOnTheUnitSaved)
+{
+    select({"1"});
+    QString caption;
+    onNextDialog<TUnitEditForm>([&caption](TUnitEditForm* form) {
+        caption = form->windowTitle();
+        QTest::keyClicks(form->NameEdit, QStringLiteral("9"));
+        QTest::mouseClick(form->OKButton, Qt::LeftButton);
+    });
+    trigger("UnitsNew");
+    EXPECT_EQ(caption, QStringLiteral("Edit unit data"));
+    EXPECT_EQ(unitNames(), QStringList({"1", "2", "3", "9"}));
+    EXPECT_EQ(session.units().str(uf::Unitname), QStringLiteral("9"));
+
+    // Edit of 2, renamed to 7: every row follows the new name.
+    select({"2"});
+    onNextDialog<TUnitEditForm>([](TUnitEditForm* form) {
+        form->NameEdit->selectAll();
+        QTest::keyClicks(form->NameEdit, QStringLiteral("7"));
+        QTest::mouseClick(form->OKButton, Qt::LeftButton);
+    });
+    trigger("UnitsEdit");
+    EXPECT_EQ(unitNames(), QStringList({"1", "3", "7", "9"}));
+    EXPECT_EQ(session.units().str(uf::Unitname), QStringLiteral("7"));
+    EXPECT_EQ(relationRows(), QStringList({"1<3", "3>1", "3>7", "7<3"}));
+}
+
+// A split group's members may move to the new group.
+TEST_F(UnitMenu, SplittingAGroupOffersItsMembersToTheNewGroup)
+{
+    addUnit(QStringLiteral("A"), QStringLiteral("G"), kGroup);
+    ASSERT_EQ(AddRelationship(session, {"A", "1"}, {"A", "G"}, category::PartOf, QString(), level::Silent),
+              AddResult::Stored);
+    ASSERT_EQ(AddRelationship(session, {"A", "2"}, {"A", "G"}, category::PartOf, QString(), level::Silent),
+              AddResult::Stored);
+    window->refreshLists();
+    select({"G"});
+    QStringList offered;
+    onNextDialog<TUnitEditForm>([&offered](TUnitEditForm* form) {
+        form->NameEdit->selectAll();
+        QTest::keyClicks(form->NameEdit, QStringLiteral("H"));
+        onNextDialog<TReassignForm>([&offered](TReassignForm* reassign) {
+            for (int i = 0; i < reassign->leftTree()->topLevelItemCount(); ++i)
+                offered << reassign->leftTree()->topLevelItem(i)->text(1);
+            reassign->leftTree()->setCurrentItem(reassign->leftTree()->topLevelItem(1));
+            QTest::mouseClick(reassign->moveRightButton(), Qt::LeftButton);
+            QTest::mouseClick(reassign->okButton(), Qt::LeftButton);
+        });
+        QTest::mouseClick(form->OKButton, Qt::LeftButton);
+    });
+    trigger("UnitsSplit");
+    EXPECT_EQ(offered, QStringList({"1", "2"}));
+    EXPECT_EQ(unitNames(), QStringList({"1", "2", "3", "G", "H"}));
+    EXPECT_TRUE(relationRows().contains(QStringLiteral("1pG")));
+    EXPECT_TRUE(relationRows().contains(QStringLiteral("2pH")));
+    EXPECT_FALSE(relationRows().contains(QStringLiteral("2pG")));
 }
 
 } // namespace
