@@ -98,14 +98,6 @@ struct TempFiles {
     }
 };
 
-TextFileResult failure(const QString& text)
-{
-    TextFileResult r;
-    r.ok = false;
-    r.error = text;
-    return r;
-}
-
 bool replaceFile(const QString& from, const QString& to)
 {
     return std::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0;
@@ -152,22 +144,22 @@ TextFileResult ExportDbase(Session& session, const QString& path)
     const QString cannotWrite = QStringLiteral("Cannot write %1").arg(QDir::toNativeSeparators(path));
     TempFiles temp;
     temp.dbf = tempName(path, "dbf");
-    if (temp.dbf.isEmpty()) return failure(cannotWrite);
+    if (temp.dbf.isEmpty()) return ExportFailure(cannotWrite);
     // The memo file is the table's name with .dbt: readers find it there.
     const QString tempDbt = temp.dbf.left(temp.dbf.size() - 3) + QStringLiteral("dbt");
     DbaseMemoWriter memo;
     if (hasMemo) {
         temp.dbt = tempDbt;
-        if (!memo.open(temp.dbt)) return failure(cannotWrite);
+        if (!memo.open(temp.dbt)) return ExportFailure(cannotWrite);
     }
 
     DbfPtr dbf(DBFCreateEx(QFile::encodeName(temp.dbf).constData(), "LDID/87"));
-    if (!dbf) return failure(cannotWrite);
+    if (!dbf) return ExportFailure(cannotWrite);
     for (size_t c = 0; c < table.columns.size(); ++c) {
         const QByteArray name = DbaseFieldName(table.columns[c].name).toLatin1();
         if (DBFAddNativeFieldType(dbf.get(), name.constData(), layout[c].type, layout[c].width,
                                   layout[c].decimals) < 0)
-            return failure(cannotWrite);
+            return ExportFailure(cannotWrite);
     }
 
     for (size_t r = 0; r < table.rows.size(); ++r) {
@@ -179,12 +171,12 @@ TextFileResult ExportDbase(Session& session, const QString& path)
             if (const auto* s = std::get_if<QString>(&v)) {
                 const auto encoded = encodeCp1252(*s);
                 if (!encoded)
-                    return failure(QStringLiteral("%1: unit %2, column %3 holds a character that "
+                    return ExportFailure(QStringLiteral("%1: unit %2, column %3 holds a character that "
                                                   "Windows-1252 cannot hold")
                                        .arg(cannotWrite, valueToString(table.rows[r][0]), table.columns[c].name));
                 if (col.type == 'M') {
                     const qint64 block = memo.write(*encoded);
-                    if (block < 0) return failure(cannotWrite);
+                    if (block < 0) return ExportFailure(cannotWrite);
                     bytes = rightAligned(QByteArray::number(block), col.width);
                 } else {
                     bytes = *encoded;
@@ -194,7 +186,7 @@ TextFileResult ExportDbase(Session& session, const QString& path)
             } else if (const auto* d = std::get_if<double>(&v)) {
                 bytes = floatText(*d);
                 if (bytes.isEmpty())
-                    return failure(QStringLiteral("%1: unit %2, column %3: the number %4 is too large")
+                    return ExportFailure(QStringLiteral("%1: unit %2, column %3: the number %4 is too large")
                                        .arg(cannotWrite, valueToString(table.rows[r][0]), table.columns[c].name,
                                             QString::number(*d)));
                 bytes = rightAligned(bytes, col.width);
@@ -203,30 +195,30 @@ TextFileResult ExportDbase(Session& session, const QString& path)
             }
             // An empty value: blanks, which every reader takes for null.
             if (!DBFWriteAttributeDirectly(dbf.get(), record, int(c), bytes.data()))
-                return failure(cannotWrite);
+                return ExportFailure(cannotWrite);
         }
     }
     // A project without units still gets its columns on disk.
     DBFUpdateHeader(dbf.get());
     dbf.reset();
     if (hasMemo) {
-        if (!memo.close()) return failure(cannotWrite);
+        if (!memo.close()) return ExportFailure(cannotWrite);
         QFile file(temp.dbf);
         const char flag = char(kDbase3WithMemo);
-        if (!file.open(QIODevice::ReadWrite) || file.write(&flag, 1) != 1) return failure(cannotWrite);
+        if (!file.open(QIODevice::ReadWrite) || file.write(&flag, 1) != 1) return ExportFailure(cannotWrite);
     }
 
     const QFileInfo target(path);
     const QString finalDbt = target.absolutePath() + QLatin1Char('/') + target.completeBaseName() +
                              QStringLiteral(".dbt");
     if (hasMemo) {
-        if (!replaceFile(temp.dbt, finalDbt)) return failure(cannotWrite);
+        if (!replaceFile(temp.dbt, finalDbt)) return ExportFailure(cannotWrite);
         temp.dbt.clear();
     } else {
         // An older export's memo file would be taken for this table's.
         QFile::remove(finalDbt);
     }
-    if (!replaceFile(temp.dbf, path)) return failure(cannotWrite);
+    if (!replaceFile(temp.dbf, path)) return ExportFailure(cannotWrite);
     temp.dbf.clear();
     return {};
 }

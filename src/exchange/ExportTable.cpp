@@ -99,4 +99,12 @@ ExportTable CollectExportTable(Session& session)
     return table;
 }
 
+TextFileResult ExportFailure(const QString& text)
+{
+    TextFileResult r;
+    r.ok = false;
+    r.error = text;
+    return r;
+}
+
 } // namespace belvanto

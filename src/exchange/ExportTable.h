@@ -4,6 +4,7 @@
 // relationship category that occurs, each unit's related units joined by
 // ", ". Collected once in memory, so every writer takes the same columns and
 // values in the same order.
+#include "core/TextFile.h"
 #include "store/Table.h"
 #include <QChar>
 #include <QString>
@@ -29,5 +30,8 @@ struct ExportTable {
 
 // The whole unit table, whatever filter the lists show.
 ExportTable CollectExportTable(Session& session);
+
+// The writers' refusal with its sentence.
+TextFileResult ExportFailure(const QString& text);
 
 } // namespace belvanto

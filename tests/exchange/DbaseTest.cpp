@@ -149,14 +149,7 @@ TEST_F(DbaseExportTest, FailureLeavesTheEarlierExportWhole)
     ASSERT_TRUE(before.open(QIODevice::ReadOnly));
     const QByteArray old = before.readAll();
     before.close();
-    {
-        BulkScope bulk;
-        Table& t = session.units();
-        ASSERT_TRUE(t.locate(QStringLiteral("Excavation;Unitname"), {kExcavation, QStringLiteral("13")}));
-        t.edit();
-        t.set(uf::Description, QStringLiteral("Ω not in Windows-1252"));
-        t.post();
-    }
+    setField(QStringLiteral("13"), uf::Description, QStringLiteral("Ω not in Windows-1252"));
     const TextFileResult r = ExportDbase(session, path);
     EXPECT_FALSE(r.ok);
     EXPECT_EQ(r.error.toStdString(),

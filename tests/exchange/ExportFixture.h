@@ -82,6 +82,15 @@ protected:
         for (const auto& [field, v] : values) t.set(field, v);
         t.post();
     }
+    void setField(const QString& name, int field, const Value& v)
+    {
+        BulkScope bulk;
+        Table& t = session.units();
+        ASSERT_TRUE(t.locate(QStringLiteral("Excavation;Unitname"), {kExcavation, name}));
+        t.edit();
+        t.set(field, v);
+        t.post();
+    }
     void relation(const QString& a, QChar code, const QString& b)
     {
         InsertRelationRow(session.relations(), {kExcavation, a}, {kExcavation, b}, code, QString(), status::Stored);
