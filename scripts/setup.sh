@@ -7,6 +7,7 @@ packages=(
   qt6-base-dev libgl-dev libsqlite3-dev libjpeg-dev libshp-dev
   libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev
   sqlite3 fonts-dejavu-core xvfb xauth imagemagick librsvg2-bin libxml2-utils poppler-utils file
+  python3-dbf gdal-bin
 )
 missing=()
 for p in "${packages[@]}"; do

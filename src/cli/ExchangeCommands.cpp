@@ -1,6 +1,8 @@
 #include "cli/ExchangeCommands.h"
 #include "cli/CliCommand.h"
+#include "exchange/Dbase.h"
 #include "exchange/HarrisList.h"
+#include "exchange/TextTable.h"
 #include "store/Session.h"
 #include "store/UnitFields.h"
 #include <QFileInfo>
@@ -90,6 +92,17 @@ int writeHarrisList(CliContext& c, const QString& project, const QString& file)
     return ExportHarrisList(opened.session, MakeAbsolute(file)) ? Ok : Failed;
 }
 
+// The table writers tell why they failed; the command shows it.
+int writeTable(CliContext& c, const QString& project, const QString& file,
+               TextFileResult (*writer)(Session&, const QString&))
+{
+    OpenedProject opened(c, project, OpenMode::ReadOnly);
+    if (!opened.ok) return Failed;
+    const TextFileResult written = writer(opened.session, MakeAbsolute(file));
+    if (!written) c.ui.error(written.error);
+    return written ? Ok : Failed;
+}
+
 } // namespace
 
 void RegisterExchangeCommands(CLI::App& program, CliContext& c)
@@ -105,6 +118,14 @@ void RegisterExchangeCommands(CLI::App& program, CliContext& c)
 
     AddExportFormat(program, c, "--lst", "the project as an Extended Harris List",
                     [&c](const QString& project, const QString& file) { return writeHarrisList(c, project, file); });
+    AddExportFormat(program, c, "--dbf", "the unit table as a dBase file (with a .dbt memo file for long lists)",
+                    [&c](const QString& project, const QString& file) {
+                        return writeTable(c, project, file, ExportDbase);
+                    });
+    AddExportFormat(program, c, "--txt", "the unit table as a text table with its .sch schema",
+                    [&c](const QString& project, const QString& file) {
+                        return writeTable(c, project, file, ExportTextTable);
+                    });
 }
 
 } // namespace belvanto

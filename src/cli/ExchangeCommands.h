@@ -5,6 +5,8 @@
 //       at P.bvp when there is none (then --excavation names its excavation).
 //   export P.bvp --lst FILE
 //       writes the project as an Extended Harris List.
+//   export P.bvp --dbf FILE | --txt FILE
+//       writes the unit table as a dBase file or a text table.
 
 namespace CLI {
 class App;
