@@ -13,6 +13,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLockFile>
+#include <QThread>
 #include <QSaveFile>
 #include <QSysInfo>
 #include <QTemporaryDir>
@@ -127,6 +128,20 @@ QString holderOf(const QLockFile& lock)
     return who;
 }
 
+// A process killed while taking the lock leaves the file without its
+// details, and such a lock never counts as stale: the project would stay
+// "open in another program" for good. A live holder writes its details
+// right after creating the file, so details still missing a moment later
+// mean nobody holds it.
+bool lockLeftHalfWritten(const QLockFile& lock)
+{
+    qint64 pid = 0;
+    QString host, program;
+    if (lock.getLockInfo(&pid, &host, &program)) return false;
+    QThread::msleep(200);
+    return QFileInfo::exists(lock.fileName()) && !lock.getLockInfo(&pid, &host, &program);
+}
+
 } // namespace
 
 // The tables carry the project's name, whichever project file names it.
@@ -137,6 +152,10 @@ std::unique_ptr<QLockFile> LockProject(Session& session, const QString& dir, con
     // stale, never an old one.
     lock->setStaleLockTime(0);
     if (lock->tryLock(0)) return lock;
+    if (lock->error() == QLockFile::LockFailedError && lockLeftHalfWritten(*lock)) {
+        QFile::remove(lock->fileName());
+        if (lock->tryLock(0)) return lock;
+    }
     if (lock->error() == QLockFile::LockFailedError) {
         session.refusedInUse = true;
         session.ui().message(MessageKind::Error,

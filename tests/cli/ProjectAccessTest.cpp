@@ -111,6 +111,23 @@ TEST_F(ProjectAccess, TheLockOfAProgramThatDiedIsStale)
     EXPECT_FALSE(QFileInfo::exists(path(QStringLiteral("UnitEntry.db"))));
 }
 
+// Killed between creating its lock file and writing its details into it, a
+// program leaves a lock that names nobody: stale all the same, or the
+// project could never be opened again.
+TEST_F(ProjectAccess, ALockLeftWithoutItsDetailsIsStale)
+{
+    makeProject(project());
+    for (const QByteArray& content : {QByteArray(), QByteArray("12")}) {
+        QFile lock(path(QStringLiteral("G.lock")));
+        ASSERT_TRUE(lock.open(QIODevice::WriteOnly));
+        lock.write(content);
+        lock.close();
+        const auto r = runCliCaptured({"unit", "add", project(), QStringLiteral("u%1").arg(content.size())});
+        EXPECT_EQ(r.code, 0) << r.err.toStdString();
+        EXPECT_FALSE(QFileInfo::exists(path(QStringLiteral("G.lock"))));
+    }
+}
+
 TEST_F(ProjectAccess, CommandsThatReadNeverRewriteTheProjectFileNorDropALink)
 {
     ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("terms")));

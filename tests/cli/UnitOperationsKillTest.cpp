@@ -75,7 +75,8 @@ protected:
             copyFiles(saved.path(), dir.path());
             runKilledAfter(args, trial < trials ? full * trial / (trials - 2) : -1);
             // Opening for writing clears what a killed command left.
-            ASSERT_EQ(runCliCaptured({"pack", project()}).code, 0);
+            const auto packed = runCliCaptured({"pack", project()});
+            ASSERT_EQ(packed.code, 0) << packed.err.toStdString();
             const State now = state();
             EXPECT_TRUE(now == before || now == halfway || now == after)
                 << "killed after " << full * trial / (trials - 2) << " us";
