@@ -1,4 +1,5 @@
 // CSV written and read, and the field-concordance import of CSV sources.
+#include "exchange/RelationRows.h"
 #include "core/Regional.h"
 #include "editing/AddRelationship.h"
 #include "exchange/Concordance.h"
@@ -181,14 +182,7 @@ protected:
         }
         return rows;
     }
-    QStringList relationRows()
-    {
-        QStringList rows;
-        for (const auto& row : session.relations().query(QString(), {}, kRelationKeyOrder))
-            rows.append(QStringLiteral("%1:%2 %3 %4:%5")
-                            .arg(textAt(row, 0), textAt(row, 1), CategoryOf(row), textAt(row, 2), textAt(row, 3)));
-        return rows;
-    }
+    QStringList relationRows() { return RelationRowTexts(session.relations()); }
     Concordance concordanceFor(const ImportSource& source)
     {
         Concordance c;
