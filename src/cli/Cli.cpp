@@ -4,6 +4,7 @@
 #include "cli/CliCommand.h"
 #include "cli/DiagramCommands.h"
 #include "cli/EditingCommands.h"
+#include "cli/ExchangeCommands.h"
 #include "cli/LayoutCommands.h"
 #include "cli/PlacementCommands.h"
 #include "cli/SimulationCommands.h"
@@ -39,6 +40,7 @@ int runCli(const QStringList& arguments, FILE* out, FILE* err)
     RegisterPlacementCommands(program, c);
     RegisterDiagramCommands(program, c);
     RegisterSimulationCommands(program, c);
+    RegisterExchangeCommands(program, c);
 
     // The program's alone: the commands would inherit a footer set before them.
     program.footer("Messages go to standard error as \"<kind>: <text>\". Questions take the\n"

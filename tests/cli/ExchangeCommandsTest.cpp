@@ -1,0 +1,92 @@
+#include "CliRunner.h"
+#include <QFile>
+#include <gtest/gtest.h>
+
+using namespace belvanto;
+using belvanto::testing::runCliCaptured;
+
+namespace {
+
+const QByteArray kList("Stratigraphic Dataset X\r\n\r\n\r\n"
+                       "12      F\x81llung\r\nabove: 7\r\nbelow:\r\nequal to:\r\ncontemporary with:\r\n7\r\n");
+
+class ExchangeCommands : public ::testing::Test {
+protected:
+    QTemporaryDir dir;
+    QString path(const QString& name) const { return dir.filePath(name); }
+    QString project() const { return path(QStringLiteral("P.bvp")); }
+    QString write(const QString& name, const QByteArray& bytes) const
+    {
+        QFile f(path(name));
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+        return f.fileName();
+    }
+    QByteArray read(const QString& name) const
+    {
+        QFile f(path(name));
+        EXPECT_TRUE(f.open(QIODevice::ReadOnly));
+        return f.readAll();
+    }
+};
+
+TEST_F(ExchangeCommands, ImportMakesTheProjectAndExportWritesItsList)
+{
+    const QString list = write(QStringLiteral("in.lst"), kList);
+    auto r = runCliCaptured({"import", project(), list, "--oem", "--excavation", "A"});
+    ASSERT_EQ(r.code, 0) << r.err.toStdString();
+    EXPECT_EQ(r.out, QStringLiteral("2 units imported\n"));
+    EXPECT_EQ(r.err, QString());
+
+    // Into the existing project: its excavation unless another is named.
+    r = runCliCaptured({"import", project(), list, "--excavation", "B"});
+    ASSERT_EQ(r.code, 0) << r.err.toStdString();
+
+    r = runCliCaptured({"export", project(), "--lst", path(QStringLiteral("out.lst"))});
+    ASSERT_EQ(r.code, 0) << r.err.toStdString();
+    EXPECT_EQ(read(QStringLiteral("out.lst")), QByteArray("            Stratigraphic Dataset P\r\n\r\nName\r\n"
+                                                          "A::12\r\n"
+                                                          "            above: A::7\r\n"
+                                                          "            Unit class: context\r\n"
+                                                          "            Description: F\xFCllung\r\n"
+                                                          "A::7\r\n"
+                                                          "            below: A::12\r\n"
+                                                          "            Unit class: context\r\n"
+                                                          "B::12\r\n"
+                                                          "            above: B::7\r\n"
+                                                          "            Unit class: context\r\n"
+                                                          "            Description: F\x81llung\r\n"
+                                                          "B::7\r\n"
+                                                          "            below: B::12\r\n"
+                                                          "            Unit class: context\r\n"));
+}
+
+TEST_F(ExchangeCommands, RefusalsSayWhyAndMakeNoProject)
+{
+    struct Case {
+        QStringList args;
+        int code;
+        QString err;
+    };
+    const QString bad = write(QStringLiteral("bad.lst"), QByteArray("Stratigraphic Dataset\r\n\r\n\r\n12 3 x\r\n"));
+    const QString list = write(QStringLiteral("in.lst"), kList);
+    const Case cases[] = {
+        {{"import", project(), list}, 2,
+         QStringLiteral("error: import needs --excavation NAME to make the new project %1\n").arg(project())},
+        {{"import", project(), path(QStringLiteral("in.csv")), "--excavation", "A"}, 2,
+         QStringLiteral("error: Unsupported file type '.csv': import reads .lst\n")},
+        {{"import", project(), path(QStringLiteral("missing.lst")), "--excavation", "A"}, 1,
+         QStringLiteral("error: Illegal import file name or file not found - try again\n")},
+        {{"import", project(), bad, "--excavation", "A"}, 1,
+         QStringLiteral("error: Import error: context 12 3 x\n  The unit name must not contain a blank.\n  (%1, line 4)\n")
+             .arg(bad)},
+    };
+    for (const Case& c : cases) {
+        const auto r = runCliCaptured(c.args);
+        EXPECT_EQ(r.code, c.code) << c.args.join(QLatin1Char(' ')).toStdString();
+        EXPECT_EQ(r.err, c.err);
+        EXPECT_FALSE(QFile::exists(project()));
+    }
+}
+
+} // namespace
