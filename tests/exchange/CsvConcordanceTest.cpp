@@ -1,5 +1,5 @@
 // CSV written and read, and the field-concordance import of CSV sources.
-#include "exchange/RelationRows.h"
+#include "exchange/ExchangeTestSupport.h"
 #include "core/Regional.h"
 #include "editing/AddRelationship.h"
 #include "exchange/Concordance.h"
@@ -19,20 +19,6 @@ namespace belvanto {
 namespace {
 
 using testing::TempDir;
-
-void writeBytes(const QString& path, const QByteArray& bytes)
-{
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
-
-QByteArray readBytes(const QString& path)
-{
-    QFile f(path);
-    EXPECT_TRUE(f.open(QIODevice::ReadOnly));
-    return f.readAll();
-}
 
 CsvOptions options(CsvDelimited choice = CsvDelimited::TextFieldsOnly, bool header = false)
 {

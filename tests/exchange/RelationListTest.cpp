@@ -1,5 +1,5 @@
 // Relationship lists: one pair per row, in and out.
-#include "exchange/RelationRows.h"
+#include "exchange/ExchangeTestSupport.h"
 #include "core/Regional.h"
 #include "editing/AddRelationship.h"
 #include "exchange/RelationList.h"
@@ -24,12 +24,7 @@ protected:
     }
     void TearDown() override { CloseProject(session, true); }
 
-    void write(const QByteArray& bytes)
-    {
-        QFile f(dir.file("r.csv"));
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(bytes);
-    }
+    void write(const QByteArray& bytes) { writeBytes(dir.file("r.csv"), bytes); }
     QStringList relationRows() { return RelationRowTexts(session.relations()); }
     RelationListOptions commaOptions()
     {
