@@ -318,9 +318,9 @@ TEST_F(LayoutCli, DotExportWritesLaterAboveEarlier)
 
 TEST_F(LayoutCli, ExportNeedsOneFormat)
 {
-    EXPECT_EQ(run({"export", project()}, 2), "error: export takes P.bvp and one of --dot FILE, --svg FILE, --jpeg FILE, --pdf FILE, --bmp FILE, --emf FILE\n");
+    EXPECT_EQ(run({"export", project()}, 2), "error: export takes P.bvp and one of --dot FILE, --svg FILE, --jpeg FILE, --pdf FILE, --bmp FILE, --emf FILE, --csv FILE, --relations FILE, --lst FILE\n");
     EXPECT_EQ(run({"export", project(), "--dot", path("a.dot"), "--svg", path("b.svg")}, 2),
-              "error: export takes P.bvp and one of --dot FILE, --svg FILE, --jpeg FILE, --pdf FILE, --bmp FILE, --emf FILE\n");
+              "error: export takes P.bvp and one of --dot FILE, --svg FILE, --jpeg FILE, --pdf FILE, --bmp FILE, --emf FILE, --csv FILE, --relations FILE, --lst FILE\n");
 }
 
 } // namespace
