@@ -45,6 +45,9 @@ public:
     // as messages name it.
     virtual int position() const = 0;
     virtual QString positionWord() const { return QStringLiteral("line"); }
+    // Every value is a text as the file holds it (CSV): any column may then
+    // feed a string field, and the import converts by the field's type.
+    virtual bool givesText() const { return false; }
 };
 
 } // namespace belvanto

@@ -73,8 +73,8 @@ TEST_F(ExchangeCommands, RefusalsSayWhyAndMakeNoProject)
     const Case cases[] = {
         {{"import", project(), list}, 2,
          QStringLiteral("error: import needs --excavation NAME to make the new project %1\n").arg(project())},
-        {{"import", project(), path(QStringLiteral("in.csv")), "--excavation", "A"}, 2,
-         QStringLiteral("error: Unsupported file type '.csv': import reads .lst\n")},
+        {{"import", project(), path(QStringLiteral("in.xyz")), "--excavation", "A"}, 2,
+         QStringLiteral("error: Unsupported file type '.xyz': import reads .lst, .csv\n")},
         {{"import", project(), path(QStringLiteral("missing.lst")), "--excavation", "A"}, 1,
          QStringLiteral("error: Illegal import file name or file not found - try again\n")},
         {{"import", project(), bad, "--excavation", "A"}, 1,

@@ -176,7 +176,8 @@ TEST_F(BitmapExportCommand, DrawingOptionsAndRefusals)
         {{"--svg", file("x.svg"), "--colours", "16"}, Usage, "error: --colours requires --bmp or --emf\n"},
         {{"--dot", file("x.dot"), "--thematic"}, Usage, "error: --thematic requires --svg, --jpeg, --pdf, --bmp or --emf\n"},
         {{"--bmp", file("x.bmp"), "--emf", file("x.emf")}, Usage,
-         "error: export takes P.bvp and one of --dot FILE, --svg FILE, --jpeg FILE, --pdf FILE, --bmp FILE, --emf FILE\n"},
+         "error: export takes P.bvp and one of --dot FILE, --svg FILE, --jpeg FILE, --pdf FILE, --bmp FILE, --emf FILE, "
+         "--csv FILE, --relations FILE, --lst FILE, --dbf FILE, --txt FILE\n"},
         {{"--emf", file("x.emf"), "--font", "No Such Face 4711,8"}, Failed,
          "error: The font No Such Face 4711 is not installed\n"},
     };

@@ -200,7 +200,8 @@ TEST_F(SvgExportCommand, RefusalsAndFailures)
         {{"extra"}, Usage,
          "error: export takes P.bvp [--dot FILE] [--svg FILE] [--font FAMILY,POINTS[,bold][,italic][,underline]] "
          "[--labels name|excavation|abbreviation] [--bw] [--thematic] [--jpeg FILE] [--quality Q] [--pdf FILE] "
-         "[--scale S] [--sheets one|several] [--bmp FILE] [--emf FILE] [--colours 2|16|256|65536|16M]\n"},
+         "[--scale S] [--sheets one|several] [--bmp FILE] [--emf FILE] [--colours 2|16|256|65536|16M] [--csv FILE] "
+         "[--relations FILE] [--lst FILE] [--dbf FILE] [--txt FILE]\n"},
     };
     for (const Case& c : cases) {
         const auto r = runCliCaptured(QStringList{"export", project(), "--svg", file("x.svg")} + c.args);
