@@ -3,6 +3,7 @@
 #include "exchange/Concordance.h"
 #include "exchange/Csv.h"
 #include "exchange/Dbase.h"
+#include "exchange/DbaseSource.h"
 #include "exchange/HarrisList.h"
 #include "exchange/RelationList.h"
 #include "exchange/TextTable.h"
@@ -96,6 +97,16 @@ std::optional<int> unitCount(Session& session, bool ok)
     return session.units().count();
 }
 
+// Through the field concordance, into the open project or a new one.
+std::optional<int> importSource(Session& session, ImportSource& source, const ImportOptions& o,
+                                const QString& excavation, const QString& newProject)
+{
+    const auto concordance = cliConcordance(session, source, o, excavation);
+    if (!concordance) return std::nullopt;
+    if (newProject.isEmpty()) return unitCount(session, ImportWithConcordance(session, source, *concordance));
+    return unitCount(session, ImportIntoNewProject(session, newProject, source, *concordance));
+}
+
 std::optional<int> importCsv(Session& session, const QString& file, const ImportOptions& o, const QString& excavation,
                              const QString& newProject)
 {
@@ -121,10 +132,21 @@ std::optional<int> importCsv(Session& session, const QString& file, const Import
     }
     const auto source = ReadCsvHeader(session.ui(), file, o.csv(), session.regional());
     if (!source) return std::nullopt;
-    const auto concordance = cliConcordance(session, *source, o, excavation);
-    if (!concordance) return std::nullopt;
-    if (newProject.isEmpty()) return unitCount(session, ImportWithConcordance(session, *source, *concordance));
-    return unitCount(session, ImportIntoNewProject(session, newProject, *source, *concordance));
+    return importSource(session, *source, o, excavation, newProject);
+}
+
+// A dBase table's columns carry their types; the rest is the CSV path.
+std::optional<int> importDbase(Session& session, const QString& file, const ImportOptions& o,
+                               const QString& excavation, const QString& newProject)
+{
+    std::unique_ptr<ImportSource> source;
+    try {
+        source = OpenDbaseSource(file);
+    } catch (const ImportError& e) {
+        session.ui().message(MessageKind::Error, e.text(), Buttons::Ok);
+        return std::nullopt;
+    }
+    return importSource(session, *source, o, excavation, newProject);
 }
 
 // What an import format does with the project file, the file read and the
@@ -139,9 +161,9 @@ struct ImportFormat {
         asProject;
 };
 
-const std::array<ImportFormat, 2>& importFormats()
+const std::array<ImportFormat, 3>& importFormats()
 {
-    static const std::array<ImportFormat, 2> formats{{
+    static const std::array<ImportFormat, 3> formats{{
         {".LST",
          [](Session& session, const QString& file, const ImportOptions& o, const QString& excavation) {
              return ImportHarrisList(session, file, excavation, o.oem);
@@ -155,6 +177,13 @@ const std::array<ImportFormat, 2>& importFormats()
          },
          [](Session& session, const QString& file, const ImportOptions& o, const QString& projectFile) {
              return importCsv(session, file, o, *o.excavation, projectFile);
+         }},
+        {".DBF",
+         [](Session& session, const QString& file, const ImportOptions& o, const QString& excavation) {
+             return importDbase(session, file, o, excavation, QString());
+         },
+         [](Session& session, const QString& file, const ImportOptions& o, const QString& projectFile) {
+             return importDbase(session, file, o, *o.excavation, projectFile);
          }},
     }};
     return formats;
@@ -234,10 +263,12 @@ int writeCsv(CliContext& c, const QString& project, const QString& file,
 void RegisterExchangeCommands(CLI::App& program, CliContext& c)
 {
     auto o = std::make_shared<ImportOptions>();
-    CLI::App* command = AddCommand(program, c, "import", "read a Harris list into a project, made when it does not exist",
+    CLI::App* command = AddCommand(program, c, "import",
+                                   "read a Harris list, a CSV or dBase table or a relationship list into a project, "
+                                   "made when it does not exist",
                                    [&c, o] { return cmdImport(c, *o); });
     AddWords(command, c, "P.bvp", "the project file; a new project is made when there is none");
-    AddWords(command, c, "FILE.lst", "the Harris list to read");
+    AddWords(command, c, "FILE", "the file to read: a Harris list (.lst), a CSV (.csv) or dBase (.dbf) table");
     command->add_flag("--oem", o->oem, "the list is DOS (OEM code page 850) text, as the Kestrel Harris program wrote it");
     AddText(command, "--excavation", "NAME",
             "the excavation of the imported units (default: the project's); needed for a new project", o->excavation);

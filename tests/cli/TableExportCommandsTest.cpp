@@ -47,6 +47,25 @@ TEST_F(TableExportCommands, DbfAndTxtWriteTheUnitTable)
     EXPECT_TRUE(QFile::exists(path(QStringLiteral("out.sch"))));
 }
 
+// The dBase export read back by the import: the short column names find
+// their fields and lists again, so a new project gets the same tables.
+TEST_F(TableExportCommands, ADbfExportImportsIntoTheSameTables)
+{
+    ASSERT_EQ(runCliCaptured({"unit", "set", project(), "A:7", "Location=Gr\xC3\xA4" "ben Nord", "XMinCoord=12.5"}).code, 0);
+    auto r = runCliCaptured({"export", project(), "--dbf", path(QStringLiteral("out.dbf"))});
+    ASSERT_EQ(r.code, 0) << r.err.toStdString();
+    const QString copy = path(QStringLiteral("Q.bvp"));
+    r = runCliCaptured({"import", copy, path(QStringLiteral("out.dbf")), "--excavation", "A"});
+    ASSERT_EQ(r.code, 0) << r.err.toStdString();
+    EXPECT_EQ(r.out, QStringLiteral("2 units imported\n"));
+    for (const char* table : {"units", "rels"}) {
+        const auto before = runCliCaptured({"dump", project(), table});
+        const auto after = runCliCaptured({"dump", copy, table});
+        ASSERT_EQ(before.code, 0) << before.err.toStdString();
+        EXPECT_EQ(after.out, before.out) << table;
+    }
+}
+
 TEST_F(TableExportCommands, AFileThatCannotBeWrittenIsReported)
 {
     const QString target = path(QStringLiteral("missing/out.dbf"));
