@@ -241,7 +241,7 @@ private:
     UserInterface& ui_;
     Protocol& protocol_;
     PeriodList& periods_;
-    const UnitFieldSpec& field_;
+    const UnitFieldEntry& field_;
     QString label_, lower_;
     StatusScope status_;
     Snapshot s_;

@@ -249,16 +249,16 @@ bool UnitEditor::leaveField(int field)
         session_.ui().information(QStringLiteral("Programming error: Unit structure index for current field not found"));
         return true;
     }
-    const UnitFieldSpec& spec = session_.catalogue()[field];
+    const UnitFieldEntry& catalogued = session_.catalogue()[field];
     QString& text = texts_[std::size_t(field)];
-    if (!session_.termsOpen() || text.isEmpty() || spec.Type != FieldType::String || field == uf::Unitname
+    if (!session_.termsOpen() || text.isEmpty() || catalogued.Type != FieldType::String || field == uf::Unitname
         || field == uf::Unitclass)
         return true;
 
     const int abbreviationSize = TermFieldCatalogue()[tf::Abbreviation].Size;
     bool found = false;
     if (text.size() <= abbreviationSize) {
-        if (const auto term = ExpandAbbreviation(session_, spec.Label, text)) {
+        if (const auto term = ExpandAbbreviation(session_, catalogued.Label, text)) {
             text = *term;
             found = true;
             changed(field);
@@ -267,7 +267,7 @@ bool UnitEditor::leaveField(int field)
     const bool dated = field == uf::Period || field == uf::Phase;
     const bool termsOnly = TermsOnlyActive(session_, field);
     if ((!found && termsOnly) || dated) {
-        if (const auto term = FindTerm(session_, spec.Label, text)) {
+        if (const auto term = FindTerm(session_, catalogued.Label, text)) {
             found = true;
             if (dated) fillYears(*term);
         }

@@ -12,7 +12,7 @@ namespace belvanto {
 namespace {
 
 // regional: none for the locale-free forms.
-std::optional<Value> convertText(const UnitFieldSpec& field, const QString& text, const Regional* regional,
+std::optional<Value> convertText(const UnitFieldEntry& field, const QString& text, const Regional* regional,
                                  QString& message)
 {
     if (text.isEmpty()) return Value();
@@ -52,12 +52,12 @@ std::optional<Value> convertText(const UnitFieldSpec& field, const QString& text
 
 } // namespace
 
-std::optional<Value> ConvertFieldText(const UnitFieldSpec& field, const QString& text, QString& message)
+std::optional<Value> ConvertFieldText(const UnitFieldEntry& field, const QString& text, QString& message)
 {
     return convertText(field, text, nullptr, message);
 }
 
-std::optional<Value> ConvertFieldText(const UnitFieldSpec& field, const QString& text, const Regional& regional,
+std::optional<Value> ConvertFieldText(const UnitFieldEntry& field, const QString& text, const Regional& regional,
                                       QString& message)
 {
     return convertText(field, text, &regional, message);

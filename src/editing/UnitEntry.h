@@ -30,10 +30,10 @@ struct UnitEntryRequest {
 
 // A typed text as a value of the field; the message explains a refusal.
 // Locale-free: "." for decimals, dates as yyyy-mm-dd.
-std::optional<Value> ConvertFieldText(const UnitFieldSpec& field, const QString& text, QString& message);
+std::optional<Value> ConvertFieldText(const UnitFieldEntry& field, const QString& text, QString& message);
 // As the user types it: the regional decimal separator (or "."), dates in
 // the regional order with two- or four-digit years, or ISO.
-std::optional<Value> ConvertFieldText(const UnitFieldSpec& field, const QString& text, const Regional& regional,
+std::optional<Value> ConvertFieldText(const UnitFieldEntry& field, const QString& text, const Regional& regional,
                                       QString& message);
 
 // The first coordinate or year triple whose minimum, maximum and center

@@ -102,10 +102,10 @@ bool termInUse(Session& session, const TermRecord& term)
 
 } // namespace
 
-const std::array<TermFieldSpec, kTermFieldCount>& TermFieldCatalogue()
+const std::array<TermFieldEntry, kTermFieldCount>& TermFieldCatalogue()
 {
     using T = FieldType;
-    static const std::array<TermFieldSpec, kTermFieldCount> fields{{
+    static const std::array<TermFieldEntry, kTermFieldCount> fields{{
         {QStringLiteral("TermField"), T::String, 25, QStringLiteral("Target field")},
         {QStringLiteral("Term"), T::String, 30, QStringLiteral("Term")},
         {QStringLiteral("Abbreviation"), T::String, 4, QStringLiteral("Abbreviation")},
@@ -138,7 +138,7 @@ QStringList TargetFieldList(const UnitFieldCatalogue& catalogue)
 {
     QStringList list;
     for (int pos = 0; pos < catalogue.size(); ++pos) {
-        const UnitFieldSpec& f = catalogue[pos];
+        const UnitFieldEntry& f = catalogue[pos];
         if (f.Type == FieldType::String && !f.Internal && pos != uf::Unitname && pos != uf::Unitclass)
             list << f.Label;
     }
@@ -150,7 +150,7 @@ std::optional<int> TargetUnitField(const UnitFieldCatalogue& catalogue, const QS
 {
     if (targetField.isEmpty() || targetField == kRelationshipComment) return std::nullopt;
     for (int pos = 0; pos < catalogue.size(); ++pos) {
-        const UnitFieldSpec& f = catalogue[pos];
+        const UnitFieldEntry& f = catalogue[pos];
         if (f.Label == targetField && f.Type == FieldType::String && !f.Internal && pos != uf::Unitname
             && pos != uf::Unitclass)
             return pos;
@@ -468,7 +468,7 @@ bool IsTerm(Session& session, const QString& targetField, const QString& value)
 bool TermsOnlyActive(Session& session, int unitFieldPos)
 {
     if (!session.termsOpen() || unitFieldPos < 0 || unitFieldPos >= kUnitFieldCount) return false;
-    const UnitFieldSpec& f = session.catalogue()[unitFieldPos];
+    const UnitFieldEntry& f = session.catalogue()[unitFieldPos];
     return f.ClosedTerms && !f.Internal && f.Type == FieldType::String;
 }
 

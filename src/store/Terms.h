@@ -17,7 +17,7 @@ namespace belvanto {
 class Session;
 class UnitFieldCatalogue;
 
-struct TermFieldSpec {
+struct TermFieldEntry {
     QString Name;
     FieldType Type = FieldType::String;
     int Size = 0;
@@ -42,7 +42,7 @@ inline constexpr int kTermEntryHelpTopic = 56;
 inline constexpr int kTermDeleteHelpTopic = 59;
 inline constexpr int kTermCopyHelpTopic = 135;
 
-const std::array<TermFieldSpec, kTermFieldCount>& TermFieldCatalogue();
+const std::array<TermFieldEntry, kTermFieldCount>& TermFieldCatalogue();
 std::vector<FieldDef> TermTableFields();
 IndexDef TermPrimaryIndex();   // TermField;Term
 

@@ -70,15 +70,15 @@ constexpr DefaultField kDefaults[kUnitFieldCount] = {
     {"ThematicStyle", "", I, 0, false, false},
 };
 
-void applyOption(std::array<UnitFieldSpec, kUnitFieldCount>& fields, const QString& option,
-                 bool UnitFieldSpec::*flag)
+void applyOption(std::array<UnitFieldEntry, kUnitFieldCount>& fields, const QString& option,
+                 bool UnitFieldEntry::*flag)
 {
     const int n = std::min<int>(option.size(), kUnitFieldCount);
     for (int i = 0; i < n; ++i)
         fields[i].*flag = option[i] == QLatin1Char('*');
 }
 
-QString optionString(const std::array<UnitFieldSpec, kUnitFieldCount>& fields, bool UnitFieldSpec::*flag)
+QString optionString(const std::array<UnitFieldEntry, kUnitFieldCount>& fields, bool UnitFieldEntry::*flag)
 {
     QString s;
     for (int i = 0; i < kOptionFieldCount; ++i)
@@ -98,7 +98,7 @@ void UnitFieldCatalogue::ResetFieldCatalogue(const QString& tabView, const QStri
 {
     for (int i = 0; i < kUnitFieldCount; ++i) {
         const DefaultField& d = kDefaults[i];
-        UnitFieldSpec f;
+        UnitFieldEntry f;
         f.Name = QString::fromLatin1(d.name);
         f.Label = QString::fromLatin1(d.label);
         f.Type = d.type;
@@ -108,15 +108,15 @@ void UnitFieldCatalogue::ResetFieldCatalogue(const QString& tabView, const QStri
         f.TableReport = d.tableReport;
         fields_[i] = f;
     }
-    applyOption(fields_, tabView, &UnitFieldSpec::TabView);
-    applyOption(fields_, editView, &UnitFieldSpec::EditView);
-    applyOption(fields_, closedTerms, &UnitFieldSpec::ClosedTerms);
+    applyOption(fields_, tabView, &UnitFieldEntry::TabView);
+    applyOption(fields_, editView, &UnitFieldEntry::EditView);
+    applyOption(fields_, closedTerms, &UnitFieldEntry::ClosedTerms);
 }
 
 UnitFieldCatalogue::OptionStrings UnitFieldCatalogue::FieldConfigurationStrings() const
 {
-    return {optionString(fields_, &UnitFieldSpec::TabView), optionString(fields_, &UnitFieldSpec::EditView),
-            optionString(fields_, &UnitFieldSpec::ClosedTerms)};
+    return {optionString(fields_, &UnitFieldEntry::TabView), optionString(fields_, &UnitFieldEntry::EditView),
+            optionString(fields_, &UnitFieldEntry::ClosedTerms)};
 }
 
 std::optional<int> UnitFieldCatalogue::FindField(const QString& name) const

@@ -13,7 +13,7 @@ namespace belvanto {
 
 class UserInterface;
 
-struct UnitFieldSpec {
+struct UnitFieldEntry {
     QString Name;
     FieldType Type = FieldType::String;
     int Size = 0;
@@ -48,10 +48,10 @@ inline const QString kWorkArea = QStringLiteral("work area");
 class UnitFieldCatalogue {
 public:
     UnitFieldCatalogue();   // defaults
-    const UnitFieldSpec& operator[](int pos) const { return fields_[pos]; }
-    UnitFieldSpec& operator[](int pos) { return fields_[pos]; }
+    const UnitFieldEntry& operator[](int pos) const { return fields_[pos]; }
+    UnitFieldEntry& operator[](int pos) { return fields_[pos]; }
     int size() const { return kUnitFieldCount; }
-    const std::array<UnitFieldSpec, kUnitFieldCount>& fields() const { return fields_; }
+    const std::array<UnitFieldEntry, kUnitFieldCount>& fields() const { return fields_; }
 
     // Rebuilds the defaults, then applies the three option strings: "*" on,
     // any other character off, missing characters keep the default.
@@ -66,7 +66,7 @@ public:
     bool listColumnVisible(int pos) const { return !fields_[pos].Internal && fields_[pos].TabView; }
 
 private:
-    std::array<UnitFieldSpec, kUnitFieldCount> fields_;
+    std::array<UnitFieldEntry, kUnitFieldCount> fields_;
 };
 
 QStringList UnitClassList();

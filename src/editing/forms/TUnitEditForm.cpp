@@ -133,10 +133,10 @@ QLabel* TUnitEditForm::caption(int field, const QString& text)
 
 void TUnitEditForm::bindLine(int field, QLineEdit* edit)
 {
-    const UnitFieldSpec& spec = session_.catalogue()[field];
-    edit->setObjectName(spec.Name + QStringLiteral("Edit"));
-    if (spec.Type == FieldType::String) edit->setMaxLength(spec.Size);
-    edit->setAccessibleName(spec.Label);
+    const UnitFieldEntry& catalogued = session_.catalogue()[field];
+    edit->setObjectName(catalogued.Name + QStringLiteral("Edit"));
+    if (catalogued.Type == FieldType::String) edit->setMaxLength(catalogued.Size);
+    edit->setAccessibleName(catalogued.Label);
     edit->installEventFilter(this);
     edit->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(edit, &QWidget::customContextMenuRequested, this, [this, edit, field](const QPoint& at) {
@@ -158,10 +158,10 @@ QLineEdit* TUnitEditForm::lineEdit(int field)
 
 QPlainTextEdit* TUnitEditForm::memoEdit(int field)
 {
-    const UnitFieldSpec& spec = session_.catalogue()[field];
+    const UnitFieldEntry& catalogued = session_.catalogue()[field];
     auto* memo = new QPlainTextEdit(this);
-    memo->setObjectName(spec.Name + QStringLiteral("Memo"));
-    memo->setAccessibleName(spec.Label);
+    memo->setObjectName(catalogued.Name + QStringLiteral("Memo"));
+    memo->setAccessibleName(catalogued.Label);
     memo->setTabChangesFocus(true);
     memo->installEventFilter(this);
     memo->setContextMenuPolicy(Qt::CustomContextMenu);
@@ -170,7 +170,7 @@ QPlainTextEdit* TUnitEditForm::memoEdit(int field)
         fillFieldMenu(menu, field);
         menu.exec(memo->mapToGlobal(at));
     });
-    connect(memo, &QPlainTextEdit::textChanged, this, [this, memo, field, size = spec.Size] {
+    connect(memo, &QPlainTextEdit::textChanged, this, [this, memo, field, size = catalogued.Size] {
         // The field holds no more than its size: what goes beyond is dropped
         // as it comes in, with a beep.
         if (!showing_ && memo->toPlainText().size() > size) {

@@ -121,7 +121,7 @@ TFieldConfigForm::TFieldConfigForm(const UnitFieldCatalogue& catalogue, bool ter
     const QBrush face = palette().brush(QPalette::Button);
     const QBrush white(Qt::white);
     for (int row = 0; row < kRows; ++row) {
-        const UnitFieldSpec& f = catalogue[fieldOfRow(row)];
+        const UnitFieldEntry& f = catalogue[fieldOfRow(row)];
         // The field names are the grid's fixed column: header colours, not selectable.
         auto* name = new QTableWidgetItem(f.Label);
         name->setFlags(Qt::ItemIsEnabled);
@@ -180,7 +180,7 @@ TFieldConfigForm::TFieldConfigForm(const UnitFieldCatalogue& catalogue, bool ter
 void TFieldConfigForm::applyTo(UnitFieldCatalogue& catalogue) const
 {
     for (int row = 0; row < kRows; ++row) {
-        UnitFieldSpec& f = catalogue[fieldOfRow(row)];
+        UnitFieldEntry& f = catalogue[fieldOfRow(row)];
         f.TabView = FieldGrid->cell(row, ListColumn) == kOn;
         f.EditView = FieldGrid->cell(row, FormColumn) == kOn;
         const QString terms = FieldGrid->cell(row, TermsColumn);
