@@ -3,7 +3,6 @@
 #include "exchange/Concordance.h"
 #include "exchange/Csv.h"
 #include "exchange/Dbase.h"
-#include "exchange/DbaseSource.h"
 #include "exchange/HarrisList.h"
 #include "exchange/RelationList.h"
 #include "exchange/TextTable.h"
@@ -135,13 +134,13 @@ std::optional<int> importCsv(Session& session, const QString& file, const Import
     return importSource(session, *source, o, excavation, newProject);
 }
 
-// A dBase table's columns carry their types; the rest is the CSV path.
-std::optional<int> importDbase(Session& session, const QString& file, const ImportOptions& o,
+// A table's columns carry their types; the rest is the CSV path.
+std::optional<int> importTable(Session& session, const QString& file, const ImportOptions& o,
                                const QString& excavation, const QString& newProject)
 {
     std::unique_ptr<ImportSource> source;
     try {
-        source = OpenDbaseSource(file);
+        source = OpenTableSource(file);
     } catch (const ImportError& e) {
         session.ui().message(MessageKind::Error, e.text(), Buttons::Ok);
         return std::nullopt;
@@ -161,9 +160,20 @@ struct ImportFormat {
         asProject;
 };
 
-const std::array<ImportFormat, 3>& importFormats()
+ImportFormat tableFormat(const char* extension)
 {
-    static const std::array<ImportFormat, 3> formats{{
+    return {extension,
+            [](Session& session, const QString& file, const ImportOptions& o, const QString& excavation) {
+                return importTable(session, file, o, excavation, QString());
+            },
+            [](Session& session, const QString& file, const ImportOptions& o, const QString& projectFile) {
+                return importTable(session, file, o, *o.excavation, projectFile);
+            }};
+}
+
+const std::array<ImportFormat, 5>& importFormats()
+{
+    static const std::array<ImportFormat, 5> formats{{
         {".LST",
          [](Session& session, const QString& file, const ImportOptions& o, const QString& excavation) {
              return ImportHarrisList(session, file, excavation, o.oem);
@@ -178,13 +188,9 @@ const std::array<ImportFormat, 3>& importFormats()
          [](Session& session, const QString& file, const ImportOptions& o, const QString& projectFile) {
              return importCsv(session, file, o, *o.excavation, projectFile);
          }},
-        {".DBF",
-         [](Session& session, const QString& file, const ImportOptions& o, const QString& excavation) {
-             return importDbase(session, file, o, excavation, QString());
-         },
-         [](Session& session, const QString& file, const ImportOptions& o, const QString& projectFile) {
-             return importDbase(session, file, o, *o.excavation, projectFile);
-         }},
+        tableFormat(".DBF"),
+        tableFormat(".DB"),
+        tableFormat(".TXT"),
     }};
     return formats;
 }
@@ -268,7 +274,7 @@ void RegisterExchangeCommands(CLI::App& program, CliContext& c)
                                    "made when it does not exist",
                                    [&c, o] { return cmdImport(c, *o); });
     AddWords(command, c, "P.bvp", "the project file; a new project is made when there is none");
-    AddWords(command, c, "FILE", "the file to read: a Harris list (.lst), a CSV (.csv) or dBase (.dbf) table");
+    AddWords(command, c, "FILE", "the file to read: a Harris list (.lst), a CSV (.csv), dBase (.dbf), own or Paradox (.db) or text (.txt) table");
     command->add_flag("--oem", o->oem, "the list is DOS (OEM code page 850) text, as the Kestrel Harris program wrote it");
     AddText(command, "--excavation", "NAME",
             "the excavation of the imported units (default: the project's); needed for a new project", o->excavation);

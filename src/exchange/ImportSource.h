@@ -5,6 +5,7 @@
 // source can start again from its first record.
 #include "store/Table.h"
 #include <QString>
+#include <memory>
 #include <stdexcept>
 #include <vector>
 
@@ -49,5 +50,15 @@ public:
     // feed a string field, and the import converts by the field's type.
     virtual bool givesText() const { return false; }
 };
+
+// The table sources by the file's kind: ".dbf" a dBase table, ".db" one of
+// our own tables (told by its SQLite header) or a Paradox table, ".txt" our
+// text table with its ".sch" schema. Throws ImportError naming the file when
+// it is missing, of another kind or not readable.
+std::unique_ptr<ImportSource> OpenTableSource(const QString& path);
+
+// Whether OpenTableSource reads files with this extension (any case, with or
+// without the dot).
+bool IsTableSourceExtension(const QString& extension);
 
 } // namespace belvanto

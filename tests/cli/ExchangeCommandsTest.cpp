@@ -74,7 +74,7 @@ TEST_F(ExchangeCommands, RefusalsSayWhyAndMakeNoProject)
         {{"import", project(), list}, 2,
          QStringLiteral("error: import needs --excavation NAME to make the new project %1\n").arg(project())},
         {{"import", project(), path(QStringLiteral("in.xyz")), "--excavation", "A"}, 2,
-         QStringLiteral("error: Unsupported file type '.xyz': import reads .lst, .csv, .dbf\n")},
+         QStringLiteral("error: Unsupported file type '.xyz': import reads .lst, .csv, .dbf, .db, .txt\n")},
         {{"import", project(), path(QStringLiteral("missing.lst")), "--excavation", "A"}, 1,
          QStringLiteral("error: Illegal import file name or file not found - try again\n")},
         {{"import", project(), bad, "--excavation", "A"}, 1,
