@@ -42,19 +42,4 @@ std::unique_ptr<ImportSource> OpenTableSource(const QString& path)
     throw ImportError(QStringLiteral("%1: not a table that can be imported (.dbf, .db or .txt)").arg(path));
 }
 
-std::unique_ptr<ImportSource> OpenSqliteTableSource(const QString& path)
-{
-    throw ImportError(QStringLiteral("%1: tables of this kind cannot be read yet").arg(path));
-}
-
-std::unique_ptr<ImportSource> OpenParadoxSource(const QString& path)
-{
-    throw ImportError(QStringLiteral("%1: tables of this kind cannot be read yet").arg(path));
-}
-
-std::unique_ptr<ImportSource> OpenTextTableSource(const QString& path)
-{
-    throw ImportError(QStringLiteral("%1: tables of this kind cannot be read yet").arg(path));
-}
-
 } // namespace belvanto
