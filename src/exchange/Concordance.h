@@ -33,6 +33,10 @@ struct Concordance {
     QString defaultExcavation;
     QString keySeparator = QStringLiteral(":");
     QString listSeparator = QStringLiteral(",");
+    // Per source column: the user accepted that its values are cut to the
+    // target field's size ("Confirm field truncation."). Without it a value
+    // longer than its field is refused, never cut silently.
+    std::vector<bool> truncationConfirmed;
 };
 
 // The targets a column may take, in the order of the grid's menu: the
