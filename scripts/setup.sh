@@ -4,7 +4,7 @@
 set -euo pipefail
 packages=(
   cmake g++ clang ninja-build pkg-config ccache
-  qt6-base-dev libgl-dev libsqlite3-dev libjpeg-dev libshp-dev
+  qt6-base-dev libgl-dev libsqlite3-dev libjpeg-dev libshp-dev pxlib-dev
   libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev
   sqlite3 fonts-dejavu-core xvfb xauth imagemagick librsvg2-bin libxml2-utils poppler-utils file
   python3-dbf gdal-bin

@@ -1,4 +1,6 @@
 #include "CliRunner.h"
+#include "exchange/ParadoxWriter.h"
+#include <QDir>
 #include <QFile>
 #include <gtest/gtest.h>
 
@@ -61,6 +63,47 @@ TEST_F(ExchangeCommands, ImportMakesTheProjectAndExportWritesItsList)
                                                           "            Unit class: context\r\n"));
 }
 
+// A project's own unit table and a Paradox table, each into a new project.
+TEST_F(ExchangeCommands, DbTablesImportAsNewProjects)
+{
+    auto r = runCliCaptured({"import", project(), write(QStringLiteral("in.lst"), kList), "--oem", "--excavation", "A"});
+    ASSERT_EQ(r.code, 0) << r.err.toStdString();
+    r = runCliCaptured({"import", path(QStringLiteral("Q.bvp")), path(QStringLiteral("P_unit.db")), "--auto",
+                        "--excavation", "A"});
+    ASSERT_EQ(r.code, 0) << r.err.toStdString();
+    EXPECT_EQ(r.out, QStringLiteral("2 units imported\n"));
+    for (const char* p : {"P.bvp", "Q.bvp"}) {
+        r = runCliCaptured({"export", path(QString::fromLatin1(p)), "--csv", path(QString::fromLatin1(p) + ".csv")});
+        ASSERT_EQ(r.code, 0) << r.err.toStdString();
+    }
+    // The same units and fields; the relationships stay behind in P's other table.
+    EXPECT_EQ(read(QStringLiteral("Q.bvp.csv")), QByteArray("Unitname;Unitclass;Description\r\n"
+                                                           "\"12\";\"context\";\"F\xFCllung\"\r\n"
+                                                           "\"7\";\"context\";\"\"\r\n"));
+    EXPECT_EQ(read(QStringLiteral("P.bvp.csv")), QByteArray("Excavation_Unitname;Unitclass;Description;Later than;"
+                                                           "Earlier than\r\n"
+                                                           "\"A:12\";\"context\";\"F\xFCllung\";\"\";\"A:7\"\r\n"
+                                                           "\"A:7\";\"context\";\"\";\"A:12\";\"\"\r\n"));
+
+    {
+        testing_support::ParadoxWriter w(path(QStringLiteral("old.db")),
+                                         {{"Unitname", pxfAlpha, 8}, {"Description", pxfAlpha, 20}});
+        w.text(0, "12");
+        w.text(1, "Br\xfc" "cke \x80");
+        w.append();
+        w.text(0, "13");
+        w.append();
+    }
+    r = runCliCaptured({"import", path(QStringLiteral("R.bvp")), path(QStringLiteral("old.db")), "--excavation", "A"});
+    ASSERT_EQ(r.code, 0) << r.err.toStdString();
+    EXPECT_EQ(r.out, QStringLiteral("2 units imported\n"));
+    r = runCliCaptured({"export", path(QStringLiteral("R.bvp")), "--csv", path(QStringLiteral("R.csv"))});
+    ASSERT_EQ(r.code, 0) << r.err.toStdString();
+    EXPECT_EQ(read(QStringLiteral("R.csv")), QByteArray("Unitname;Unitclass;Description\r\n"
+                                                      "\"12\";\"context\";\"Br\xFC" "cke \x80\"\r\n"
+                                                      "\"13\";\"context\";\"\"\r\n"));
+}
+
 TEST_F(ExchangeCommands, RefusalsSayWhyAndMakeNoProject)
 {
     struct Case {
@@ -70,6 +113,9 @@ TEST_F(ExchangeCommands, RefusalsSayWhyAndMakeNoProject)
     };
     const QString bad = write(QStringLiteral("bad.lst"), QByteArray("Stratigraphic Dataset\r\n\r\n\r\n12 3 x\r\n"));
     const QString list = write(QStringLiteral("in.lst"), kList);
+    const QString garbage = write(QStringLiteral("garbage.db"), QByteArray(3000, '\x5a'));
+    const QString empty = write(QStringLiteral("empty.db"), QByteArray());
+    const QString truncated = write(QStringLiteral("cut.db"), QByteArray("SQLite format 3\0\x10\0\x01\x01", 20));
     const Case cases[] = {
         {{"import", project(), list}, 2,
          QStringLiteral("error: import needs --excavation NAME to make the new project %1\n").arg(project())},
@@ -80,12 +126,20 @@ TEST_F(ExchangeCommands, RefusalsSayWhyAndMakeNoProject)
         {{"import", project(), bad, "--excavation", "A"}, 1,
          QStringLiteral("error: Import error: context 12 3 x\n  The unit name must not contain a blank.\n  (%1, line 4)\n")
              .arg(bad)},
+        {{"import", project(), garbage, "--auto", "--excavation", "A"}, 1,
+         QStringLiteral("error: %1: not a Paradox table (damaged header)\n").arg(QDir::toNativeSeparators(garbage))},
+        {{"import", project(), empty, "--excavation", "A"}, 1,
+         QStringLiteral("error: %1: not a Paradox table (damaged header)\n").arg(QDir::toNativeSeparators(empty))},
+        {{"import", project(), truncated, "--excavation", "A"}, 1,
+         QStringLiteral("error: %1: not a readable table (file is not a database)\n")
+             .arg(QDir::toNativeSeparators(truncated))},
     };
     for (const Case& c : cases) {
         const auto r = runCliCaptured(c.args);
         EXPECT_EQ(r.code, c.code) << c.args.join(QLatin1Char(' ')).toStdString();
         EXPECT_EQ(r.err, c.err);
         EXPECT_FALSE(QFile::exists(project()));
+        EXPECT_FALSE(QFile::exists(path(QStringLiteral("P_unit.db"))));
     }
 }
 
