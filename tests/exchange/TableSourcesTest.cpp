@@ -324,6 +324,22 @@ TEST_F(DamagedDb, RefusedWithFileAndReason)
             writeBytes(file(QStringLiteral("bad.db")), good.left(size));
             readAllOrError(file(QStringLiteral("bad.db")));
         }
+    // Every byte of the table and of its memo file spoilt in turn: the same.
+    const QByteArray memo = bytesOf(QStringLiteral("good.mb"));
+    writeBytes(file(QStringLiteral("bad.mb")), memo);
+    for (qsizetype at = 0; at < paradox.size(); at += at < 0x800 ? 7 : 97) {
+        QByteArray spoilt = paradox;
+        spoilt[at] = char(at % 2 ? 0xff : uchar(spoilt[at]) ^ 0x55);
+        writeBytes(file(QStringLiteral("bad.db")), spoilt);
+        readAllOrError(file(QStringLiteral("bad.db")));
+    }
+    writeBytes(file(QStringLiteral("bad.db")), paradox);
+    for (qsizetype at = 0; at < memo.size(); at += 31) {
+        QByteArray spoilt = memo;
+        spoilt[at] = char(uchar(spoilt[at]) ^ 0xa5);
+        writeBytes(file(QStringLiteral("bad.mb")), spoilt);
+        readAllOrError(file(QStringLiteral("bad.db")));
+    }
     EXPECT_EQ(readAllOrError(file(QStringLiteral("missing.db"))).toStdString(),
               "Illegal import file name or file not found - try again");
 }
