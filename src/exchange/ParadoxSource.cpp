@@ -132,6 +132,7 @@ public:
         const int index = position_++;
         pxdatablockinfo_t where{};
         int deleted = 0;
+        state_.lastError.clear();
         if (!PX_get_record2(doc_, index, buffer_.data(), &deleted, &where))
             throw error(QStringLiteral("the record cannot be read") + pxlibSays());
         if (where.recordpos < kHeaderSize || where.recordpos + recordSize_ > fileSize_)

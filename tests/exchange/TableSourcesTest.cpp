@@ -211,6 +211,11 @@ TEST_F(OwnTable, AProjectsUnitTableImportsIntoANewProject)
     EXPECT_EQ(rows.back()[uf::Unitname], Value(QStringLiteral("U40")));
     source->rewind();
 
+    // A name that a URI would have to escape.
+    const QString copy = file(QStringLiteral("Fund ü #1?%20.db"));
+    ASSERT_TRUE(QFile::copy(unitTable, copy));
+    EXPECT_EQ(readAll(*OpenTableSource(copy)), rows);
+
     CloseProject(session, true);
     Concordance c;
     c.targets = AutoAssign(source->columns(), session.catalogue(), source->givesText());
