@@ -298,16 +298,17 @@ TEST_F(ConcordanceOkTest, SeparatorsMustHaveOneOrTwoCharactersAndAreKept)
     ui.expectError(colon);
     ui.expectInput().withPrompt(kKeySeparatorPrompt).withInitial(QStringLiteral(":")).answer(QStringLiteral(":::"));
     ui.expectError(colon);
-    ui.expectInput().withPrompt(kKeySeparatorPrompt).answer(QStringLiteral(":"));
-    ui.expectInput().withPrompt(kListSeparatorPrompt).answer(QStringLiteral(" "));
+    ui.expectInput().withPrompt(kKeySeparatorPrompt).answer(QStringLiteral("::"));
+    ui.expectInput().withPrompt(kListSeparatorPrompt).answer(QString());
+    ui.expectError(QStringLiteral("The separator is a one or two character string (for example a semicolon)"));
     ui.expectInput().withPrompt(kListSeparatorPrompt).cancel();
     EXPECT_FALSE(AcceptConcordance(session, *source, c).imported);
     ui.verifyDone();
-    EXPECT_EQ(c.listSeparator, QStringLiteral(" "));
+    EXPECT_EQ(c.keySeparator, QStringLiteral("::"));
     EXPECT_EQ(session.units().count(), 0);
     // The next OK offers what was entered last.
-    ui.expectInput().withInitial(QStringLiteral(":")).answer(QStringLiteral(":"));
-    ui.expectInput().withInitial(QStringLiteral(" ")).answer(QStringLiteral(","));
+    ui.expectInput().withInitial(QStringLiteral("::")).answer(QStringLiteral(":"));
+    ui.expectInput().withInitial(QStringLiteral(",")).answer(QStringLiteral(","));
     EXPECT_TRUE(AcceptConcordance(session, *source, c).imported);
     EXPECT_EQ(session.units().count(), 3);
 }
@@ -363,14 +364,15 @@ TEST_F(ExportCommand, WritesEachFormatByItsExtensionWithTheRelationshipFilterOff
     };
     const Case cases[] = {
         {"out.lst", "            Stratigraphic Dataset Site\r\n\r\nName\r\n12\r\n            below: 13\r\n"},
-        {"out.CSV", "\"12\";\"context\";\"13\"\r\n"},
-        {"out.txt", "\"12\",\"context\",\"13\"\r\n"},
+        {"out.CSV", "\"12\";\"context\";\"13\";\"\"\r\n"},
+        {"out.txt", "\"12\",\"context\",\"13\",\"\"\r\n"},
         {"out.dbf", QByteArray(1, '\x03')},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.file);
         EXPECT_TRUE(ExportByExtension(session, path(QString::fromLatin1(c.file)), options()));
-        EXPECT_TRUE(readBytes(path(QString::fromLatin1(c.file))).startsWith(c.start));
+        const QByteArray written = readBytes(path(QString::fromLatin1(c.file)));
+        EXPECT_TRUE(written.startsWith(c.start)) << written.left(80).toStdString();
         EXPECT_TRUE(session.relations().filtered());
         EXPECT_EQ(ui.busyDepth(), 0);
         EXPECT_EQ(ui.notices().last(),
