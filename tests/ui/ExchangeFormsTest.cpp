@@ -10,6 +10,7 @@
 #include "store/ProjectFixture.h"
 #include "ui/UiSupport.h"
 #include <QCheckBox>
+#include <QContextMenuEvent>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QMenu>
@@ -280,6 +281,18 @@ TEST_F(ConcordanceGrid, RightClickChoosesForTheRowUnderTheMouse)
     Q_EMIT grid->customContextMenuRequested(cell4.center());
     EXPECT_EQ(grid->currentRow(), 4);
     EXPECT_EQ(cell(form, 4, 2), QStringLiteral("Part of relationships"));
+
+    // The menu key opens the current row's menu, wherever the mouse is.
+    grid->setCurrentCell(1, 2);
+    QString first;
+    belvanto::testing::onNextPopup([&first](QMenu* menu) {
+        first = menu->actions().front()->text();
+        menu->close();
+    });
+    QContextMenuEvent key(QContextMenuEvent::Keyboard, QPoint(1, 1), grid->mapToGlobal(QPoint(1, 1)));
+    QApplication::sendEvent(grid, &key);
+    EXPECT_EQ(first, session.catalogue()[uf::Excavation].Label);
+    EXPECT_EQ(grid->currentRow(), 1);
 }
 
 TEST_F(ConcordanceGrid, BackspaceClearsAndOtherKeysBeep)

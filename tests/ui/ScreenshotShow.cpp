@@ -41,6 +41,8 @@
 #include "views/forms/TAboutForm.h"
 #include "views/forms/TMainForm.h"
 #include <QAction>
+#include <QContextMenuEvent>
+#include <QTableWidget>
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -567,5 +569,12 @@ TEST(ScreenshotShow, Import)
         for (int i = 1; i <= 30; ++i)
             source.cols.push_back({QStringLiteral("Spalte%1").arg(i), SourceType::String, 10});
     TImportFieldsForm form(session, source, QStringLiteral("A"));
+    if (shot == QLatin1String("importfieldsmenu"))
+        QTimer::singleShot(800, &form, [&form] {
+            QTableWidget* grid = form.FieldAssignGrid;
+            grid->setCurrentCell(1, TImportFieldsForm::TargetColumn);
+            QContextMenuEvent key(QContextMenuEvent::Keyboard, QPoint(), grid->mapToGlobal(QPoint()));
+            QApplication::sendEvent(grid, &key);
+        });
     showFor(form, shot.toLatin1().constData());
 }

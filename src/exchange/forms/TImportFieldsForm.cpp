@@ -7,6 +7,7 @@
 #include "ui/DialogButtons.h"
 #include <QDialogButtonBox>
 #include <QHeaderView>
+#include <QContextMenuEvent>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
@@ -23,7 +24,7 @@ const HelpTopic kHelp("Field_concordance");
 constexpr int kTypeWidth = 112;
 constexpr int kNameWidth = 112;
 constexpr int kTargetWidth = 183;
-constexpr int kShownRows = 14;
+constexpr int kShownRows = 18;
 
 QTableWidgetItem* fixedItem(const QString& text)
 {
@@ -71,6 +72,7 @@ TImportFieldsForm::TImportFieldsForm(Session& session, ImportSource& source, con
     FieldAssignGrid->setSelectionBehavior(QAbstractItemView::SelectRows);
     FieldAssignGrid->setTabKeyNavigation(false);
     FieldAssignGrid->setWordWrap(false);
+    FieldAssignGrid->verticalHeader()->setDefaultSectionSize(FieldAssignGrid->fontMetrics().height() + 8);
     QHeaderView* header = FieldAssignGrid->horizontalHeader();
     header->setSectionResizeMode(TypeColumn, QHeaderView::Fixed);
     header->setSectionResizeMode(NameColumn, QHeaderView::Fixed);
@@ -144,15 +146,16 @@ QMenu* TImportFieldsForm::targetMenu(int row)
 void TImportFieldsForm::FieldAssignGridContextMenu(const QPoint& at)
 {
     // The row under the mouse becomes the current one: the menu is its own.
-    const int clicked = FieldAssignGrid->rowAt(at.y());
-    if (clicked >= 0) FieldAssignGrid->setCurrentCell(clicked, TargetColumn);
-    const int row = FieldAssignGrid->currentRow();
+    const int row = FieldAssignGrid->rowAt(at.y());
     if (row < 0) return;
+    FieldAssignGrid->setCurrentCell(row, TargetColumn);
+    showMenu(row, FieldAssignGrid->viewport()->mapToGlobal(at));
+}
+
+void TImportFieldsForm::showMenu(int row, const QPoint& globalPos)
+{
     std::unique_ptr<QMenu> menu(targetMenu(row));
-    if (!menu) return;
-    const QRect cell = FieldAssignGrid->visualItemRect(FieldAssignGrid->item(row, TargetColumn));
-    const QPoint where = clicked >= 0 ? at : cell.bottomLeft();
-    menu->exec(FieldAssignGrid->viewport()->mapToGlobal(where));
+    if (menu) menu->exec(globalPos);
 }
 
 void TImportFieldsForm::chooseTarget(int row, const ConcordanceTarget& target)
@@ -182,6 +185,16 @@ void TImportFieldsForm::clearTarget(int row)
 
 bool TImportFieldsForm::eventFilter(QObject* watched, QEvent* event)
 {
+    if (watched == FieldAssignGrid && event->type() == QEvent::ContextMenu
+        && static_cast<QContextMenuEvent*>(event)->reason() == QContextMenuEvent::Keyboard) {
+        // From the keyboard the menu belongs to the current row, under its target.
+        const int row = FieldAssignGrid->currentRow();
+        if (row >= 0) {
+            const QRect cell = FieldAssignGrid->visualItemRect(FieldAssignGrid->item(row, TargetColumn));
+            showMenu(row, FieldAssignGrid->viewport()->mapToGlobal(cell.bottomLeft()));
+        }
+        return true;
+    }
     if (watched != FieldAssignGrid || event->type() != QEvent::KeyPress) return QDialog::eventFilter(watched, event);
     const auto* key = static_cast<QKeyEvent*>(event);
     if (key->key() == Qt::Key_Backspace || key->key() == Qt::Key_Delete) {

@@ -40,6 +40,7 @@ protected:
 
 private:
     void FieldAssignGridContextMenu(const QPoint& at);
+    void showMenu(int row, const QPoint& globalPos);
     void showTarget(int row);
 
     Session& session_;
