@@ -8,6 +8,7 @@
 #include "exchange/forms/TImportFieldsForm.h"
 #include "exchange/forms/TImportFileForm.h"
 #include "store/ProjectFixture.h"
+#include "ui/CommandRegistry.h"
 #include "ui/UiSupport.h"
 #include <QCheckBox>
 #include <QContextMenuEvent>
@@ -480,3 +481,25 @@ TEST_F(ExchangeForms, ExportCommandWritesEveryFormat)
 }
 
 } // namespace
+
+TEST(ExchangeCommandRows, RegisteredWithTheirHintsAndConditions)
+{
+    CommandRegistry commands;
+    RegisterExchangeCommands(commands);
+    struct Row {
+        const char* name;
+        const char* hint;
+        Need need;
+    };
+    for (const Row& expected : {Row{"FileImport", "Import data in Harris list format", Need::NoProject},
+                                Row{"FileExport", "Export data", Need::Project}}) {
+        SCOPED_TRACE(expected.name);
+        EXPECT_TRUE(commands.registered(QString::fromLatin1(expected.name)));
+        const auto rows = CommandRegistry::rows();
+        const auto row = std::find_if(rows.begin(), rows.end(),
+                                      [&](const CommandRow& r) { return qstrcmp(r.name, expected.name) == 0; });
+        ASSERT_NE(row, rows.end());
+        EXPECT_STREQ(row->hint, expected.hint);
+        EXPECT_EQ(row->need, expected.need);
+    }
+}
