@@ -218,7 +218,7 @@ TEST_F(ConcordanceGrid, ShowsTheColumnsWithTheirAutomaticTargets)
     EXPECT_EQ(grid->currentColumn(), TImportFieldsForm::TargetColumn);
 }
 
-TEST_F(ConcordanceGrid, MenuOffersCompatibleFieldsThenTheSpecialTargets)
+TEST_F(ConcordanceGrid, MenuOffersCompatibleFieldsThenTheKeyAndRelationshipTargets)
 {
     TImportFieldsForm form(session, *source, QStringLiteral("A"));
     const UnitFieldCatalogue& catalogue = session.catalogue();

@@ -131,11 +131,11 @@ QMenu* TImportFieldsForm::targetMenu(int row)
     if (targets.empty()) return nullptr;
     auto* menu = new QMenu(this);
     menu->setObjectName(QStringLiteral("TargetMenu"));
-    bool special = false;
+    bool beyondFields = false;
     for (const ConcordanceTarget& target : targets) {
-        if (target.kind != ConcordanceTarget::Kind::Field && !special) {
+        if (target.kind != ConcordanceTarget::Kind::Field && !beyondFields) {
             menu->addSeparator();
-            special = true;
+            beyondFields = true;
         }
         QAction* action = menu->addAction(TargetText(target, session_.catalogue()));
         connect(action, &QAction::triggered, this, [this, row, target] { chooseTarget(row, target); });
