@@ -214,15 +214,7 @@ ConcordanceOk AcceptConcordance(Session& session, ImportSource& source, Concorda
                          QStringLiteral("The separator is a one or two character string (for example a semicolon)"),
                          concordance.listSeparator))
         return {};
-    QString refusal;
-    {
-        BusyCursor busy(ui);
-        refusal = PreCheckImport(session, source, concordance);
-    }
-    if (!refusal.isEmpty()) {
-        ui.error(refusal);
-        return {};
-    }
+    // Checks every record before it writes anything, and shows the first refusal.
     return {ImportWithConcordance(session, source, concordance), -1};
 }
 
