@@ -8,6 +8,7 @@
 #include "diagram/forms/TDiagramForm.h"
 #include "editing/forms/EditingCommands.h"
 #include "editing/forms/ImageLinkCommands.h"
+#include "exchange/forms/ExchangeCommands.h"
 #include "layout/forms/LayoutCommands.h"
 #include "simulation/forms/SimulationCommands.h"
 #include "store/Session.h"
@@ -48,6 +49,7 @@ int main(int argc, char* argv[])
     RegisterEditingCommands(window.commands());
     RegisterImageLinkCommands(window.commands());
     RegisterSimulationCommands(window.commands());
+    RegisterExchangeCommands(window.commands());
     RegisterCheckCommands(window.commands());
     RegisterDiagramCommands(window.commands());
     // The run opens the diagram window over the layout it stored.

@@ -4,6 +4,7 @@
 #include "exchange/Csv.h"
 #include "exchange/Dbase.h"
 #include "exchange/HarrisList.h"
+#include "exchange/ImportCommand.h"
 #include "exchange/RelationList.h"
 #include "exchange/TextTable.h"
 #include "store/Session.h"
@@ -138,13 +139,8 @@ std::optional<int> importCsv(Session& session, const QString& file, const Import
 std::optional<int> importTable(Session& session, const QString& file, const ImportOptions& o,
                                const QString& excavation, const QString& newProject)
 {
-    std::unique_ptr<ImportSource> source;
-    try {
-        source = OpenTableSource(file);
-    } catch (const ImportError& e) {
-        session.ui().message(MessageKind::Error, e.text(), Buttons::Ok);
-        return std::nullopt;
-    }
+    const auto source = OpenTableSourceReporting(session.ui(), file);
+    if (!source) return std::nullopt;
     return importSource(session, *source, o, excavation, newProject);
 }
 
@@ -248,9 +244,7 @@ int writeTable(CliContext& c, const QString& project, const QString& file,
 {
     OpenedProject opened(c, project, OpenMode::ReadOnly);
     if (!opened.ok) return Failed;
-    const TextFileResult written = writer(opened.session, MakeAbsolute(file));
-    if (!written) c.ui.error(written.error);
-    return written ? Ok : Failed;
+    return ReportWritten(c.ui, writer(opened.session, MakeAbsolute(file))) ? Ok : Failed;
 }
 
 // The CSV exports with the options of the import's defaults and a header line.

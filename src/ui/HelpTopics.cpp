@@ -12,11 +12,11 @@ QString HelpPageName(const HelpTopic& topic)
         {54, "Delete_relation"},     {56, "Term_file_details"}, {57, "Term_file_details"},
         {59, "Term_file_details"},   {63, "Enter_new_unit"},    {65, "Enter_new_unit"},
         {75, "Units_with_consecutive_numbers"},                 {79, "New_relationship"},
-        {84, "Open_project"},        {89, "Projects__add"},     {91, "Save_project_copy"},
+        {84, "Open_project"},        {89, "Projects__add"},     {90, "Import_stratigraphic_data"}, {91, "Save_project_copy"},
         {92, "Open_project"},        {94, "Count"},             {110, "Hierarchy_list_toggle"},
         {128, "Create_chainlike_relationships"},                {129, "Enter_new_unit"},
         {130, "Enter_new_unit"},
-        {133, "New_relationship"},   {135, "Term_file"},        {150, "Delete_project"}};
+        {133, "New_relationship"},   {135, "Term_file"},        {144, "Export_data"},      {150, "Delete_project"}};
     if (const auto* n = std::get_if<int>(&topic.topic)) {
         const auto it = pages.find(*n);
         return it == pages.end() ? kHelpContents : QString::fromLatin1(it->second);

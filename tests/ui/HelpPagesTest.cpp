@@ -8,6 +8,10 @@
 #include "editing/forms/TReassignForm.h"
 #include "editing/forms/TRelationshipForm.h"
 #include "editing/forms/TSelectRelationForm.h"
+#include "exchange/Csv.h"
+#include "exchange/forms/TCSVExportForm.h"
+#include "exchange/forms/TImportFieldsForm.h"
+#include "exchange/forms/TImportFileForm.h"
 #include "simulation/forms/TSimulationForm.h"
 #include "store/ProjectFixture.h"
 #include "store/forms/TFieldConfigForm.h"
@@ -64,6 +68,9 @@ TEST_F(HelpPages, EveryDialogOpensItsOwnPage)
     setup.storeNext = [](const RelationshipEntry&) { return true; };
     addRelation({QStringLiteral("A"), QStringLiteral("1")}, {QStringLiteral("A"), QStringLiteral("2")}, QLatin1Char('<'));
     session.relations().first();
+    writeAll(path(QStringLiteral("c.csv")), "Unitname\r\n1\r\n");
+    const auto csvSource = ReadCsvHeader(ui, path(QStringLiteral("c.csv")), CsvOptions(), regional);
+    ASSERT_TRUE(csvSource);
     const UnitKey a1{QStringLiteral("A"), QStringLiteral("1")};
     const UnitKey a2{QStringLiteral("A"), QStringLiteral("2")};
 
@@ -85,6 +92,10 @@ TEST_F(HelpPages, EveryDialogOpensItsOwnPage)
         {"split_part_of_relationships.html",
          [&] { return std::make_unique<TReassignForm>(session, a1, a2, QLatin1Char('p'), std::vector<UnitKey>{}); }},
         {"New_project.html", [&] { return std::make_unique<TNewProjectForm>(session); }},
+        {"Import_stratigraphic_data.html", [&] { return std::make_unique<TImportFileForm>(session); }},
+        {"Import__CSV_options.html", [&] { return std::make_unique<TCSVExportForm>(kCsvImportCaption, ui); }},
+        {"Field_concordance.html",
+         [&] { return std::make_unique<TImportFieldsForm>(session, *csvSource, QStringLiteral("A")); }},
         {"Configure_Fields.html",
          [&] { return std::make_unique<TFieldConfigForm>(session.catalogue(), false, false, false, ui); }},
         {"Hierarchy_list_toggle.html", [] { return std::make_unique<THierarchyConfigForm>(); }},

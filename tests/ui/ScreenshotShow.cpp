@@ -17,6 +17,10 @@
 #include "editing/forms/TReassignForm.h"
 #include "editing/forms/TSelectRelationForm.h"
 #include "editing/forms/TUnitEditForm.h"
+#include "exchange/ImportSource.h"
+#include "exchange/forms/TCSVExportForm.h"
+#include "exchange/forms/TImportFieldsForm.h"
+#include "exchange/forms/TImportFileForm.h"
 #include "diagram/StoredLayout.h"
 #include "diagram/forms/TDiagramForm.h"
 #include "layout/LayoutCheckRun.h"
@@ -37,6 +41,8 @@
 #include "views/forms/TAboutForm.h"
 #include "views/forms/TMainForm.h"
 #include <QAction>
+#include <QContextMenuEvent>
+#include <QTableWidget>
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -512,4 +518,63 @@ TEST(ScreenshotShow, ImageLinks)
     p.session.project().PhotoPrefix = QStringLiteral("P");
     TImageLinkForm form(p.session);
     showFor(form, "imagelinks");
+}
+
+// The import's dialogs: the file dialog, the CSV options and the field
+// concordance of a wide CSV file with accented, Greek and Cyrillic column
+// names and one name too long for its column.
+TEST(ScreenshotShow, Import)
+{
+    const QString shot = qEnvironmentVariable("BELVANTO_SHOT");
+    if (!shot.startsWith(QLatin1String("import")) && !shot.startsWith(QLatin1String("csv")))
+        GTEST_SKIP() << "for tools/screenshot.sh";
+    ScriptedUi ui;
+    FixedRegional regional;
+    Session session(ui, regional);
+    if (shot == QLatin1String("importfile")) {
+        TImportFileForm form(session);
+        form.ImportFileEditbox->setText(QStringLiteral("/data/Grabung \u00d6sterreich/Befunde_2024.csv"));
+        form.ExcavationEdit->setText(QStringLiteral("Tr\u00e4nke1"));
+        showFor(form, "importfile");
+        return;
+    }
+    if (shot == QLatin1String("csvexport") || shot == QLatin1String("csvimport")) {
+        TCSVExportForm form(shot == QLatin1String("csvexport") ? kCsvExportCaption : kCsvImportCaption, ui);
+        showFor(form, shot.toLatin1().constData());
+        return;
+    }
+    // Column names as a dBase file in UTF-8 or one of our own tables gives them.
+    struct ShotSource : ImportSource {
+        std::vector<SourceColumn> cols;
+        QString filePath() const override { return QStringLiteral("wide.dbf"); }
+        const std::vector<SourceColumn>& columns() const override { return cols; }
+        void rewind() override {}
+        bool next(std::vector<Value>&) override { return false; }
+        int position() const override { return 0; }
+    } source;
+    const SourceColumn columns[] = {
+        {QStringLiteral("EXC_UNIT"), SourceType::String, 21},
+        {QStringLiteral("DESCRIPT"), SourceType::String, 255},
+        {QStringLiteral("LATER"), SourceType::String, 40},
+        {QStringLiteral("MinYear"), SourceType::Integer, 0},
+        {QStringLiteral("H\u00f6he \u00fcber NN"), SourceType::Float, 0},
+        {QStringLiteral("\u03a0\u03b5\u03c1\u03af\u03bf\u03b4\u03bf\u03c2"), SourceType::String, 20},
+        {QStringLiteral("\u041e\u043f\u0438\u0441\u0430\u043d\u0438\u0435"), SourceType::Memo, 0},
+        {QStringLiteral("Bemerkung zur Fundlage und Erhaltung"), SourceType::String, 80},
+        {QStringLiteral("Datum"), SourceType::Date, 0},
+        {QStringLiteral("Gepr\u00fcft"), SourceType::Unknown, 0},
+    };
+    source.cols.assign(std::begin(columns), std::end(columns));
+    if (shot == QLatin1String("importfieldslong"))
+        for (int i = 1; i <= 30; ++i)
+            source.cols.push_back({QStringLiteral("Spalte%1").arg(i), SourceType::String, 10});
+    TImportFieldsForm form(session, source, QStringLiteral("A"));
+    if (shot == QLatin1String("importfieldsmenu"))
+        QTimer::singleShot(800, &form, [&form] {
+            QTableWidget* grid = form.FieldAssignGrid;
+            grid->setCurrentCell(1, TImportFieldsForm::TargetColumn);
+            QContextMenuEvent key(QContextMenuEvent::Keyboard, QPoint(), grid->mapToGlobal(QPoint()));
+            QApplication::sendEvent(grid, &key);
+        });
+    showFor(form, shot.toLatin1().constData());
 }
