@@ -23,6 +23,7 @@ struct ImportOptions {
     // CSV tables and relationship lists.
     std::vector<std::string> maps;   // COLUMN=FIELD
     bool automatic = false;
+    bool truncate = false;           // cut values longer than their fields
     std::optional<QString> separator, delimiter;
     bool noHeader = false;
     std::optional<QString> keySeparator, listSeparator;
@@ -87,6 +88,7 @@ std::optional<Concordance> cliConcordance(Session& session, const ImportSource& 
         }
         c.targets[*column] = *target;
     }
+    c.truncationConfirmed.assign(columns.size(), o.truncate);
     return c;
 }
 
@@ -179,7 +181,7 @@ const std::array<ImportFormat, 5>& importFormats()
              return ImportHarrisList(session, file, excavation, o.oem);
          },
          [](Session& session, const QString& file, const ImportOptions& o, const QString& projectFile) {
-             return ImportHarrisListAsProject(session, file, projectFile, *o.excavation, false, o.oem);
+             return ImportHarrisListAsProject(session, file, projectFile, *o.excavation, true, o.oem);
          }},
         {".CSV",
          [](Session& session, const QString& file, const ImportOptions& o, const QString& excavation) {
@@ -282,6 +284,8 @@ void RegisterExchangeCommands(CLI::App& program, CliContext& c)
     command->add_option("--map", o->maps, "COLUMN=FIELD: the CSV column feeds the field (name or label, "
                         "Excavation+unitname, \"Later than relationships\" ...)")->type_name("COLUMN=FIELD");
     command->add_flag("--auto", o->automatic, "assign the columns by their names first (the default without --map)");
+    command->add_flag("--truncate", o->truncate,
+                      "cut texts longer than their fields to the field's size (without it such a value is refused)");
     AddText(command, "--separator", "S", "CSV: the field separator, one character or \"tab\" (default ;)", o->separator);
     AddText(command, "--delimiter", "D", "CSV: the text delimiter, one character or \"none\" (default \")", o->delimiter);
     command->add_flag("--no-header", o->noHeader, "CSV: the first line is data, not column names");
