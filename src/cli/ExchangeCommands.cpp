@@ -181,7 +181,7 @@ const std::array<ImportFormat, 5>& importFormats()
              return ImportHarrisList(session, file, excavation, o.oem);
          },
          [](Session& session, const QString& file, const ImportOptions& o, const QString& projectFile) {
-             return ImportHarrisListAsProject(session, file, projectFile, *o.excavation, true, o.oem);
+             return ImportHarrisListAsProject(session, file, projectFile, *o.excavation, false, o.oem);
          }},
         {".CSV",
          [](Session& session, const QString& file, const ImportOptions& o, const QString& excavation) {

@@ -325,8 +325,9 @@ private:
                             .arg(shown, entry.Label)
                             .arg(entry.Size));
         if (field == uf::Unitclass && !valueIsEmpty(*value)) {
+            static const QStringList classes = UnitClassList();
             const QString unitClass = valueToString(*value).toLower();
-            if (!UnitClassList().contains(unitClass))
+            if (!classes.contains(unitClass))
                 return fail(QStringLiteral("Import error: context %1\r\nAllowed unit classes are only: context, work "
                                            "area, and group").arg(shown));
             *value = unitClass;

@@ -519,8 +519,10 @@ TEST_F(HarrisListProject, RefusedExtendedListLeavesNoProjectAndNoUnits)
 
 TEST_F(HarrisListProject, ListOfTheExportReadsBackWhenEveryBlockHasFourLines)
 {
-    // The import reads fixed blocks; a written list whose units each carry
-    // exactly four lines, relation words only, comes back unchanged.
+    // A written list reshaped into fixed blocks (every unit with exactly
+    // four lines, relation words only) is read as fixed blocks and comes
+    // back unchanged. The whole list reads back as an Extended list
+    // (RoundTripTest.cpp).
     make(QStringLiteral("P"), true);
     const QStringList names{QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("3")};
     for (const QString& n : names) unit(u(n));
