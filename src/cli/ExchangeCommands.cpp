@@ -24,6 +24,7 @@ struct ImportOptions {
     // CSV tables and relationship lists.
     std::vector<std::string> maps;   // COLUMN=FIELD
     bool automatic = false;
+    bool truncate = false;           // cut values longer than their fields
     std::optional<QString> separator, delimiter;
     bool noHeader = false;
     std::optional<QString> keySeparator, listSeparator;
@@ -88,6 +89,7 @@ std::optional<Concordance> cliConcordance(Session& session, const ImportSource& 
         }
         c.targets[*column] = *target;
     }
+    c.truncationConfirmed.assign(columns.size(), o.truncate);
     return c;
 }
 
@@ -276,6 +278,8 @@ void RegisterExchangeCommands(CLI::App& program, CliContext& c)
     command->add_option("--map", o->maps, "COLUMN=FIELD: the CSV column feeds the field (name or label, "
                         "Excavation+unitname, \"Later than relationships\" ...)")->type_name("COLUMN=FIELD");
     command->add_flag("--auto", o->automatic, "assign the columns by their names first (the default without --map)");
+    command->add_flag("--truncate", o->truncate,
+                      "cut texts longer than their fields to the field's size (without it such a value is refused)");
     AddText(command, "--separator", "S", "CSV: the field separator, one character or \"tab\" (default ;)", o->separator);
     AddText(command, "--delimiter", "D", "CSV: the text delimiter, one character or \"none\" (default \")", o->delimiter);
     command->add_flag("--no-header", o->noHeader, "CSV: the first line is data, not column names");

@@ -321,6 +321,7 @@ QString PreCheckImport(Session& session, ImportSource& source, const Concordance
         met.insert(UnitKey{valueToString(row.values[uf::Excavation]), valueToString(row.values[uf::Unitname])});
     });
     const QStringList classes = UnitClassList();
+    std::vector<QString> joined(static_cast<std::size_t>(kOptionFieldCount));
     try {
         source.rewind();
         std::vector<Value> record;
@@ -335,13 +336,29 @@ QString PreCheckImport(Session& session, ImportSource& source, const Concordance
             met.insert(r.key);
             if (!classes.contains(r.unitClass))
                 return QStringLiteral("Allowed unit classes are only: context, work area, and group");
+            // The texts each string field receives, joined as the import joins them.
+            std::fill(joined.begin(), joined.end(), QString());
             for (std::size_t col = 0; col < concordance.targets.size() && col < record.size(); ++col) {
                 const ConcordanceTarget& t = concordance.targets[col];
                 if (t.kind != ConcordanceTarget::Kind::Field || valueIsEmpty(record[col])) continue;
-                const FieldType type = catalogue[t.field].Type;
-                if (!convert(record[col], type, regional))
+                const UnitFieldEntry& field = catalogue[t.field];
+                const std::optional<Value> converted = convert(record[col], field.Type, regional);
+                if (!converted)
                     return QStringLiteral("The value %1 in %2 cannot be converted to %3 for the field %4.")
-                        .arg(valueToString(record[col]), where(source), typeWords(type), catalogue[t.field].Label);
+                        .arg(valueToString(record[col]), where(source), typeWords(field.Type), field.Label);
+                // Unit and excavation names are cut to their sizes by rule.
+                if (field.Type != FieldType::String || field.Size <= 0 || t.field == uf::Excavation ||
+                    t.field == uf::Unitname)
+                    continue;
+                QString& text = joined[std::size_t(t.field)];
+                const bool wasLong = text.size() > field.Size;
+                text += (text.isEmpty() ? QString() : QStringLiteral(";")) + valueToString(*converted);
+                const bool confirmed = col < concordance.truncationConfirmed.size() && concordance.truncationConfirmed[col];
+                if (!wasLong && text.size() > field.Size && !confirmed)
+                    return QStringLiteral("The value of column %1 in %2 is longer than the %3 characters of the field %4.")
+                        .arg(source.columns()[col].name, where(source))
+                        .arg(field.Size)
+                        .arg(field.Label);
             }
         }
     } catch (const ImportError& e) {
@@ -401,6 +418,8 @@ bool ImportWithConcordance(Session& session, ImportSource& source, const Concord
                     else
                         target = converted;
                 }
+                // A text longer than its field passed the pre-check only with
+                // the truncation confirmed; the writer cuts it to the size.
                 for (std::size_t f = 0; f < values.size(); ++f)
                     if (!valueIsEmpty(values[f])) writer.set(units.fieldIndexOrThrow(catalogue[int(f)].Name), values[f]);
                 writer.set(exField, r.key.excavation);

@@ -29,6 +29,7 @@ CsvLine ParseCsvLine(QStringView line, const CsvOptions& options)
     // An empty text delimiter would make rule 5 refuse every field: "All
     // fields" only means something with a delimiter.
     const bool allDelimited = !delimiter.isEmpty() && options.AllFieldsDelimiter == delimiter;
+    const bool doubled = options.DoubledDelimiters && delimiter.size() == 1;
     QString field;
     // Whether the field is complete; strips its delimiters when it was delimited.
     auto complete = [&](QString& f) {
@@ -39,6 +40,15 @@ CsvLine ParseCsvLine(QStringView line, const CsvOptions& options)
             return true;
         }
         if (f.size() < 2 * delimiter.size() || !f.endsWith(delimiter)) return false;
+        if (doubled) {
+            // The closing delimiter is the last of an odd run: in an even
+            // one the last two are a delimiter of the value.
+            qsizetype run = 0;
+            for (qsizetype i = f.size() - 1; i > 0 && f[i] == delimiter.front(); --i) ++run;
+            if (run % 2 == 0) return false;
+            f = f.mid(1, f.size() - 2).replace(delimiter + delimiter, delimiter);
+            return true;
+        }
         f = f.mid(delimiter.size(), f.size() - 2 * delimiter.size());
         return true;
     };
@@ -202,30 +212,26 @@ SourceType typeOf(Kind kind)
 
 } // namespace
 
-CsvSource::CsvSource(const QString& path, const CsvOptions& options, const Regional& regional)
+CsvRecordReader::CsvRecordReader(const QString& path, const CsvOptions& options)
     : path_(path), options_(options), file_(path)
 {
     if (options_.Separator.size() != 1)
         throw ImportError(QStringLiteral("The field separator of %1 must be one character.").arg(path_));
     if (!file_.open(QIODevice::ReadOnly))
         throw ImportError(QStringLiteral("Cannot read %1: %2").arg(path_, file_.errorString()));
-    analyse(regional);
-    rewind();
 }
 
-CsvSource::~CsvSource() = default;
-
-QString CsvSource::lineError(const QString& reason) const
+QString CsvRecordReader::lineError(const QString& reason) const
 {
     return QStringLiteral("%1, line %2: %3").arg(path_).arg(recordLine_).arg(reason);
 }
 
-QString CsvSource::countError(qsizetype expected, qsizetype found) const
+QString CsvRecordReader::countError(qsizetype expected, qsizetype found) const
 {
     return QStringLiteral("%1: %2 fields expected, but %3 fields in line %4").arg(path_).arg(expected).arg(found).arg(recordLine_);
 }
 
-void CsvSource::rewind()
+void CsvRecordReader::rewind()
 {
     if (!file_.seek(0)) throw ImportError(QStringLiteral("Cannot read %1: %2").arg(path_, file_.errorString()));
     buffer_.clear();
@@ -233,13 +239,9 @@ void CsvSource::rewind()
     atEnd_ = false;
     physicalLine_ = 0;
     recordLine_ = 0;
-    if (options_.FirstRowNames) {
-        QStringList names;
-        nextFields(names);
-    }
 }
 
-std::optional<QByteArray> CsvSource::readPhysicalLine()
+std::optional<QByteArray> CsvRecordReader::readPhysicalLine()
 {
     QByteArray line;
     for (;;) {
@@ -274,7 +276,7 @@ std::optional<QByteArray> CsvSource::readPhysicalLine()
     return line;
 }
 
-bool CsvSource::nextFields(QStringList& fields)
+bool CsvRecordReader::nextFields(QStringList& fields)
 {
     std::optional<QByteArray> bytes;
     // Empty lines hold no record.
@@ -305,9 +307,27 @@ bool CsvSource::nextFields(QStringList& fields)
     }
 }
 
+CsvSource::CsvSource(const QString& path, const CsvOptions& options, const Regional& regional)
+    : path_(path), options_(options), reader_(path, options)
+{
+    analyse(regional);
+    rewind();
+}
+
+CsvSource::~CsvSource() = default;
+
+void CsvSource::rewind()
+{
+    reader_.rewind();
+    if (options_.FirstRowNames) {
+        QStringList names;
+        nextFields(names);
+    }
+}
+
 void CsvSource::analyse(const Regional& regional)
 {
-    file_.seek(0);
+    reader_.rewind();
     QStringList first;
     if (!nextFields(first)) throw ImportError(QStringLiteral("%1 is empty. No data imported.").arg(path_));
     const qsizetype n = first.size();
@@ -322,7 +342,7 @@ void CsvSource::analyse(const Regional& regional)
     if (!have) have = nextFields(fields);
     while (have) {
         if (fields.size() != n)
-            throw ImportError(countError(n, fields.size()));
+            throw ImportError(reader_.countError(n, fields.size()));
         for (qsizetype i = 0; i < n; ++i) {
             SourceColumn& column = columns_[std::size_t(i)];
             const QString& value = fields[i];
@@ -340,7 +360,7 @@ bool CsvSource::next(std::vector<Value>& record)
     QStringList fields;
     if (!nextFields(fields)) return false;
     if (fields.size() != qsizetype(columns_.size()))
-        throw ImportError(countError(qsizetype(columns_.size()), fields.size()));
+        throw ImportError(reader_.countError(qsizetype(columns_.size()), fields.size()));
     record.assign(columns_.size(), Value());
     for (qsizetype i = 0; i < fields.size(); ++i)
         if (!fields[i].isEmpty()) record[std::size_t(i)] = fields[i];

@@ -30,6 +30,9 @@ struct CsvOptions {
     // a relationship list.
     QString KeySeparator = QStringLiteral(":");
     QString ListSeparator = QStringLiteral(",");
+    // A delimiter inside a delimited field stands doubled (our text table);
+    // the CSV files of the options dialog never double it.
+    bool DoubledDelimiters = false;
 
     // Sets both delimiters as the two radio groups do; `delimiter` is the
     // text delimiter for the first two choices.
@@ -57,6 +60,40 @@ QString CsvField(const QString& value, const QString& delimiter);
 // refused instead of filling the memory.
 inline constexpr qint64 kMaxCsvRecordBytes = 1 << 20;
 
+// The records of a separator-delimited file, read a block at a time: a
+// record is one line, or several while a delimited field is open (a line
+// break inside a value); empty lines hold no record. Every refusal names the
+// file and the record's first line.
+class CsvRecordReader {
+public:
+    // Throws ImportError when the separator is not one character or the
+    // file cannot be opened.
+    CsvRecordReader(const QString& path, const CsvOptions& options);
+
+    void rewind();
+    // The next record's fields; false at the end. Throws ImportError.
+    bool nextFields(QStringList& fields);
+    // The first line of the record nextFields gave last, counted from 1.
+    int position() const { return recordLine_; }
+
+    // "<file>, line <n>: <reason>" for the last record.
+    QString lineError(const QString& reason) const;
+    // "<file>: <n> fields expected, but <m> fields in line <k>".
+    QString countError(qsizetype expected, qsizetype found) const;
+
+private:
+    std::optional<QByteArray> readPhysicalLine();
+
+    QString path_;
+    CsvOptions options_;
+    QFile file_;
+    QByteArray buffer_;
+    qsizetype bufferPos_ = 0;
+    bool atEnd_ = false;
+    int physicalLine_ = 0;   // physical lines read
+    int recordLine_ = 0;     // first physical line of the last record
+};
+
 // A CSV file as an import source: the header and the column types are read
 // when it is made (a whole pass over the file), records are parsed on demand.
 class CsvSource : public ImportSource {
@@ -69,29 +106,21 @@ public:
     const std::vector<SourceColumn>& columns() const override { return columns_; }
     void rewind() override;
     bool next(std::vector<Value>& record) override;
-    int position() const override { return recordLine_; }
+    int position() const override { return reader_.position(); }
     bool givesText() const override { return true; }
 
     const CsvOptions& options() const { return options_; }
 
     // The next record's fields; false at the end. Throws ImportError.
-    bool nextFields(QStringList& fields);
+    bool nextFields(QStringList& fields) { return reader_.nextFields(fields); }
 
 private:
-    std::optional<QByteArray> readPhysicalLine();
-    QString lineError(const QString& reason) const;
-    QString countError(qsizetype expected, qsizetype found) const;
     void analyse(const Regional& regional);
 
     QString path_;
     CsvOptions options_;
     std::vector<SourceColumn> columns_;
-    QFile file_;
-    QByteArray buffer_;
-    qsizetype bufferPos_ = 0;
-    bool atEnd_ = false;
-    int physicalLine_ = 0;   // physical lines read
-    int recordLine_ = 0;     // first physical line of the last record
+    CsvRecordReader reader_;
 };
 
 // The header and column types of a CSV file, or nothing after showing the

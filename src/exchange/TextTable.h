@@ -17,6 +17,9 @@
 // point, dates as yyyy-MM-dd, empty numbers and dates as nothing. A line
 // break inside a value becomes one blank, so that every unit is one line.
 // Windows-1252; every line ends with CR LF and the file with one more CR.
+//
+// OpenTextTableSource (TableSources.h) reads such a table back for the
+// field-concordance import, typed by its schema.
 #include "core/TextFile.h"
 #include <QString>
 

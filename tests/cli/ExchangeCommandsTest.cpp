@@ -104,6 +104,67 @@ TEST_F(ExchangeCommands, DbTablesImportAsNewProjects)
                                                       "\"13\";\"context\";\"\"\r\n"));
 }
 
+// The project's Extended Harris List without its first line, which names the project.
+QByteArray listBody(const QByteArray& list)
+{
+    return list.mid(list.indexOf("\r\n"));
+}
+
+TEST_F(ExchangeCommands, TextTableAndListExportsImportIntoTheSameUnits)
+{
+    const QString list = write(QStringLiteral("in.lst"), kList);
+    ASSERT_EQ(runCliCaptured({"import", project(), list, "--oem", "--excavation", "A"}).code, 0);
+    ASSERT_EQ(runCliCaptured({"import", project(), list, "--excavation", "B"}).code, 0);
+    auto r = runCliCaptured({"export", project(), "--lst", path(QStringLiteral("p.lst"))});
+    ASSERT_EQ(r.code, 0) << r.err.toStdString();
+
+    struct Case {
+        const char* exportOption;
+        const char* file;
+        const char* target;
+    };
+    for (const Case& c : {Case{"--txt", "x.txt", "Q.bvp"}, Case{"--lst", "x.lst", "R.bvp"}}) {
+        r = runCliCaptured({"export", project(), QString::fromLatin1(c.exportOption), path(QString::fromLatin1(c.file))});
+        ASSERT_EQ(r.code, 0) << r.err.toStdString();
+        r = runCliCaptured({"import", path(QString::fromLatin1(c.target)), path(QString::fromLatin1(c.file)), "--auto",
+                            "--excavation", "A"});
+        ASSERT_EQ(r.code, 0) << r.err.toStdString();
+        EXPECT_EQ(r.out, QStringLiteral("4 units imported\n"));
+        const QString back = path(QStringLiteral("back.lst"));
+        r = runCliCaptured({"export", path(QString::fromLatin1(c.target)), "--lst", back});
+        ASSERT_EQ(r.code, 0) << r.err.toStdString();
+        EXPECT_EQ(listBody(read(QStringLiteral("back.lst"))), listBody(read(QStringLiteral("p.lst")))) << c.file;
+    }
+}
+
+TEST_F(ExchangeCommands, TruncateConfirmsCuttingLongTexts)
+{
+    const QString csv = write(QStringLiteral("in.csv"), "Unitname;Colour\r\n12;" + QByteArray(25, 'c') + "\r\n");
+    auto r = runCliCaptured({"import", project(), csv, "--excavation", "A"});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_EQ(r.err, QStringLiteral("error: The value of column Colour in line 2 of %1 is longer than the 20 characters of "
+                                    "the field Colour.\n").arg(csv));
+    EXPECT_FALSE(QFile::exists(project()));
+    r = runCliCaptured({"import", project(), csv, "--excavation", "A", "--truncate"});
+    ASSERT_EQ(r.code, 0) << r.err.toStdString();
+    r = runCliCaptured({"export", project(), "--lst", path(QStringLiteral("p.lst"))});
+    ASSERT_EQ(r.code, 0) << r.err.toStdString();
+    EXPECT_TRUE(read(QStringLiteral("p.lst")).contains("            Colour: " + QByteArray(20, 'c') + "\r\n"));
+    r = runCliCaptured({"import", "--help"});
+    EXPECT_TRUE(r.out.contains(QStringLiteral("--truncate"))) << r.out.toStdString();
+}
+
+TEST_F(ExchangeCommands, ARefusedTextTableMakesNoProject)
+{
+    write(QStringLiteral("bad.sch"), "Field1=Unitname,CHAR,8,00,00\r\nField2=MinYear,LONGINT,11,00,00\r\n");
+    const QString txt = write(QStringLiteral("bad.txt"), "\"12\",1\r\n\"13\",x\r\n");
+    const auto r = runCliCaptured({"import", project(), txt, "--excavation", "A"});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_EQ(r.err, QStringLiteral("error: %1, line 2: column MinYear holds \"x\", which is not an integer number.\n").arg(txt));
+    EXPECT_FALSE(QFile::exists(project()));
+    EXPECT_FALSE(QFile::exists(path(QStringLiteral("P_unit.db"))));
+}
+
 TEST_F(ExchangeCommands, RefusalsSayWhyAndMakeNoProject)
 {
     struct Case {

@@ -57,6 +57,29 @@ TEST(ParseCsvLine, SplitsAtSeparatorsOutsideDelimitedFields)
     }
 }
 
+TEST(ParseCsvLine, DoubledDelimitersStandForOneInsideADelimitedField)
+{
+    CsvOptions o;
+    o.Separator = QStringLiteral(",");
+    o.DoubledDelimiters = true;
+    const struct {
+        const char* line;
+        QStringList fields;
+        bool open;
+    } cases[] = {
+        {"\"a\"\",b\",c", {"a\",b", "c"}, false},
+        {"\"\"\"\"\"\",\"\"", {"\"\"", ""}, false},
+        {"\"a\"\"\",\"x", {"a\""}, true},
+        {"\"a\"\"", {}, true},
+        {"x\"\"y,\"\"\"\"", {"x\"\"y", "\""}, false},
+    };
+    for (const auto& c : cases) {
+        const CsvLine parsed = ParseCsvLine(QString::fromLatin1(c.line), o);
+        EXPECT_EQ(parsed.fields, c.fields) << c.line;
+        EXPECT_EQ(parsed.open, c.open) << c.line;
+    }
+}
+
 TEST(ParseCsvLine, AnUnclosedDelimitedFieldLeavesTheLineOpen)
 {
     const CsvLine parsed = ParseCsvLine(u"12;\"first line", options());
@@ -288,6 +311,52 @@ TEST_F(CsvProject, RefusedImportsWriteNothing)
         ui.verifyDone();
         EXPECT_EQ(unitRows().size(), 1) << c.file.constData();
     }
+}
+
+TEST_F(CsvProject, ValuesLongerThanTheirFieldAreRefusedUnlessTheTruncationIsConfirmed)
+{
+    // Colour holds 20 characters; two columns feed Description (255) and count joined.
+    const QByteArray file = "Unitname;Colour;Description;Notes\r\n"
+                            "1;red;short;short\r\n"
+                            "LONGNAME12;" + QByteArray(21, 'c') + ";" + QByteArray(200, 'd') + ";" + QByteArray(60, 'n') + "\r\n";
+    writeBytes(dir.file("t.csv"), file);
+    const auto concordance = [&](const CsvSource& source, std::vector<bool> confirmed) {
+        Concordance c = concordanceFor(source);
+        c.targets[3] = ConcordanceTarget::toField(uf::Description);
+        c.truncationConfirmed = std::move(confirmed);
+        return c;
+    };
+    const QString path = dir.file("t.csv");
+    struct Case {
+        std::vector<bool> confirmed;
+        QString error;
+    };
+    const Case cases[] = {
+        {{}, QStringLiteral("The value of column Colour in line 3 of %1 is longer than the 20 characters of the field Colour.")},
+        {{false, true, false, false},
+         QStringLiteral("The value of column Notes in line 3 of %1 is longer than the 255 characters of the field Description.")},
+        {{false, true, true, false},
+         QStringLiteral("The value of column Notes in line 3 of %1 is longer than the 255 characters of the field Description.")},
+    };
+    for (const Case& c : cases) {
+        CsvSource source(path, options(CsvDelimited::TextFieldsOnly, true), regional);
+        const QString error = c.error.arg(path);
+        EXPECT_EQ(PreCheckImport(session, source, concordance(source, c.confirmed)), error);
+        ui.expectError(error);
+        EXPECT_FALSE(ImportWithConcordance(session, source, concordance(source, c.confirmed)));
+        ui.verifyDone();
+        EXPECT_TRUE(unitRows().isEmpty());
+    }
+    // Confirmed: cut on purpose, to the field's size after joining. The unit
+    // name is cut to eight characters by rule, confirmed or not.
+    CsvSource source(path, options(CsvDelimited::TextFieldsOnly, true), regional);
+    ASSERT_TRUE(ImportWithConcordance(session, source, concordance(source, {false, true, false, true})));
+    ASSERT_TRUE(session.units().locate(QStringLiteral("Excavation;Unitname"), {QStringLiteral("A"), QStringLiteral("LONGNAME")}));
+    EXPECT_EQ(session.units().str(uf::Colour), QString(20, QLatin1Char('c')));
+    EXPECT_EQ(session.units().str(uf::Description),
+              QString(200, QLatin1Char('d')) + QLatin1Char(';') + QString(54, QLatin1Char('n')));
+    ASSERT_TRUE(session.units().locate(QStringLiteral("Excavation;Unitname"), {QStringLiteral("A"), QStringLiteral("1")}));
+    EXPECT_EQ(session.units().str(uf::Description), QStringLiteral("short;short"));
 }
 
 TEST_F(CsvProject, AssignmentChecksInOrder)

@@ -2,6 +2,7 @@
 #include "exchange/DbaseMemo.h"
 #include "exchange/DbaseSource.h"
 #include "ExportFixture.h"
+#include "exchange/ExchangeTestSupport.h"
 
 #include <QFile>
 #include <QJsonArray>
@@ -310,14 +311,7 @@ t.close()
 // Reads everything; the ImportError text, or "" when the file read cleanly.
 QString readAllOrError(const QString& path)
 {
-    try {
-        auto source = OpenDbaseSource(path);
-        std::vector<Value> record;
-        while (source->next(record)) {}
-        return {};
-    } catch (const ImportError& e) {
-        return e.text();
-    }
+    return ReadAllOrError([&] { return OpenDbaseSource(path); });
 }
 
 void writeFile(const QString& path, const QByteArray& bytes)

@@ -1,6 +1,7 @@
 #pragma once
 // Files and tables as the exchange tests compare them.
 #include "editing/AddRelationship.h"
+#include "exchange/ImportSource.h"
 #include "store/UnitKey.h"
 #include <QFile>
 #include <QStringList>
@@ -31,6 +32,29 @@ inline QStringList RelationRowTexts(const Table& relations)
         rows.append(QStringLiteral("%1:%2 %3 %4:%5")
                         .arg(textAt(row, 0), textAt(row, 1), CategoryOf(row), textAt(row, 2), textAt(row, 3)));
     return rows;
+}
+
+// Every record of a source from where it stands.
+inline std::vector<std::vector<Value>> ReadAllRecords(ImportSource& source)
+{
+    std::vector<std::vector<Value>> rows;
+    std::vector<Value> record;
+    while (source.next(record)) rows.push_back(record);
+    return rows;
+}
+
+// Opens a source with open() and reads all of it: the ImportError's text, or
+// "" when every record read cleanly.
+template <typename Open>
+QString ReadAllOrError(Open&& open)
+{
+    try {
+        auto source = open();
+        ReadAllRecords(*source);
+        return {};
+    } catch (const ImportError& e) {
+        return e.text();
+    }
 }
 
 } // namespace belvanto
