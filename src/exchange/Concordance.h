@@ -51,8 +51,9 @@ std::vector<ConcordanceTarget> AutoAssign(const std::vector<SourceColumn>& colum
 // The OK button's checks of the assignment, in order; "" when it passes.
 QString CheckConcordance(const Concordance& concordance, const UnitFieldCatalogue& catalogue);
 
-// Reads every record and checks keys, classes and every conversion into
-// its field's type; "" when all pass. Nothing is written.
+// Reads every record and checks keys, classes, every conversion into its
+// field's type and every text against its field's size (unless its
+// truncation was confirmed); "" when all pass. Nothing is written.
 QString PreCheckImport(Session& session, ImportSource& source, const Concordance& concordance);
 
 // Checks, then imports into the open project in one transaction; false

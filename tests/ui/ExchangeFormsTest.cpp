@@ -265,6 +265,35 @@ TEST_F(ConcordanceGrid, ALongerColumnAsksBeforeItIsCutToItsField)
     EXPECT_FALSE(form.concordance().truncationConfirmed[4]);
 }
 
+// A table column without a size of its own, such as a dBase memo.
+class MemoColumnSource : public ImportSource {
+public:
+    QString filePath() const override { return QStringLiteral("notes.dbf"); }
+    const std::vector<SourceColumn>& columns() const override { return columns_; }
+    void rewind() override {}
+    bool next(std::vector<Value>&) override { return false; }
+    int position() const override { return 0; }
+
+private:
+    std::vector<SourceColumn> columns_{{QStringLiteral("Notes"), SourceType::Memo, 0}};
+};
+
+TEST_F(ConcordanceGrid, AMemoColumnAsksBeforeItFeedsATextField)
+{
+    // A memo's values may be of any length, so every text field is narrower.
+    MemoColumnSource memo;
+    TImportFieldsForm form(session, memo, QStringLiteral("A"));
+    const QString label = session.catalogue()[uf::Description].Label;
+    std::unique_ptr<QMenu> menu(form.targetMenu(0));
+    ASSERT_TRUE(menu);
+    ui.expectConfirmation(QStringLiteral("Field size of source field Notes exceeds field size of target field ") + label
+                          + QStringLiteral(".\r\nConfirm field truncation."))
+        .answer(Answer::Yes);
+    menuAction(*menu, label)->trigger();
+    EXPECT_EQ(form.concordance().targets[0], ConcordanceTarget::toField(uf::Description));
+    EXPECT_TRUE(form.concordance().truncationConfirmed[0]);
+}
+
 TEST_F(ConcordanceGrid, RightClickChoosesForTheRowUnderTheMouse)
 {
     TImportFieldsForm form(session, *source, QStringLiteral("A"));

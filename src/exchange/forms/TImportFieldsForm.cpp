@@ -163,8 +163,9 @@ void TImportFieldsForm::chooseTarget(int row, const ConcordanceTarget& target)
     const SourceColumn& column = source_.columns()[std::size_t(row)];
     const UnitFieldCatalogue& catalogue = session_.catalogue();
     bool truncate = false;
+    // A memo has no declared size: any of its values may be longer than the field.
     if (target.kind == ConcordanceTarget::Kind::Field && catalogue[target.field].Type == FieldType::String
-        && column.size > catalogue[target.field].Size) {
+        && (column.type == SourceType::Memo || column.size > catalogue[target.field].Size)) {
         const QString question = QStringLiteral("Field size of source field ") + column.name
                                  + QStringLiteral(" exceeds field size of target field ") + catalogue[target.field].Label
                                  + QStringLiteral(".") + QStringLiteral("\r\nConfirm field truncation.");
