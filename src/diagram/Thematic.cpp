@@ -274,14 +274,40 @@ qint64 WriteThematicStyles(Session& session, const ThematicAssignment& a, Themat
     return layoutWritten;
 }
 
+namespace {
+
+bool nothingToColour(Session& session)
+{
+    if (session.units().count() > 0) return false;
+    session.ui().warning(QStringLiteral("Sorry, thematic colouring of nothing does not make any sense."));
+    return true;
+}
+
+} // namespace
+
+std::optional<int> ChooseThematicField(Session& session)
+{
+    WholeTable whole(session.units());
+    if (nothingToColour(session)) return std::nullopt;
+    QStringList labels;
+    std::vector<int> positions;
+    for (int i = 0; i < kUnitFieldCount; ++i) {
+        const UnitFieldEntry& f = session.catalogue()[i];
+        if (f.Internal) continue;
+        labels << f.Label;
+        positions.push_back(i);
+    }
+    const auto chosen = session.ui().selectString(QStringLiteral("Select field"), QStringLiteral("Field:"), labels,
+                                                  QStringLiteral("Thematic_styles"));
+    if (!chosen || *chosen < 0 || std::size_t(*chosen) >= positions.size()) return std::nullopt;
+    return positions[std::size_t(*chosen)];
+}
+
 std::optional<ThematicStart> StartThematic(Session& session, int pos, int rangeRows)
 {
     UserInterface& ui = session.ui();
     WholeTable whole(session.units());
-    if (session.units().count() == 0) {
-        ui.warning(QStringLiteral("Sorry, thematic colouring of nothing does not make any sense."));
-        return std::nullopt;
-    }
+    if (nothingToColour(session)) return std::nullopt;
     ThematicStart start;
     start.field = ThematicFieldAt(session, pos);
     if (start.field.type == FieldType::String) {

@@ -106,6 +106,11 @@ void WarnNotInRange(UserInterface& ui, const ThematicAssignment& assignment);
 // layout records written.
 qint64 WriteThematicStyles(Session& session, const ThematicAssignment& assignment, ThematicMode mode);
 
+// The command's first steps: the empty unit table's message, then the
+// field chooser (help "Thematic_styles"). The chosen field's position;
+// nothing after the message or a cancel. The caller keeps the filter off.
+std::optional<int> ChooseThematicField(Session& session);
+
 // The command's checks before a dialog opens: the unit table is not empty,
 // the field has values, a numeric field more than one. The field's values
 // then; nothing after the message.
