@@ -24,20 +24,6 @@ namespace {
 
 constexpr int kLookRole = Qt::UserRole;
 
-QPushButton* button(QWidget* parent, const char* name, const char* text, bool enabled = true)
-{
-    auto* b = new QPushButton(QString::fromUtf8(text), parent);
-    b->setObjectName(QString::fromLatin1(name));
-    b->setEnabled(enabled);
-    b->setAutoDefault(false);
-    return b;
-}
-
-QColor qColour(quint32 colour)
-{
-    return QColor(int(colour & 0xFF), int((colour >> 8) & 0xFF), int((colour >> 16) & 0xFF));
-}
-
 // The value cells' editor takes only the keys the form lets through.
 class RangeDelegate : public QStyledItemDelegate {
 public:
@@ -105,9 +91,9 @@ TThemRangeForm::TThemRangeForm(Session& session, ThematicStart start, QWidget* p
     legendScroll_->setBackgroundRole(QPalette::Base);
     legendScroll_->hide();
 
-    CalculateButton = button(this, "CalculateButton", "Calc&ulate");
-    AddRangeButton = button(this, "AddRangeButton", "&Add Range");
-    DeleteRangeButton = button(this, "DeleteRangeButton", "&Delete Range");
+    CalculateButton = MakeThematicButton(this, "CalculateButton", "Calc&ulate");
+    AddRangeButton = MakeThematicButton(this, "AddRangeButton", "&Add Range");
+    DeleteRangeButton = MakeThematicButton(this, "DeleteRangeButton", "&Delete Range");
     ConfigureGroup = new TConfigureGroup(this);
     DisplaySelection = new QGroupBox(QStringLiteral("D&isplay Selection"), this);
     DisplaySelection->setObjectName(QStringLiteral("DisplaySelection"));
@@ -119,9 +105,9 @@ TThemRangeForm::TThemRangeForm(Session& session, ThematicStart start, QWidget* p
     auto* displayColumn = new QVBoxLayout(DisplaySelection);
     displayColumn->addWidget(TableRadio);
     displayColumn->addWidget(LegendRadio);
-    SaveLegendButton = button(this, "SaveLegendButton", "Save &Legend");
-    SaveSettingsButton = button(this, "SaveSettingsButton", "&Save Settings", false);
-    ReloadSettingsButton = button(this, "ReloadSettingsButton", "&Reload Settings", false);
+    SaveLegendButton = MakeThematicButton(this, "SaveLegendButton", "Save &Legend");
+    SaveSettingsButton = MakeThematicButton(this, "SaveSettingsButton", "&Save Settings", false);
+    ReloadSettingsButton = MakeThematicButton(this, "ReloadSettingsButton", "&Reload Settings", false);
     const DialogButtons buttons = addDialogButtons(this, HelpTopic("Thematic_Number"));
     OKButton = buttons.ok;
     CancelButton = buttons.cancel;
@@ -190,8 +176,8 @@ void TThemRangeForm::setLook(int row, const BoxLook& look)
     if (!colour || !style) return;
     colour->setData(kLookRole, look.fill);
     colour->setText(QString::number(look.fill));
-    colour->setBackground(qColour(look.fill));
-    colour->setForeground(qGray(qColour(look.fill).rgb()) < 110 ? Qt::white : Qt::black);
+    colour->setBackground(ThematicQColor(look.fill));
+    colour->setForeground(qGray(ThematicQColor(look.fill).rgb()) < 110 ? Qt::white : Qt::black);
     style->setData(kLookRole, look.style);
     style->setText(BoxStyleNames()[std::size_t(ValidBoxStyle(look.style))]);
     if (LegendRadio && LegendRadio->isChecked()) buildLegend();

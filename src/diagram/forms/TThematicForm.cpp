@@ -109,9 +109,7 @@ void TConfigureGroup::setMode(ThematicMode mode)
 ColourChooser& ThematicColourChooser()
 {
     static ColourChooser chooser = [](QWidget* parent, quint32 current) -> std::optional<quint32> {
-        const QColor chosen = QColorDialog::getColor(QColor(int(current & 0xFF), int((current >> 8) & 0xFF),
-                                                            int((current >> 16) & 0xFF)),
-                                                     parent);
+        const QColor chosen = QColorDialog::getColor(ThematicQColor(current), parent);
         if (!chosen.isValid()) return std::nullopt;
         return quint32(chosen.red()) | quint32(chosen.green()) << 8 | quint32(chosen.blue()) << 16;
     };
@@ -149,9 +147,7 @@ bool ChangeLook(QWidget* parent, UserInterface& ui, ThematicMode mode, BoxLook& 
     return false;
 }
 
-namespace {
-
-QPushButton* button(QWidget* parent, const char* name, const char* text, bool enabled = true)
+QPushButton* MakeThematicButton(QWidget* parent, const char* name, const char* text, bool enabled)
 {
     auto* b = new QPushButton(QString::fromUtf8(text), parent);
     b->setObjectName(QString::fromLatin1(name));
@@ -160,7 +156,10 @@ QPushButton* button(QWidget* parent, const char* name, const char* text, bool en
     return b;
 }
 
-} // namespace
+QColor ThematicQColor(quint32 colour)
+{
+    return QColor(int(colour & 0xFF), int((colour >> 8) & 0xFF), int((colour >> 16) & 0xFF));
+}
 
 TThematicForm::TThematicForm(Session& session, ThematicStart start, QWidget* parent)
     : QDialog(parent), session_(session), field_(start.field), terms_(std::move(start.terms))
@@ -175,9 +174,9 @@ TThematicForm::TThematicForm(Session& session, ThematicStart start, QWidget* par
     scroll->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
     scroll->setBackgroundRole(QPalette::Base);
     ConfigureGroup = new TConfigureGroup(this);
-    SaveLegendButton = button(this, "SaveLegendButton", "Save &Legend");
-    SaveSettingsButton = button(this, "SaveSettingsButton", "&Save Settings", false);
-    ReloadSettingsButton = button(this, "ReloadSettingsButton", "&Reload Settings", false);
+    SaveLegendButton = MakeThematicButton(this, "SaveLegendButton", "Save &Legend");
+    SaveSettingsButton = MakeThematicButton(this, "SaveSettingsButton", "&Save Settings", false);
+    ReloadSettingsButton = MakeThematicButton(this, "ReloadSettingsButton", "&Reload Settings", false);
     const DialogButtons buttons = addDialogButtons(this, HelpTopic("Thematic_Text"));
     OKButton = buttons.ok;
     CancelButton = buttons.cancel;

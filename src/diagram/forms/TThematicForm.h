@@ -4,6 +4,7 @@
 // right click on it, and the configure group that limits what OK writes.
 // The legend image and the configure group serve the range dialog too.
 #include "diagram/Thematic.h"
+#include <QColor>
 #include <QDialog>
 #include <QGroupBox>
 #include <QWidget>
@@ -68,6 +69,11 @@ bool ChangeLook(QWidget* parent, UserInterface& ui, ThematicMode mode, BoxLook& 
 bool ChangeColour(QWidget* parent, BoxLook& look);
 // "Border styles" / "Select border style".
 bool ChangeBoxStyle(UserInterface& ui, BoxLook& look);
+
+// A side button of the two dialogs, never the default button.
+QPushButton* MakeThematicButton(QWidget* parent, const char* name, const char* text, bool enabled = true);
+// A stored colour (red in the lowest byte) as Qt takes it.
+QColor ThematicQColor(quint32 colour);
 
 class TThematicForm : public QDialog {
     Q_OBJECT
