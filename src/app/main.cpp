@@ -4,6 +4,7 @@
 #include "checks/forms/TRelationCountForm.h"
 #include "checks/forms/TSortedListForm.h"
 #include "diagram/forms/DiagramCommands.h"
+#include "diagram/forms/ThematicCommands.h"
 #include "diagram/StoredLayout.h"
 #include "diagram/forms/TDiagramForm.h"
 #include "editing/forms/EditingCommands.h"
@@ -52,6 +53,7 @@ int main(int argc, char* argv[])
     RegisterExchangeCommands(window.commands());
     RegisterCheckCommands(window.commands());
     RegisterDiagramCommands(window.commands());
+    RegisterThematicCommands(window.commands());
     // The run opens the diagram window over the layout it stored.
     auto openDiagram = [](Session& session, QWidget* parent, const QStringList& protocol, bool detailed,
                           ColourDepth colours) {

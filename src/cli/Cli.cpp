@@ -9,6 +9,7 @@
 #include "cli/PlacementCommands.h"
 #include "cli/SimulationCommands.h"
 #include "cli/StoreCommands.h"
+#include "cli/ThematicCommands.h"
 #include "cli/UnitCommands.h"
 
 namespace belvanto {
@@ -41,6 +42,7 @@ int runCli(const QStringList& arguments, FILE* out, FILE* err)
     RegisterDiagramCommands(program, c);
     RegisterSimulationCommands(program, c);
     RegisterExchangeCommands(program, c);
+    RegisterThematicCommands(program, c);
 
     // The program's alone: the commands would inherit a footer set before them.
     program.footer("Messages go to standard error as \"<kind>: <text>\". Questions take the\n"

@@ -78,10 +78,15 @@ std::optional<DiagramFont> parseFont(const QString& text, QString& problem)
 
 } // namespace
 
+bool HaveGuiApplication()
+{
+    return haveGuiApplication();
+}
+
 std::unique_ptr<QCoreApplication> MakeCliApplication(int& argc, char** argv)
 {
     bool fonts = false;
-    for (const char* format : {"--svg", "--jpeg", "--pdf", "--bmp", "--emf"})
+    for (const char* format : {"--svg", "--jpeg", "--pdf", "--bmp", "--emf", "--legend"})
         for (int i = 1; i < argc; ++i)
             fonts = fonts || qstrcmp(argv[i], format) == 0 || QByteArray(argv[i]).startsWith(QByteArray(format) + '=');
     if (!fonts) return std::make_unique<QCoreApplication>(argc, argv);

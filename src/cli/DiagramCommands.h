@@ -22,6 +22,10 @@ struct CliContext;
 // needed); the others a plain QCoreApplication, which starts faster.
 std::unique_ptr<QCoreApplication> MakeCliApplication(int& argc, char** argv);
 
+// Whether text can be measured: the application object is a
+// QGuiApplication, made on the offscreen platform when there was none.
+bool HaveGuiApplication();
+
 void RegisterDiagramCommands(CLI::App& program, CliContext& c);
 
 } // namespace belvanto

@@ -177,7 +177,7 @@ TEST_F(BitmapExportCommand, DrawingOptionsAndRefusals)
         {{"--dot", file("x.dot"), "--thematic"}, Usage, "error: --thematic requires --svg, --jpeg, --pdf, --bmp or --emf\n"},
         {{"--bmp", file("x.bmp"), "--emf", file("x.emf")}, Usage,
          "error: export takes P.bvp and one of --dot FILE, --svg FILE, --jpeg FILE, --pdf FILE, --bmp FILE, --emf FILE, "
-         "--csv FILE, --relations FILE, --lst FILE, --dbf FILE, --txt FILE\n"},
+         "--csv FILE, --relations FILE, --lst FILE, --dbf FILE, --txt FILE, --legend FILE\n"},
         {{"--emf", file("x.emf"), "--font", "No Such Face 4711,8"}, Failed,
          "error: The font No Such Face 4711 is not installed\n"},
     };

@@ -201,7 +201,8 @@ TEST_F(SvgExportCommand, RefusalsAndFailures)
          "error: export takes P.bvp [--dot FILE] [--svg FILE] [--font FAMILY,POINTS[,bold][,italic][,underline]] "
          "[--labels name|excavation|abbreviation] [--bw] [--thematic] [--jpeg FILE] [--quality Q] [--pdf FILE] "
          "[--scale S] [--sheets one|several] [--bmp FILE] [--emf FILE] [--colours 2|16|256|65536|16M] [--csv FILE] "
-         "[--relations FILE] [--lst FILE] [--dbf FILE] [--txt FILE]\n"},
+         "[--relations FILE] [--lst FILE] [--dbf FILE] [--txt FILE] [--legend FILE] [--field F] [--ranges N] [--values] "
+         "[--legend-colours C,...] [--legend-styles S,...]\n"},
     };
     for (const Case& c : cases) {
         const auto r = runCliCaptured(QStringList{"export", project(), "--svg", file("x.svg")} + c.args);

@@ -23,6 +23,8 @@
 #include "exchange/forms/TImportFileForm.h"
 #include "diagram/StoredLayout.h"
 #include "diagram/forms/TDiagramForm.h"
+#include "diagram/forms/TThemRangeForm.h"
+#include "diagram/forms/TThematicForm.h"
 #include "layout/LayoutCheckRun.h"
 #include "layout/RelationGraph.h"
 #include "simulation/Simulation.h"
@@ -51,6 +53,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QTemporaryDir>
@@ -159,6 +162,53 @@ TEST(ScreenshotShow, Relationship)
         form.nextButton()->click();
     });
     showFor(form, "relationship");
+}
+
+// Period names in three scripts, some styled; years 1 ... 9 for the ranges.
+void addThematicValues(ShotProject& p)
+{
+    const QStringList periods{QStringLiteral("R\u00F6misch"), QStringLiteral("\u1F19\u03BB\u03BB\u03B7\u03BD\u03B9\u03BA\u03AC"),
+                              QStringLiteral("\u0421\u0440\u0435\u0434\u043D\u0435\u0432\u0435\u043A\u043E\u0432\u044C\u0435"),
+                              QStringLiteral("Fr\u00FChmittelalter")};
+    for (int i = 1; i <= 9; ++i) {
+        p.addUnit(QStringLiteral("T%1").arg(i), kContext, periods[i % periods.size()]);
+        p.session.units().edit();
+        p.session.units().set(uf::MinYear, qint32(i * 10));
+        p.session.units().post();
+    }
+}
+
+TEST(ScreenshotShow, Thematic)
+{
+    ShotProject p;
+    addThematicValues(p);
+    auto start = StartThematic(p.session, uf::Period);
+    ASSERT_TRUE(start);
+    TThematicForm form(p.session, std::move(*start));
+    form.setLook(0, BoxLook{0x8080FF, 0});
+    form.setLook(1, BoxLook{0x80FF80, 1});
+    form.setLook(2, BoxLook{0xFF8080, 6});
+    form.setLook(3, BoxLook{0x80FFFF, 9});
+    form.ThematicImage->select(1);
+    showFor(form, "thematic");
+}
+
+TEST(ScreenshotShow, ThematicRanges)
+{
+    ShotProject p;
+    addThematicValues(p);
+    auto start = StartThematic(p.session, uf::MinYear);
+    ASSERT_TRUE(start);
+    TThemRangeForm form(p.session, std::move(*start));
+    form.setLook(1, BoxLook{0x8080FF, 2});
+    form.setLook(2, BoxLook{0x80FF80, 0});
+    if (qEnvironmentVariable("BELVANTO_SHOT") == QLatin1String("themrangelegend")) {
+        form.LegendRadio->setChecked(true);
+        showFor(form, "themrangelegend");
+        return;
+    }
+    form.calculate();
+    showFor(form, "themrange");
 }
 
 TEST(ScreenshotShow, Chain)

@@ -39,6 +39,15 @@ public:
         return *this;
     }
 
+    void header(qint64 width, qint64 height)
+    {
+        *this << "<?xml version=\"1.0\" standalone=\"no\"?>" << kEol
+              << "<!DOCTYPE svg PUBLIC \"-//W3C//DTD SVG 20010904//EN\"" << kEol
+              << "\"http://www.w3.org/TR/2001/REC-SVG-20010904/DTD/svg10.dtd\">" << kEol
+              << "<svg width=\"" << width << "\" height=\"" << height << "\" xmlns=\"http://www.w3.org/2000/svg\""
+              << kEol << "xmlns:xlink=\"http://www.w3.org/1999/xlink\">" << kEol;
+    }
+    void box(const UnitItem& u, const BoxGeometry& box);
     void line(qint64 x1, qint64 y1, qint64 x2, qint64 y2)
     {
         *this << "<line x1=\"" << x1 << "\" y1=\"" << y1 << "\" x2=\"" << x2 << "\" y2=\"" << y2 << "\" />" << kEol;
@@ -67,6 +76,21 @@ QByteArray styleAttribute(int style, const BoxGeometry& box)
         return "rx=\"" + n + "\" ry=\"" + n + "\"";
     }
     default: return QByteArray();
+    }
+}
+
+void Svg::box(const UnitItem& u, const BoxGeometry& box)
+{
+    const Rect& r = u.rect;
+    if (u.look.style <= 7) {
+        *this << "<rect x=\"" << r.left << "\" y=\"" << r.top << "\" width=\"" << (r.right - r.left)
+              << "\" height=\"" << (r.bottom - r.top) << "\" fill=\"";
+        colour(u.look.fill) << "\" " << styleAttribute(u.look.style, box) << " />" << kEol;
+    } else {
+        *this << "<polygon fill=\"";
+        colour(u.look.fill) << "\"" << kEol << "points=\"";
+        for (const Point& p : u.shape(box)) *this << p.x << "," << p.y << " ";
+        *this << "\" />" << kEol;
     }
 }
 
@@ -115,26 +139,12 @@ std::string document(const DiagramDrawing& d, const DiagramFont& font)
     const BoxGeometry& box = g.box();
     Svg svg;
     svg.bytes.reserve(200 + 90 * d.units.size() + 100 * d.relations.size());
-    svg << "<?xml version=\"1.0\" standalone=\"no\"?>" << kEol
-        << "<!DOCTYPE svg PUBLIC \"-//W3C//DTD SVG 20010904//EN\"" << kEol
-        << "\"http://www.w3.org/TR/2001/REC-SVG-20010904/DTD/svg10.dtd\">" << kEol
-        << "<svg width=\"" << g.width() << "\" height=\"" << g.height() << "\" xmlns=\"http://www.w3.org/2000/svg\""
-        << kEol << "xmlns:xlink=\"http://www.w3.org/1999/xlink\">" << kEol;
+    svg.header(g.width(), g.height());
 
     svg << "<g id=\"Harris boxes\" stroke=\"black\" stroke-width=\"1pt\">" << kEol;
     for (const UnitItem& u : d.units) {
         if (u.dummy) continue;
-        const Rect& r = u.rect;
-        if (u.look.style <= 7) {
-            svg << "<rect x=\"" << r.left << "\" y=\"" << r.top << "\" width=\"" << (r.right - r.left)
-                << "\" height=\"" << (r.bottom - r.top) << "\" fill=\"";
-            svg.colour(u.look.fill) << "\" " << styleAttribute(u.look.style, box) << " />" << kEol;
-        } else {
-            svg << "<polygon fill=\"";
-            svg.colour(u.look.fill) << "\"" << kEol << "points=\"";
-            for (const Point& p : u.shape(box)) svg << p.x << "," << p.y << " ";
-            svg << "\" />" << kEol;
-        }
+        svg.box(u, box);
     }
     svg << "</g>" << kEol;
 
@@ -175,6 +185,36 @@ std::string document(const DiagramDrawing& d, const DiagramFont& font)
 }
 
 } // namespace
+
+namespace {
+
+QByteArray bytesOf(const Svg& svg)
+{
+    return QByteArray(svg.bytes.data(), qsizetype(svg.bytes.size()));
+}
+
+} // namespace
+
+QByteArray SvgHeader(qint64 width, qint64 height)
+{
+    Svg svg;
+    svg.header(width, height);
+    return bytesOf(svg);
+}
+
+QByteArray SvgBoxElement(const UnitItem& unit, const BoxGeometry& box)
+{
+    Svg svg;
+    svg.box(unit, box);
+    return bytesOf(svg);
+}
+
+QByteArray SvgTextElement(const TextItem& text)
+{
+    Svg svg;
+    svg.text(text);
+    return bytesOf(svg);
+}
 
 QByteArray SvgDocument(const DiagramDrawing& drawing, const DiagramFont& font)
 {

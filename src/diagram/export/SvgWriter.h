@@ -23,6 +23,12 @@ QString SvgColour(quint32 colour);
 // The attributes of the text group for the diagram font.
 QString SvgFontAttributes(const DiagramFont& font);
 
+// The pieces of the document that other drawings share: the lines up to the
+// <svg> element, a box's element and a text's element.
+QByteArray SvgHeader(qint64 width, qint64 height);
+QByteArray SvgBoxElement(const UnitItem& unit, const BoxGeometry& box);
+QByteArray SvgTextElement(const TextItem& text);
+
 QByteArray SvgDocument(const DiagramDrawing& drawing, const DiagramFont& font);
 
 // Writes the document, replacing the file only when all of it is written.
