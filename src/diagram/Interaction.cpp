@@ -1,4 +1,5 @@
 #include "diagram/Interaction.h"
+#include "core/UserInterface.h"
 #include "layout/LayoutFiles.h"
 #include "store/Session.h"
 #include "store/Table.h"
@@ -95,11 +96,11 @@ std::optional<std::size_t> FindUnit(const std::vector<UnitRecord>& units, const 
     });
 }
 
-ScrollTarget FindScrollTarget(const DiagramGeometry& g, const UnitRecord& unit, double zoom, qint64 viewWidth,
+ScrollTarget FindScrollTarget(const DiagramGeometry& g, const UnitRecord& unit, double zoomX, double zoomY, qint64 viewWidth,
                               qint64 viewHeight, qint64 maxX, qint64 maxY)
 {
     const BoxGeometry& box = g.box();
-    auto position = [&](qint64 from, qint64 to, qint64 half, qint64 view, qint64 maximum, bool vertical) {
+    auto position = [&](qint64 from, qint64 to, qint64 half, qint64 view, qint64 maximum, double zoom, bool vertical) {
         double target;
         if (double(view) > zoom * double(to - from)) target = zoom * (double(from + to) / 2.0 + double(half));
         else target = zoom * double(vertical ? from - half : from) + double(view) / 2.0;
@@ -107,8 +108,8 @@ ScrollTarget FindScrollTarget(const DiagramGeometry& g, const UnitRecord& unit, 
         return std::clamp<qint64>(scroll, 0, std::max<qint64>(0, maximum));
     };
     ScrollTarget t;
-    t.x = position(g.ColumnX(unit.XStart), g.ColumnX(unit.XStop), box.BoxHalfWidth, viewWidth, maxX, false);
-    t.y = position(g.LevelY(unit.YLevelStart), g.LevelY(unit.YLevelStop), box.BoxHalfHeight, viewHeight, maxY, true);
+    t.x = position(g.ColumnX(unit.XStart), g.ColumnX(unit.XStop), box.BoxHalfWidth, viewWidth, maxX, zoomX, false);
+    t.y = position(g.LevelY(unit.YLevelStart), g.LevelY(unit.YLevelStop), box.BoxHalfHeight, viewHeight, maxY, zoomY, true);
     return t;
 }
 
@@ -175,6 +176,14 @@ bool StoreBoxStyle(Session& session, UnitRecord& unit, int style)
     storeDisplayField(session, unit, ul::BoxStyle, uf::DispStyle, style);
     unit.BoxStyle = style;
     return unit.Unitclass == kGroupRecord;
+}
+
+std::optional<int> SelectBoxStyle(UserInterface& ui)
+{
+    QStringList names;
+    for (const QString& name : BoxStyleNames()) names << name;
+    return ui.selectString(QStringLiteral("Border styles"), QStringLiteral("Select border style"), names,
+                           HelpTopic(QStringLiteral("Contents")));
 }
 
 QString GroupKeyText(const UnitRecord& unit) { return unit.Excavation + QLatin1Char(':') + unit.Unitname; }

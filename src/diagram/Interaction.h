@@ -15,6 +15,7 @@
 namespace belvanto {
 
 class Session;
+class UserInterface;
 
 // --- hit test ---------------------------------------------------------------------
 
@@ -57,14 +58,15 @@ std::variant<FindQuery, QString> ParseFindEntry(const QString& entry, BoxContent
 // The first record (in the order given) the query finds.
 std::optional<std::size_t> FindUnit(const std::vector<UnitRecord>& units, const FindQuery& query);
 
-// Scroll bar positions that bring a record into view, for the displayed
-// image at `zoom` in a view of viewWidth x viewHeight; each clamped to
-// 0..maximum.
+// Scroll bar positions that bring a record into view, for the image shown
+// at the scales zoomX, zoomY (displayed over image pixels: the zoom factor,
+// or after a font change the stretch to the zoomed size) in a view of
+// viewWidth x viewHeight; each clamped to 0..maximum.
 struct ScrollTarget {
     qint64 x = 0;
     qint64 y = 0;
 };
-ScrollTarget FindScrollTarget(const DiagramGeometry& geometry, const UnitRecord& unit, double zoom, qint64 viewWidth,
+ScrollTarget FindScrollTarget(const DiagramGeometry& geometry, const UnitRecord& unit, double zoomX, double zoomY, qint64 viewWidth,
                               qint64 viewHeight, qint64 maxX, qint64 maxY);
 
 // --- unit information -------------------------------------------------------------
@@ -86,6 +88,9 @@ std::variant<UnitInformation, QString> ReadUnitInformation(Session& session, con
 // (a group: its frame lies under its members), false when the box alone.
 bool StoreBoxColour(Session& session, UnitRecord& unit, quint32 colour);
 bool StoreBoxStyle(Session& session, UnitRecord& unit, int style);
+
+// The border style list; the chosen style number, nothing on Cancel.
+std::optional<int> SelectBoxStyle(UserInterface& ui);
 
 inline const QString kThematicEditMessage =
     QStringLiteral("Colour and border style can only be changed in non-thematic display");

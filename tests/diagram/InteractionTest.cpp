@@ -94,16 +94,16 @@ TEST(FindScroll, CentresWhatFitsAndShowsTheStartOfWhatDoesNot)
     const DiagramGeometry& g = d.geometry;
     const BoxGeometry& b = g.box();
     const UnitRecord& a = *d.units[*HitUnit(d, g.ColumnX(5), g.LevelY(5))].record;
-    ScrollTarget t = FindScrollTarget(g, a, 1.0, 100, 40, 10000, 10000);
+    ScrollTarget t = FindScrollTarget(g, a, 1.0, 1.0, 100, 40, 10000, 10000);
     EXPECT_EQ(t.x, g.ColumnX(5) + b.BoxHalfWidth - 50);
     EXPECT_EQ(t.y, g.LevelY(5) + b.BoxHalfHeight - 20);
-    t = FindScrollTarget(g, a, 2.0, 100, 40, 10000, 10000);
+    t = FindScrollTarget(g, a, 2.0, 2.0, 100, 40, 10000, 10000);
     EXPECT_EQ(t.x, 2 * (g.ColumnX(5) + b.BoxHalfWidth) - 50);
     // Clamped to the scroll range.
-    EXPECT_EQ(FindScrollTarget(g, a, 1.0, 100, 40, 7, 3).x, 7);
+    EXPECT_EQ(FindScrollTarget(g, a, 1.0, 1.0, 100, 40, 7, 3).x, 7);
     // The group is wider than the view: its left edge at the view's left.
     const UnitRecord& group = *d.units[*HitUnit(d, g.ColumnX(2), g.LevelY(2))].record;
-    t = FindScrollTarget(g, group, 1.0, 100, 40, 10000, 10000);
+    t = FindScrollTarget(g, group, 1.0, 1.0, 100, 40, 10000, 10000);
     EXPECT_EQ(t.x, g.ColumnX(2));
     EXPECT_EQ(t.y, g.LevelY(2) - b.BoxHalfHeight);
 }
