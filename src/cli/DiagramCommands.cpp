@@ -1,6 +1,8 @@
 #include "cli/DiagramCommands.h"
 #include "cli/CliCommand.h"
 #include "core/Format.h"
+#include "core/Protocol.h"
+#include "diagram/Contraction.h"
 #include "diagram/DisplayList.h"
 #include "diagram/StoredLayout.h"
 #include "diagram/PrintPlan.h"
@@ -102,6 +104,8 @@ struct SvgOptions {
     QString labels = QStringLiteral("name");
     bool blackWhite = false;
     bool thematic = false;
+    // "excavation:unit name" of the groups drawn contracted.
+    QStringList contract;
 };
 
 // The diagram of the project's stored layout as the options draw it, and
@@ -112,7 +116,27 @@ struct StoredDiagram {
     QString created;
 };
 
-std::optional<StoredDiagram> drawStoredDiagram(CliContext& c, const SvgOptions& o, const QString& project)
+// A contracted diagram is laid out in memory; the stored layout stays as it is.
+std::optional<LayoutSnapshot> contractGroups(CliContext& c, Session& session, const LayoutSnapshot& full,
+                                             const QStringList& groups, int& code)
+{
+    if (const auto problem = CheckMarkedGroups(full.units, groups)) {
+        c.ui.error(*problem + QStringLiteral(" --contract takes groups of the diagram."));
+        code = Usage;
+        return std::nullopt;
+    }
+    QStringList marked = groups;
+    marked.sort();
+    marked.removeDuplicates();
+    Protocol protocol;
+    auto contracted = ContractGroups(session, full, marked, protocol);
+    if (!contracted)
+        for (const QString& line : protocol.lines())
+            if (!line.isEmpty()) c.ui.error(line);
+    return contracted;
+}
+
+std::optional<StoredDiagram> drawStoredDiagram(CliContext& c, const SvgOptions& o, const QString& project, int& code)
 {
     DrawState state;
     state.blackWhite = o.blackWhite;
@@ -141,6 +165,10 @@ std::optional<StoredDiagram> drawStoredDiagram(CliContext& c, const SvgOptions& 
                                       "layout as it is."));
         return std::nullopt;
     }
+    if (!o.contract.isEmpty()) {
+        layout = contractGroups(c, p.session, *layout, o.contract, code);
+        if (!layout) return std::nullopt;
+    }
     if (state.contents == BoxContents::AbbreviationName) state.abbreviations = ExcavationAbbreviations(p.session);
     StoredDiagram stored{BuildDiagram(std::move(*layout), state, QtTextMetrics(state.font)), state,
                          LayoutCreatedText(p.session)};
@@ -156,8 +184,9 @@ int exported(CliContext& c, const StoredDiagram& stored)
 
 int writeSvg(CliContext& c, const SvgOptions& o, const QString& project, const QString& file)
 {
-    const auto stored = drawStoredDiagram(c, o, project);
-    if (!stored) return Failed;
+    int code = Failed;
+    const auto stored = drawStoredDiagram(c, o, project, code);
+    if (!stored) return code;
     c.ui.setSaveFileAnswer(MakeAbsolute(file));
     if (!ExportSvgCommand(c.ui, stored->drawing, stored->state.font)) return Failed;
     return exported(c, *stored);
@@ -195,8 +224,9 @@ int writeJpeg(CliContext& c, const SvgOptions& o, const JpegOptions& j, const QS
 {
     const auto quality = CheckJpegQuality(c.ui, j.quality);
     if (!quality) return Failed;
-    const auto stored = drawStoredDiagram(c, o, project);
-    if (!stored) return Failed;
+    int code = Failed;
+    const auto stored = drawStoredDiagram(c, o, project, code);
+    if (!stored) return code;
     const QString path = MakeAbsolute(file);
     if (!writeRaster(c, *stored, [&](RasterRows& image) {
             return WriteJpegFile(path, image, *quality, stored->state.blackWhite);
@@ -237,8 +267,9 @@ std::optional<QString> printPdf(const QString& path, const DiagramDrawing& drawi
 
 int writePdf(CliContext& c, const SvgOptions& o, const PdfOptions& pdf, const QString& project, const QString& file)
 {
-    const auto stored = drawStoredDiagram(c, o, project);
-    if (!stored) return Failed;
+    int code = Failed;
+    const auto stored = drawStoredDiagram(c, o, project, code);
+    if (!stored) return code;
     const DiagramGeometry& g = stored->drawing.geometry;
     if (g.width() > std::numeric_limits<int>::max() || g.height() > std::numeric_limits<int>::max()) {
         c.ui.error(kTooLargeForMemory);
@@ -344,8 +375,9 @@ int writeBitmap(CliContext& c, SvgOptions o, const BitmapOptions& b, BitmapFile 
 {
     const ColourDepth depth = colourDepth(b.colours);
     o.blackWhite = o.blackWhite || depth == ColourDepth::BlackWhite;
-    const auto stored = drawStoredDiagram(c, o, project);
-    if (!stored) return Failed;
+    int code = Failed;
+    const auto stored = drawStoredDiagram(c, o, project, code);
+    if (!stored) return code;
     const int width = stored->drawing.geometry.width(), height = stored->drawing.geometry.height();
     const auto tooLarge = kind == BitmapFile::Bitmap ? BmpSizeProblem(width, height, depth)
                                                      : MetafileSizeProblem(width, height, depth);
@@ -415,6 +447,11 @@ void RegisterDiagramCommands(CLI::App& program, CliContext& c)
         ->needs(svg);
     command->add_flag("--bw", o->blackWhite, "black and white")->needs(svg);
     command->add_flag("--thematic", o->thematic, "the thematic colours and box styles")->needs(svg);
+    AddValueOption(command, "--contract", "E:G1,E:G2",
+                   "the named groups each drawn as one box, their members hidden and the diagram laid out again "
+                   "(the stored layout stays as it is)",
+                   [o](const QString& text) { o->contract = text.split(QLatin1Char(','), Qt::SkipEmptyParts); })
+        ->needs(svg);
     const std::vector<CLI::Option*> raster = registerRasterFormats(program, c, o);
     const auto [bmp, emf, colours] = registerBitmapFormats(program, c, o);
 
@@ -423,7 +460,7 @@ void RegisterDiagramCommands(CLI::App& program, CliContext& c)
     drawn.insert(drawn.end(), raster.begin(), raster.end());
     drawn.insert(drawn.end(), {bmp, emf});
     FormatRules rules;
-    for (const char* name : {"--font", "--labels", "--bw", "--thematic"}) {
+    for (const char* name : {"--font", "--labels", "--bw", "--thematic", "--contract"}) {
         CLI::Option* option = command->get_option(name);
         option->remove_needs(svg);
         rules.push_back({option, drawn});

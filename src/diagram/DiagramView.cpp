@@ -1,4 +1,5 @@
 #include "diagram/DiagramView.h"
+#include "diagram/Interaction.h"
 #include "core/Rounding.h"
 #include <algorithm>
 #include <cmath>
@@ -74,26 +75,8 @@ qint64 KeptScrollPosition(double centre, qint64 oldSize, qint64 newSize, qint64 
 
 const UnitItem* UnitAt(const DiagramDrawing& drawing, const QPointF& image)
 {
-    const DiagramGeometry& g = drawing.geometry;
-    if (g.empty()) return nullptr;
-    const qint64 x = qint64(std::floor(image.x())), y = qint64(std::floor(image.y()));
-    // The last column (level) whose position is not right of (below) the point.
-    auto band = [](qint32 count, qint64 at, qint64 extent, auto position) -> qint32 {
-        if (count < 1 || at < position(1) || at > position(count) + extent) return 0;
-        qint32 low = 1, high = count;
-        while (low < high) {
-            const qint32 mid = low + (high - low + 1) / 2;
-            if (position(mid) <= at) low = mid;
-            else high = mid - 1;
-        }
-        return low;
-    };
-    const qint32 column = band(g.columns(), x, g.box().BoxWidth, [&](qint32 c) { return g.ColumnX(c); });
-    const qint32 level = band(g.levels(), y, g.box().BoxHeight, [&](qint32 l) { return g.LevelY(l); });
-    if (column == 0 || level == 0) return nullptr;
-    for (const UnitItem& item : drawing.units)
-        if (item.record->XStart == column && item.record->YLevelStart == level) return &item;
-    return nullptr;
+    const auto hit = HitUnit(drawing, qint64(std::floor(image.x())), qint64(std::floor(image.y())));
+    return hit ? &drawing.units[*hit] : nullptr;
 }
 
 } // namespace belvanto

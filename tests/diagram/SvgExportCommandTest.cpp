@@ -199,7 +199,7 @@ TEST_F(SvgExportCommand, RefusalsAndFailures)
         {{"--font", "No Such Face 4711,8"}, Failed, "error: The font No Such Face 4711 is not installed\n"},
         {{"extra"}, Usage,
          "error: export takes P.bvp [--dot FILE] [--svg FILE] [--font FAMILY,POINTS[,bold][,italic][,underline]] "
-         "[--labels name|excavation|abbreviation] [--bw] [--thematic] [--jpeg FILE] [--quality Q] [--pdf FILE] "
+         "[--labels name|excavation|abbreviation] [--bw] [--thematic] [--contract E:G1,E:G2] [--jpeg FILE] [--quality Q] [--pdf FILE] "
          "[--scale S] [--sheets one|several] [--bmp FILE] [--emf FILE] [--colours 2|16|256|65536|16M] [--csv FILE] "
          "[--relations FILE] [--lst FILE] [--dbf FILE] [--txt FILE] [--legend FILE] [--field F] [--ranges N] [--values] "
          "[--legend-colours C,...] [--legend-styles S,...]\n"},

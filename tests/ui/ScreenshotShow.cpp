@@ -52,6 +52,7 @@
 #include <QPainter>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollArea>
@@ -465,6 +466,33 @@ TEST(ScreenshotShow, Diagram)
         form.ZoomOut();
     }
     if (shot == QLatin1String("diagrambw")) form.SetColours(ColourDepth::BlackWhite);
+    // The groups contracted: each one box, the members' lines ending there.
+    if (shot == QLatin1String("diagramcontracted")) {
+        form.SelectAllTopLevelGroups();
+        form.ContractMarkedGroups();
+        QTimer::singleShot(500, &form, [&form] {
+            form.DiagramScroll->verticalScrollBar()->setValue(form.DiagramScroll->verticalScrollBar()->maximum());
+        });
+    }
+    // The box popup over F01 (in "Gehöft"), and its information dialog.
+    auto pointOf = [&form](const QString& name) {
+        for (const UnitItem& item : form.drawing().units)
+            if (item.record->Unitname == name) {
+                const DiagramGeometry& g = form.drawing().geometry;
+                return form.view().toDisplayed(QPointF(g.ColumnX(item.record->XStart) + 4, g.LevelY(item.record->YLevelStart) + 4));
+            }
+        return QPointF();
+    };
+    if (shot == QLatin1String("diagrampopup") || shot == QLatin1String("diagraminfo"))
+        QTimer::singleShot(500, &form, [&form, &shot, pointOf] {
+            const QPointF at = pointOf(QStringLiteral("F01"));
+            form.DiagramScroll->ensureVisible(int(at.x()), int(at.y()), 200, 150);
+            if (shot == QLatin1String("diagraminfo")) {
+                form.ShowUnitInformation(at);
+                return;
+            }
+            if (form.PrepareBoxPopup(at)) form.BoxClickPopupMenu->popup(form.DiagramImage->mapToGlobal(at.toPoint()));
+        });
     // The groups with their accented names lie at the bottom.
     if (shot == QLatin1String("diagramgroups"))
         QTimer::singleShot(500, &form, [&form] {

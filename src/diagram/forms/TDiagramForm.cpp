@@ -1,6 +1,9 @@
 #include "diagram/forms/TDiagramForm.h"
 #include "core/UserInterface.h"
+#include "core/Protocol.h"
+#include "diagram/Contraction.h"
 #include "diagram/StoredLayout.h"
+#include "diagram/forms/TUnitInfoForm.h"
 #include "diagram/export/BmpWriter.h"
 #include "diagram/export/EmfWriter.h"
 #include "diagram/export/JpegWriter.h"
@@ -8,11 +11,15 @@
 #include "diagram/qt/QtTextMetrics.h"
 #include "layout/LayoutFiles.h"
 #include "store/Session.h"
+#include "store/UnitFields.h"
 #include "store/Table.h"
 #include "ui/Help.h"
 #include "ui/Printer.h"
 #include "ui/TProtocolForm.h"
 #include <QActionGroup>
+#include <QApplication>
+#include <QColorDialog>
+#include <QMouseEvent>
 #include <QCoreApplication>
 #include <QFontDialog>
 #include <QMenuBar>
@@ -94,6 +101,12 @@ void TDiagramCanvas::paintEvent(QPaintEvent* event)
     QPainter(this).drawImage(exposed.topLeft(), part);
 }
 
+void TDiagramCanvas::mouseReleaseEvent(QMouseEvent* event)
+{
+    QWidget::mouseReleaseEvent(event);
+    if (released) released(event->button(), event->position().toPoint());
+}
+
 // --- the window -----------------------------------------------------------------------
 
 TDiagramForm::TDiagramForm(Session& session, LayoutSnapshot layout, const DiagramWindowOptions& options,
@@ -101,9 +114,10 @@ TDiagramForm::TDiagramForm(Session& session, LayoutSnapshot layout, const Diagra
     : QDialog(parent), session_(session), ui_(session.ui()), options_(options), colours_(options.colours)
 {
     setObjectName(QStringLiteral("TDiagramForm"));
-    setWindowTitle(QStringLiteral("Harris diagram - ") + session.project().ProjectName);
+    setCaption();
     state_.abbreviations = ExcavationAbbreviations(session);
     state_.blackWhite = colours_ == ColourDepth::BlackWhite;
+    hasGroups_ = HasGroups(layout.units);
     drawing_.layout = std::move(layout);
 
     auto* column = new QVBoxLayout(this);
@@ -129,6 +143,7 @@ TDiagramForm::TDiagramForm(Session& session, LayoutSnapshot layout, const Diagra
     DiagramImage = new TDiagramCanvas(drawing_, state_.font, view_, colours_, DiagramScroll);
     DiagramScroll->setWidget(DiagramImage);
     buildMenus();
+    buildInteraction();
     auto* f1 = new QShortcut(QKeySequence(Qt::Key_F1), this);
     connect(f1, &QShortcut::activated, this, [] { showHelp(HelpTopic(kDiagramHelpTopic)); });
     resize(663, 506);
@@ -463,6 +478,255 @@ void TDiagramForm::Print()
     if (!printed) printer.abort();
     painter.end();
     if (!printed) ui_.error(sizeRefusal(drawing_.geometry.width(), drawing_.geometry.height()));
+}
+
+// --- interaction ----------------------------------------------------------------------
+
+namespace {
+
+constexpr int kThematicEditHelp = 141;
+constexpr int kColourQuestionHelp = 108;
+constexpr int kFindHelp = 132;
+const QString kMarkText = QStringLiteral("&Mark for contraction");
+const QString kUnmarkText = QStringLiteral("Unmark for contraction");
+
+} // namespace
+
+void TDiagramForm::setCaption()
+{
+    setWindowTitle((contracted_ ? kContractedCaption : QStringLiteral("Harris diagram - "))
+                   + session_.project().ProjectName);
+}
+
+void TDiagramForm::buildInteraction()
+{
+    FindAction = new QAction(QStringLiteral("F&ind"), this);
+    FindAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F));
+    FindAction->setStatusTip(QStringLiteral("Find unit in diagram"));
+    FindAction->setToolTip(QStringLiteral("Find unit in diagram"));
+    connect(FindAction, &QAction::triggered, this, &TDiagramForm::FindUnitInDiagram);
+    UnitInfoAction = new QAction(QStringLiteral("&Show unit information"), this);
+    UnitInfoAction->setCheckable(true);
+    UnitInfoAction->setStatusTip(QStringLiteral("Show fields of currently selected unit"));
+    UnitInfoAction->setToolTip(QStringLiteral("Show fields of currently selected unit"));
+    // Before "&Help", which stays last.
+    QAction* help = MainMenu->actions().last();
+    MainMenu->insertAction(help, FindAction);
+    MainMenu->insertAction(help, UnitInfoAction);
+
+    GroupsMenu = new QMenu(QStringLiteral("&Groups"), MainMenu);
+    GroupsMenu->setObjectName(QStringLiteral("GroupsMenu"));
+    RestoreAction = GroupsMenu->addAction(QStringLiteral("&Restore all details"));
+    ContractAction = GroupsMenu->addAction(QStringLiteral("&Contract marked groups"));
+    SelectAllGroupsAction = GroupsMenu->addAction(QStringLiteral("Select &all top level groups"));
+    UnselectAllAction = GroupsMenu->addAction(QStringLiteral("&Unselect all"));
+    connect(RestoreAction, &QAction::triggered, this, &TDiagramForm::RestoreAllDetails);
+    connect(ContractAction, &QAction::triggered, this, &TDiagramForm::ContractMarkedGroups);
+    connect(SelectAllGroupsAction, &QAction::triggered, this, &TDiagramForm::SelectAllTopLevelGroups);
+    connect(UnselectAllAction, &QAction::triggered, this, &TDiagramForm::UnselectAll);
+    MainMenu->insertMenu(help, GroupsMenu)->setVisible(hasGroups_);
+    setGroupsMenuState();
+
+    ToolBar->addSeparator();
+    ToolBar->addAction(FindAction);
+    ToolBar->addAction(UnitInfoAction);
+
+    BoxClickPopupMenu = new QMenu(this);
+    BoxClickPopupMenu->setObjectName(QStringLiteral("BoxClickPopupMenu"));
+    ColourAction = BoxClickPopupMenu->addAction(QStringLiteral("&Colour"));
+    BorderStyleAction = BoxClickPopupMenu->addAction(QStringLiteral("&Border Style"));
+    MarkAction = BoxClickPopupMenu->addAction(kMarkText);
+    connect(ColourAction, &QAction::triggered, this, &TDiagramForm::ChangeColour);
+    connect(BorderStyleAction, &QAction::triggered, this, &TDiagramForm::ChangeBorderStyle);
+    connect(MarkAction, &QAction::triggered, this, &TDiagramForm::ToggleMark);
+
+    chooseColour = [this](quint32 current) -> std::optional<quint32> {
+        const QColor preset(int(current & 0xFF), int((current >> 8) & 0xFF), int((current >> 16) & 0xFF));
+        const QColor chosen = QColorDialog::getColor(preset, this);
+        if (!chosen.isValid()) return std::nullopt;
+        return quint32(chosen.red()) | quint32(chosen.green()) << 8 | quint32(chosen.blue()) << 16;
+    };
+    DiagramImage->released = [this](Qt::MouseButton button, const QPoint& at) { mouseReleased(button, at); };
+}
+
+void TDiagramForm::setGroupsMenuState()
+{
+    RestoreAction->setEnabled(contracted_);
+    ContractAction->setEnabled(!contracted_);
+    SelectAllGroupsAction->setEnabled(!contracted_);
+    UnselectAllAction->setEnabled(!contracted_);
+}
+
+const UnitRecord* TDiagramForm::UnitAtDisplayed(const QPointF& displayed) const
+{
+    const QPointF image = view_.toImage(displayed);
+    const auto hit = HitUnit(drawing_, qint64(std::floor(image.x())), qint64(std::floor(image.y())));
+    return hit ? drawing_.units[*hit].record : nullptr;
+}
+
+void TDiagramForm::mouseReleased(Qt::MouseButton button, const QPoint& displayed)
+{
+    if (UnitInfoAction->isChecked() && (button == Qt::LeftButton || button == Qt::RightButton)) {
+        ShowUnitInformation(displayed);
+        return;
+    }
+    if (button != Qt::RightButton || !PrepareBoxPopup(displayed)) return;
+    BoxClickPopupMenu->popup(DiagramImage->mapToGlobal(displayed));
+}
+
+bool TDiagramForm::PrepareBoxPopup(const QPointF& displayed)
+{
+    const UnitRecord* unit = view_.factor() == 1.0 ? UnitAtDisplayed(displayed) : nullptr;
+    if (!unit || unit->Unitclass == kDummyRecord) {
+        ui_.beep();
+        return false;
+    }
+    clicked_ = {unit->Excavation, unit->Unitname};
+    MarkAction->setEnabled(unit->Unitclass == kGroupRecord && ContractAction->isEnabled());
+    MarkAction->setText(state_.markedGroups.contains(GroupKeyText(*unit)) ? kUnmarkText : kMarkText);
+    if (state_.thematic && !MarkAction->isEnabled()) {
+        ui_.information(kThematicEditMessage, HelpTopic(kThematicEditHelp));
+        ui_.beep();
+        return false;
+    }
+    const bool editable = !contracted_ && !state_.thematic;
+    ColourAction->setEnabled(editable);
+    BorderStyleAction->setEnabled(editable);
+    return true;
+}
+
+UnitRecord* TDiagramForm::clickedRecord()
+{
+    for (UnitRecord& u : drawing_.layout.units)
+        if (u.Excavation == clicked_.excavation && u.Unitname == clicked_.unitname) return &u;
+    return nullptr;
+}
+
+void TDiagramForm::repaintChanged(UnitRecord& record, bool full)
+{
+    if (full) {
+        redraw();
+        return;
+    }
+    for (UnitItem& item : drawing_.units)
+        if (item.record == &record) item = BuildUnitItem(record, drawing_.geometry, state_, QtTextMetrics(state_.font));
+    DiagramImage->update();
+}
+
+void TDiagramForm::ChangeColour()
+{
+    UnitRecord* record = clickedRecord();
+    if (!record) return;
+    if (state_.blackWhite && !colourAnswered_) {
+        if (ui_.confirm(kBlackWhiteColourQuestion, Buttons::YesNo, HelpTopic(kColourQuestionHelp)) != Answer::Yes)
+            return;
+        colourAnswered_ = true;
+    }
+    const quint32 current = quint32(record->Colour.value_or(qint32(kWhite)));
+    const auto chosen = chooseColour(current);
+    if (!chosen || *chosen == current) return;
+    repaintChanged(*record, StoreBoxColour(session_, *record, *chosen));
+}
+
+void TDiagramForm::ChangeBorderStyle()
+{
+    UnitRecord* record = clickedRecord();
+    if (!record) return;
+    const auto style = SelectBoxStyle(ui_);
+    if (!style || *style == record->BoxStyle.value_or(0)) return;
+    repaintChanged(*record, StoreBoxStyle(session_, *record, *style));
+}
+
+void TDiagramForm::ToggleMark()
+{
+    const UnitRecord* record = clickedRecord();
+    if (!record) return;
+    ToggleMarkedGroup(state_.markedGroups, *record);
+    redraw();
+}
+
+void TDiagramForm::SelectAllTopLevelGroups()
+{
+    state_.markedGroups = TopLevelGroups(drawing_.layout.units);
+    redraw();
+}
+
+void TDiagramForm::UnselectAll()
+{
+    state_.markedGroups.clear();
+    redraw();
+}
+
+void TDiagramForm::ContractMarkedGroups()
+{
+    Protocol protocol;
+    auto contracted = ContractGroups(session_, drawing_.layout, state_.markedGroups, protocol);
+    if (!contracted) {
+        if (!state_.markedGroups.isEmpty() && !protocol.isEmpty()) {
+            options_.reportLines = protocol.lines();
+            ShowRunReport();
+        }
+        return;
+    }
+    drawing_.layout = std::move(*contracted);
+    contracted_ = true;
+    state_.markedGroups.clear();
+    setCaption();
+    setGroupsMenuState();
+    redraw();
+}
+
+void TDiagramForm::RestoreAllDetails()
+{
+    BusyCursor busy(ui_);
+    auto stored = ReadStoredLayout(session_, true);
+    if (!stored) return;
+    drawing_.layout = std::move(*stored);
+    contracted_ = false;
+    setCaption();
+    setGroupsMenuState();
+    redraw();
+}
+
+void TDiagramForm::FindUnitInDiagram()
+{
+    const auto entry = ui_.inputText(kFindCaption, FindPrompt(state_.contents), QString());
+    if (!entry) return;
+    const UnitFieldCatalogue& fields = session_.catalogue();
+    const auto query = ParseFindEntry(*entry, state_.contents, state_.abbreviations,
+                                      {fields[uf::Unitname].Size, fields[uf::Excavation].Size});
+    if (const QString* problem = std::get_if<QString>(&query)) {
+        ui_.error(*problem, HelpTopic(kFindHelp));
+        return;
+    }
+    const auto found = FindUnit(drawing_.layout.units, std::get<FindQuery>(query));
+    if (!found) {
+        ui_.beep();
+        return;
+    }
+    QCoreApplication::sendPostedEvents(DiagramScroll, QEvent::LayoutRequest);
+    QScrollBar* h = DiagramScroll->horizontalScrollBar();
+    QScrollBar* v = DiagramScroll->verticalScrollBar();
+    const QSize visible = DiagramScroll->viewport()->size();
+    const double scaleX = view_.imageWidth() > 0 ? double(view_.displayedWidth()) / double(view_.imageWidth()) : 1.0;
+    const double scaleY = view_.imageHeight() > 0 ? double(view_.displayedHeight()) / double(view_.imageHeight()) : 1.0;
+    const ScrollTarget target = FindScrollTarget(drawing_.geometry, drawing_.layout.units[*found], scaleX, scaleY,
+                                                 visible.width(), visible.height(), h->maximum(), v->maximum());
+    h->setValue(int(target.x));
+    v->setValue(int(target.y));
+}
+
+void TDiagramForm::ShowUnitInformation(const QPointF& displayed)
+{
+    const UnitRecord* unit = UnitAtDisplayed(displayed);
+    if (!unit || unit->Unitclass == kDummyRecord) return;
+    const auto info = ReadUnitInformation(session_, unit->Excavation, unit->Unitname);
+    if (const QString* missing = std::get_if<QString>(&info)) {
+        ui_.information(*missing);
+        return;
+    }
+    TUnitInfoForm form(std::get<UnitInformation>(info), this);
+    form.exec();
 }
 
 // --- opening --------------------------------------------------------------------------

@@ -4,8 +4,10 @@
 // colour depth, the run's report and the diagram information.
 #include "diagram/DiagramView.h"
 #include "diagram/DisplayList.h"
+#include "diagram/Interaction.h"
 #include "diagram/export/RasterImage.h"
 #include "layout/RunOptions.h"
+#include "store/UnitKey.h"
 #include <QDialog>
 #include <QStringList>
 #include <QWidget>
@@ -15,7 +17,9 @@ class QAction;
 class QActionGroup;
 class QFont;
 class QLabel;
+class QMenu;
 class QMenuBar;
+class QMouseEvent;
 class QScrollArea;
 class QStatusBar;
 class QToolBar;
@@ -38,9 +42,12 @@ public:
     // After a redraw or a zoom: the displayed size.
     void updateSize();
     QSize sizeHint() const override;
+    // A mouse button released over the image, at displayed coordinates.
+    std::function<void(Qt::MouseButton, const QPoint&)> released;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
     const DiagramDrawing& drawing_;
@@ -78,6 +85,26 @@ public:
     void ExportJpeg();
     void ExportMetafile();
 
+    // Interaction with the boxes; displayed coordinates are the canvas's.
+    // The record under a displayed point, through the window's mapping.
+    const UnitRecord* UnitAtDisplayed(const QPointF& displayed) const;
+    // The right click: remembers the box and sets the popup's actions;
+    // false (after the beep or the message) when no menu is to be shown.
+    bool PrepareBoxPopup(const QPointF& displayed);
+    void ChangeColour();
+    void ChangeBorderStyle();
+    void ToggleMark();
+    void ContractMarkedGroups();
+    void RestoreAllDetails();
+    void SelectAllTopLevelGroups();
+    void UnselectAll();
+    void FindUnitInDiagram();
+    // The information dialog of the box under the point (information mode).
+    void ShowUnitInformation(const QPointF& displayed);
+    bool contracted() const { return contracted_; }
+    // The colour dialog, preset with the record's colour; nothing on Cancel.
+    std::function<std::optional<quint32>(quint32)> chooseColour;
+
     const DiagramDrawing& drawing() const { return drawing_; }
     const DiagramView& view() const { return view_; }
     const DrawState& drawState() const { return state_; }
@@ -101,6 +128,17 @@ public:
     QAction* PrinterSetupAction = nullptr;
     QAction* JpegAction = nullptr;
     QAction* MetafileAction = nullptr;
+    QAction* FindAction = nullptr;
+    QAction* UnitInfoAction = nullptr;
+    QMenu* BoxClickPopupMenu = nullptr;
+    QAction* ColourAction = nullptr;
+    QAction* BorderStyleAction = nullptr;
+    QAction* MarkAction = nullptr;
+    QMenu* GroupsMenu = nullptr;
+    QAction* RestoreAction = nullptr;
+    QAction* ContractAction = nullptr;
+    QAction* SelectAllGroupsAction = nullptr;
+    QAction* UnselectAllAction = nullptr;
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -113,6 +151,14 @@ private:
     void writeRaster(const std::function<std::optional<QString>(RasterRows&)>& write);
     void written(const std::optional<QString>& failure);
     void zoomKeepingTheMiddle(const std::function<bool()>& zoom, const QString& refusal);
+    void buildInteraction();
+    void mouseReleased(Qt::MouseButton button, const QPoint& displayed);
+    void setGroupsMenuState();
+    void setCaption();
+    // The clicked record in the drawn layout, or nothing when it has gone.
+    UnitRecord* clickedRecord();
+    // After a colour or style change: the box alone, or all of a group.
+    void repaintChanged(UnitRecord& record, bool full);
 
     Session& session_;
     UserInterface& ui_;
@@ -124,6 +170,10 @@ private:
     QActionGroup* contentsGroup_ = nullptr;
     QActionGroup* coloursGroup_ = nullptr;
     bool shown_ = false;
+    bool contracted_ = false;
+    bool colourAnswered_ = false;
+    bool hasGroups_ = false;
+    UnitKey clicked_;
 };
 
 // The print scale factor, 1..32, 2 when the program starts; it keeps its
