@@ -1,4 +1,5 @@
 #include "diagram/Thematic.h"
+#include "core/Regional.h"
 #include "core/Rounding.h"
 #include "core/UserInterface.h"
 #include "store/LayoutFileNames.h"
@@ -86,18 +87,23 @@ TermStyles CollectTermStyles(Session& session, const ThematicField& field)
     return terms;
 }
 
-QString RangeValueText(FieldType type, double value)
+QString RangeValueText(FieldType type, double value, const Regional* regional)
 {
     switch (type) {
     case FieldType::Integer: return QString::number(qint64(std::llround(value)));
-    case FieldType::Date: return QDate::fromJulianDay(std::llround(value)).toString(Qt::ISODate);
+    case FieldType::Date: {
+        const QDate date = QDate::fromJulianDay(std::llround(value));
+        return regional ? regional->formatDate(date) : date.toString(Qt::ISODate);
+    }
     case FieldType::Float:
     case FieldType::String: break;
     }
-    return QString::number(value, 'g', 15);
+    QString text = QString::number(value, 'g', 15);
+    if (regional) text.replace(QLatin1Char('.'), regional->decimalSeparator());
+    return text;
 }
 
-std::optional<double> RangeValueOf(FieldType type, const QString& text)
+std::optional<double> RangeValueOf(FieldType type, const QString& text, const Regional* regional)
 {
     const QString t = text.trimmed();
     bool ok = false;
@@ -107,11 +113,16 @@ std::optional<double> RangeValueOf(FieldType type, const QString& text)
         return ok ? std::optional<double>(double(n)) : std::nullopt;
     }
     case FieldType::Date: {
-        const QDate d = QDate::fromString(t, Qt::ISODate);
+        QDate d = QDate::fromString(t, Qt::ISODate);
+        if (!d.isValid() && regional) d = regional->parseDate(t).value_or(QDate());
         return d.isValid() ? std::optional<double>(double(d.toJulianDay())) : std::nullopt;
     }
     case FieldType::Float:
     case FieldType::String: break;
+    }
+    if (regional) {
+        const auto d = regional->parseFloat(t);
+        return d && std::isfinite(*d) ? d : std::nullopt;
     }
     const double d = t.toDouble(&ok);
     return ok && std::isfinite(d) ? std::optional<double>(d) : std::nullopt;
@@ -130,18 +141,21 @@ std::vector<ThematicRange> InitialRanges(FieldType type, double min, double max,
     return ranges;
 }
 
-std::vector<RangeText> RangeTexts(FieldType type, const std::vector<ThematicRange>& ranges)
+std::vector<RangeText> RangeTexts(FieldType type, const std::vector<ThematicRange>& ranges,
+                                  const Regional* regional)
 {
     std::vector<RangeText> rows;
     rows.reserve(ranges.size());
     for (const ThematicRange& r : ranges) {
         if (r.blank) rows.push_back(RangeText{true, kBlankEntry, kBlankEntry, r.look});
-        else rows.push_back(RangeText{false, RangeValueText(type, r.min), RangeValueText(type, r.max), r.look});
+        else
+            rows.push_back(RangeText{false, RangeValueText(type, r.min, regional), RangeValueText(type, r.max, regional),
+                                     r.look});
     }
     return rows;
 }
 
-RangeCheck CheckRanges(FieldType type, const std::vector<RangeText>& rows)
+RangeCheck CheckRanges(FieldType type, const std::vector<RangeText>& rows, const Regional* regional)
 {
     RangeCheck check;
     check.ranges.reserve(rows.size());
@@ -149,7 +163,7 @@ RangeCheck CheckRanges(FieldType type, const std::vector<RangeText>& rows)
         const RangeText& row = rows[i];
         ThematicRange range{row.blank, 0, 0, row.look, 0};
         if (!row.blank) {
-            const auto min = RangeValueOf(type, row.min), max = RangeValueOf(type, row.max);
+            const auto min = RangeValueOf(type, row.min, regional), max = RangeValueOf(type, row.max, regional);
             if (!min || !max) {
                 const QString kind = type == FieldType::Integer ? QStringLiteral("integer numbers")
                                      : type == FieldType::Date  ? QStringLiteral("dates")
@@ -179,12 +193,13 @@ RangeCheck CheckRanges(FieldType type, const std::vector<RangeText>& rows)
     return check;
 }
 
-QStringList RangeLegendTexts(FieldType type, const std::vector<ThematicRange>& ranges)
+QStringList RangeLegendTexts(FieldType type, const std::vector<ThematicRange>& ranges, const Regional* regional)
 {
     QStringList texts;
     for (const ThematicRange& r : ranges)
         texts << (r.blank ? kBlankEntry
-                          : RangeValueText(type, r.min) + QStringLiteral(" - ") + RangeValueText(type, r.max));
+                          : RangeValueText(type, r.min, regional) + QStringLiteral(" - ")
+                                + RangeValueText(type, r.max, regional));
     return texts;
 }
 

@@ -18,6 +18,8 @@
 
 namespace belvanto {
 
+class Regional;
+
 class Session;
 class UserInterface;
 
@@ -61,16 +63,21 @@ struct RangeText {
 };
 
 // The value as the grid and the legend write it: integers as such, floats
-// with 15 significant digits, dates as yyyy-MM-dd; never the locale's.
-QString RangeValueText(FieldType type, double value);
-// The value of a cell, nothing when it cannot be read as the type.
-std::optional<double> RangeValueOf(FieldType type, const QString& text);
+// with 15 significant digits, dates as yyyy-MM-dd. With `regional` (the
+// dialog, which people read and type into) floats take its decimal
+// separator and dates its short date format; files and the command line
+// never depend on the locale.
+QString RangeValueText(FieldType type, double value, const Regional* regional = nullptr);
+// The value of a cell, nothing when it cannot be read as the type; with
+// `regional` also in its notation ("." and ISO dates are always read).
+std::optional<double> RangeValueOf(FieldType type, const QString& text, const Regional* regional = nullptr);
 
 // The initial rows between the smallest and the largest value, white and
 // "solid", after a " blank " row when some unit has no value.
 std::vector<ThematicRange> InitialRanges(FieldType type, double min, double max, bool hasBlank,
                                          int rows = kDefaultRangeRows);
-std::vector<RangeText> RangeTexts(FieldType type, const std::vector<ThematicRange>& ranges);
+std::vector<RangeText> RangeTexts(FieldType type, const std::vector<ThematicRange>& ranges,
+                                  const Regional* regional = nullptr);
 
 // The rows read and checked; on failure the message and the 0-based row
 // that caused it.
@@ -82,10 +89,11 @@ struct RangeCheck {
     std::vector<ThematicRange> ranges;
     std::optional<RangeProblem> problem;
 };
-RangeCheck CheckRanges(FieldType type, const std::vector<RangeText>& rows);
+RangeCheck CheckRanges(FieldType type, const std::vector<RangeText>& rows, const Regional* regional = nullptr);
 
 // The legend texts of the rows: "min - max", or " blank ".
-QStringList RangeLegendTexts(FieldType type, const std::vector<ThematicRange>& ranges);
+QStringList RangeLegendTexts(FieldType type, const std::vector<ThematicRange>& ranges,
+                             const Regional* regional = nullptr);
 
 // The styles of every unit, worked out before anything is written.
 struct ThematicAssignment {

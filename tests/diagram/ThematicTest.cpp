@@ -60,6 +60,33 @@ TEST(ThematicRanges, InitialRowsAndTheirTexts)
     }
 }
 
+TEST(ThematicRanges, TheDialogShowsAndReadsTheRegionalNotation)
+{
+    // A German desktop: decimal comma, day.month.year. The texts read back
+    // as the same rows, and "." and ISO dates are read as well.
+    const FixedRegional german(QLatin1Char(','), QStringLiteral("dd.MM.yyyy"));
+    const double d2020 = double(QDate(2020, 1, 1).toJulianDay());
+    struct Case {
+        FieldType type;
+        double min, max;
+        QStringList texts;
+    };
+    const Case cases[] = {
+        {FieldType::Float, 0, 10, {"0 - 2,5025", "2,5025 - 5,005", "5,005 - 7,5075", "7,5075 - 10,01"}},
+        {FieldType::Date, d2020, d2020 + 10, {"01.01.2020 - 07.01.2020", "07.01.2020 - 13.01.2020"}},
+    };
+    for (const Case& c : cases) {
+        const auto ranges = InitialRanges(c.type, c.min, c.max, false, int(c.texts.size()));
+        EXPECT_EQ(RangeLegendTexts(c.type, ranges, &german), c.texts);
+        const RangeCheck back = CheckRanges(c.type, RangeTexts(c.type, ranges, &german), &german);
+        ASSERT_FALSE(back.problem) << back.problem->message.toStdString();
+        EXPECT_EQ(RangeLegendTexts(c.type, back.ranges), RangeLegendTexts(c.type, ranges));
+    }
+    EXPECT_EQ(RangeValueOf(FieldType::Float, QStringLiteral("2.5"), &german), 2.5);
+    EXPECT_EQ(RangeValueOf(FieldType::Date, QStringLiteral("2020-01-07"), &german), d2020 + 6);
+    EXPECT_FALSE(RangeValueOf(FieldType::Date, QStringLiteral("32.01.2020"), &german));
+}
+
 struct CheckCase {
     const char* name;
     FieldType type;

@@ -1,4 +1,5 @@
 #include "diagram/forms/TThemRangeForm.h"
+#include "core/Regional.h"
 #include "core/UserInterface.h"
 #include "diagram/export/LegendWriter.h"
 #include "diagram/qt/LegendPainter.h"
@@ -23,6 +24,12 @@ namespace belvanto {
 namespace {
 
 constexpr int kLookRole = Qt::UserRole;
+
+// A character between the day, month and year of the short date format.
+bool isDateSeparator(const Regional& regional, QChar c)
+{
+    return !c.isLetterOrNumber() && c != QLatin1Char('\'') && regional.shortDateFormat().contains(c);
+}
 
 // The value cells' editor takes only the keys the form lets through.
 class RangeDelegate : public QStyledItemDelegate {
@@ -78,7 +85,7 @@ TThemRangeForm::TThemRangeForm(Session& session, ThematicStart start, QWidget* p
     RangeGrid->setItemDelegate(new RangeDelegate(this, [this] {
         if (auto* count = RangeGrid->item(RangeGrid->currentRow(), CountColumn)) count->setText(QString());
     }));
-    const std::vector<RangeText> texts = RangeTexts(field_.type, start.ranges);
+    const std::vector<RangeText> texts = RangeTexts(field_.type, start.ranges, &session_.regional());
     RangeGrid->setRowCount(int(texts.size()));
     for (std::size_t i = 0; i < texts.size(); ++i) setRow(int(i), texts[i]);
     RangeGrid->setCurrentCell(0, MinColumn);
@@ -199,9 +206,10 @@ bool TThemRangeForm::acceptsKey(const QString& text, int key, const QString& typ
     if (typed.size() != 1) return false;
     const QChar c = typed.at(0);
     if (c.isDigit() && c.unicode() < 128) return true;
-    if (c == QLatin1Char('.') && field_.type == FieldType::Float) return true;
-    // Dates are typed yyyy-MM-dd.
-    if (c == QLatin1Char('-') && field_.type == FieldType::Date) return true;
+    const Regional& regional = session_.regional();
+    if (field_.type == FieldType::Float && (c == regional.decimalSeparator() || c == QLatin1Char('.'))) return true;
+    // Dates in the short date format, or as yyyy-MM-dd.
+    if (field_.type == FieldType::Date && (c == QLatin1Char('-') || isDateSeparator(regional, c))) return true;
     return c == QLatin1Char('-') && text.isEmpty()
            && (field_.type == FieldType::Integer || field_.type == FieldType::Float);
 }
@@ -210,7 +218,7 @@ std::optional<std::vector<ThematicRange>> TThemRangeForm::checkedRanges()
 {
     RangeGrid->setCurrentItem(RangeGrid->currentItem());   // ends an open edit
     if (auto* editor = RangeGrid->focusWidget(); editor && editor != RangeGrid) RangeGrid->setFocus();
-    const RangeCheck check = CheckRanges(field_.type, rows());
+    const RangeCheck check = CheckRanges(field_.type, rows(), &session_.regional());
     if (check.problem) {
         RangeGrid->setCurrentCell(check.problem->row, MinColumn);
         session_.ui().error(check.problem->message, kThematicHelp);
@@ -285,7 +293,7 @@ bool TThemRangeForm::buildLegend()
     std::vector<BoxLook> looks;
     for (const ThematicRange& r : *ranges) looks.push_back(r.look);
     const DiagramFont font;
-    ThematicImage->setLegend(BuildLegend(RangeLegendTexts(field_.type, *ranges), looks, font, QtTextMetrics(font)),
+    ThematicImage->setLegend(BuildLegend(RangeLegendTexts(field_.type, *ranges, &session_.regional()), looks, font, QtTextMetrics(font)),
                              font);
     return true;
 }
