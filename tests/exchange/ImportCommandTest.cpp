@@ -115,7 +115,7 @@ TEST_F(ImportCommand, DialogChecksInOrderAndNamesTheFieldToCorrect)
         ImportFocus focus;
     };
     auto error = [this](const QString& text, const HelpTopic& help = {}) { return [this, text, help] { ui.expectError(text, help); }; };
-    auto chosen = [this](ImportRequest r) {
+    auto chosen = [](ImportRequest r) {
         r.importChosenBySearch = true;
         r.projectChosenBySearch = true;
         return r;
