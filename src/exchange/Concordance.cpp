@@ -147,9 +147,10 @@ int columnOf(const Concordance& c, const ConcordanceTarget& target)
 
 } // namespace
 
-QString CheckConcordance(const Concordance& concordance, const UnitFieldCatalogue& catalogue)
+QString CheckConcordance(const Concordance& concordance, const UnitFieldCatalogue& catalogue, int* repeatedRow)
 {
     QString message;
+    int repeated = -1;
     const auto& targets = concordance.targets;
     for (std::size_t row = 0; row < targets.size(); ++row) {
         const ConcordanceTarget& t = targets[row];
@@ -158,24 +159,30 @@ QString CheckConcordance(const Concordance& concordance, const UnitFieldCatalogu
                             || (t.kind == ConcordanceTarget::Kind::Field
                                 && (t.field == uf::Excavation || t.field == uf::Unitname || t.field == uf::Unitclass
                                     || catalogue[t.field].Type != FieldType::String));
-        if (unique && std::find(targets.begin() + std::ptrdiff_t(row) + 1, targets.end(), t) != targets.end()) {
+        const auto again = std::find(targets.begin() + std::ptrdiff_t(row) + 1, targets.end(), t);
+        if (unique && again != targets.end()) {
             message = TargetText(t, catalogue) + QStringLiteral(" occurs twice.");
+            repeated = int(again - targets.begin());
             if (t.kind == ConcordanceTarget::Kind::Key) break;
         }
     }
     const bool key = uses(concordance, ConcordanceTarget::Kind::Key);
     const QString& unitLabel = catalogue[uf::Unitname].Label;
-    if (key && (usesField(concordance, uf::Unitname) || usesField(concordance, uf::Excavation)))
+    if (key && (usesField(concordance, uf::Unitname) || usesField(concordance, uf::Excavation))) {
         message = QStringLiteral("Select either Excavation+unitname or ") + unitLabel + QStringLiteral(" and optionally ")
                   + catalogue[uf::Excavation].Label;
-    else if (!key && !usesField(concordance, uf::Unitname))
+        repeated = -1;
+    } else if (!key && !usesField(concordance, uf::Unitname)) {
         message = unitLabel + QStringLiteral(" is a mandatory field.");
+        repeated = -1;
+    }
+    if (repeatedRow) *repeatedRow = repeated;
     if (!message.isEmpty()) return message;
     if (key && (concordance.keySeparator.isEmpty() || concordance.keySeparator.size() > 2))
-        return QStringLiteral("The separator is a one or two character string (for example a colon)");
+        return kKeySeparatorRefusal;
     if (uses(concordance, ConcordanceTarget::Kind::Relation)
         && (concordance.listSeparator.isEmpty() || concordance.listSeparator.size() > 2))
-        return QStringLiteral("The separator is a one or two character string (for example a semicolon)");
+        return kListSeparatorRefusal;
     return QString();
 }
 

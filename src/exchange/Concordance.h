@@ -49,7 +49,15 @@ std::vector<ConcordanceTarget> AutoAssign(const std::vector<SourceColumn>& colum
                                           const UnitFieldCatalogue& catalogue, bool textSource);
 
 // The OK button's checks of the assignment, in order; "" when it passes.
-QString CheckConcordance(const Concordance& concordance, const UnitFieldCatalogue& catalogue);
+inline const QString kKeySeparatorRefusal =
+    QStringLiteral("The separator is a one or two character string (for example a colon)");
+inline const QString kListSeparatorRefusal =
+    QStringLiteral("The separator is a one or two character string (for example a semicolon)");
+
+// `repeatedRow` gets the row of a repeated target the message names, which
+// the grid selects; -1 for the other messages.
+QString CheckConcordance(const Concordance& concordance, const UnitFieldCatalogue& catalogue,
+                         int* repeatedRow = nullptr);
 
 // Reads every record and checks keys, classes, every conversion into its
 // field's type and every text against its field's size (unless its

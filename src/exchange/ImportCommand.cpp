@@ -155,20 +155,6 @@ std::unique_ptr<ImportSource> OpenTableSourceReporting(UserInterface& ui, const 
 
 namespace {
 
-// The row whose target repeats one of an earlier row that must be unique,
-// as the check of the assignment walks them.
-int repeatedRow(const Concordance& c, const UnitFieldCatalogue& catalogue)
-{
-    const QString message = CheckConcordance(c, catalogue);
-    if (!message.endsWith(QLatin1String(" occurs twice."))) return -1;
-    for (std::size_t row = 0; row < c.targets.size(); ++row)
-        for (std::size_t later = row + 1; later < c.targets.size(); ++later)
-            if (c.targets[later] == c.targets[row]
-                && TargetText(c.targets[row], catalogue) + QStringLiteral(" occurs twice.") == message)
-                return int(later);
-    return -1;
-}
-
 bool uses(const Concordance& c, ConcordanceTarget::Kind kind)
 {
     return std::any_of(c.targets.begin(), c.targets.end(), [kind](const auto& t) { return t.kind == kind; });
@@ -199,19 +185,20 @@ ConcordanceOk AcceptConcordance(Session& session, ImportSource& source, Concorda
         Concordance assignment = concordance;
         assignment.keySeparator = QStringLiteral(":");
         assignment.listSeparator = QStringLiteral(",");
-        if (const QString m = CheckConcordance(assignment, catalogue); !m.isEmpty()) {
+        int repeated = -1;
+        if (const QString m = CheckConcordance(assignment, catalogue, &repeated); !m.isEmpty()) {
             ui.error(m);
-            return {false, repeatedRow(assignment, catalogue)};
+            return {false, repeated};
         }
     }
     if (uses(concordance, ConcordanceTarget::Kind::Key)
         && !askSeparator(ui, QStringLiteral("Enter separator between excavation and unit name:"),
-                         QStringLiteral("The separator is a one or two character string (for example a colon)"),
+                         kKeySeparatorRefusal,
                          concordance.keySeparator))
         return {};
     if (uses(concordance, ConcordanceTarget::Kind::Relation)
         && !askSeparator(ui, QStringLiteral("Enter separator between unit entries in relationship lists:"),
-                         QStringLiteral("The separator is a one or two character string (for example a semicolon)"),
+                         kListSeparatorRefusal,
                          concordance.listSeparator))
         return {};
     // Checks every record before it writes anything, and shows the first refusal.

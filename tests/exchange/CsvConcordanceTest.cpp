@@ -366,20 +366,26 @@ TEST_F(CsvProject, AssignmentChecksInOrder)
     struct Case {
         std::vector<T> targets;
         QString message;
+        int repeatedRow;   // the row the grid selects
     };
     const Case cases[] = {
-        {{T::toKey(), T::toKey()}, "Excavation+unitname occurs twice."},
-        {{T::toField(uf::Unitname), T::toField(uf::Unitname)}, "Unit name occurs twice."},
-        {{T::toField(uf::Unitname), T::toField(uf::MinYear), T::toField(uf::MinYear)}, "First year occurs twice."},
-        {{T::toField(uf::Unitname), T::toField(uf::Description), T::toField(uf::Description)}, ""},
-        {{T::toKey(), T::toField(uf::Excavation)}, "Select either Excavation+unitname or Unit name and optionally Excavation"},
-        {{T::toField(uf::Description)}, "Unit name is a mandatory field."},
-        {{T::toField(uf::Unitname), T::toRelation(category::Later)}, ""},
+        {{T::toKey(), T::toKey()}, "Excavation+unitname occurs twice.", 1},
+        {{T::toField(uf::Unitname), T::toField(uf::Unitname)}, "Unit name occurs twice.", 1},
+        {{T::toField(uf::Unitname), T::toField(uf::MinYear), T::toField(uf::MinYear)}, "First year occurs twice.", 2},
+        {{T::toField(uf::Unitname), T::toField(uf::Description), T::toField(uf::Description)}, "", -1},
+        // A later message replaces a repeated target's, and its row.
+        {{T::toKey(), T::toKey(), T::toField(uf::Unitname)},
+         "Select either Excavation+unitname or Unit name and optionally Excavation", -1},
+        {{T::toKey(), T::toField(uf::Excavation)}, "Select either Excavation+unitname or Unit name and optionally Excavation", -1},
+        {{T::toField(uf::Description)}, "Unit name is a mandatory field.", -1},
+        {{T::toField(uf::Unitname), T::toRelation(category::Later)}, "", -1},
     };
     for (const auto& c : cases) {
         Concordance con;
         con.targets = c.targets;
-        EXPECT_EQ(CheckConcordance(con, cat), c.message);
+        int row = -2;
+        EXPECT_EQ(CheckConcordance(con, cat, &row), c.message);
+        EXPECT_EQ(row, c.repeatedRow) << c.message.toStdString();
     }
     Concordance badSeparator;
     badSeparator.targets = {T::toKey()};
